@@ -1,0 +1,27 @@
+#pragma once
+// Small text helpers shared by the core. Letter case is folded for ASCII only:
+// every key, switch and slug the program compares is ASCII.
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pankor {
+
+std::string LowerAscii(std::string_view s);
+bool EqualsNoCase(std::string_view a, std::string_view b) noexcept;
+// Position of needle in hay ignoring case, or npos.
+std::size_t FindNoCase(std::string_view hay, std::string_view needle) noexcept;
+bool ContainsNoCase(std::string_view hay, std::string_view needle) noexcept;
+// Removes leading and trailing blanks (the space character only).
+std::string_view TrimSpaces(std::string_view s) noexcept;
+// Splits at CR LF, lone CR or lone LF; a final line end adds no empty line.
+std::vector<std::string_view> SplitLines(std::string_view s);
+// "hh:nn:ss" / "yyyy-mm-dd hh:nn:ss" with two-digit fields.
+std::string FormatTime(int hour, int minute, int second);
+std::string Pad2(int n);
+std::string Pad4(int n);
+// Replaces every invalid UTF-8 sequence by U+FFFD.
+std::string SanitizeUtf8(std::string_view s);
+void AppendUtf8(std::string& out, char32_t cp);
+
+}  // namespace pankor

@@ -1,0 +1,22 @@
+#pragma once
+#include "platform/IFileSystem.h"
+
+namespace pankor {
+
+class LinuxFileSystem : public IFileSystem {
+public:
+    char Separator() const noexcept override { return '/'; }
+    FileAttributes Attributes(const std::string& path) const noexcept override;
+    Status CreateFolder(const std::string& path) noexcept override;
+    std::optional<DateTime> FolderCreated(const std::string& path) const noexcept override;
+    Result<Bytes> ReadFile(const std::string& path) const noexcept override;
+    Status ReplaceFile(const std::string& path, const std::string& data) noexcept override;
+    Status AppendFile(const std::string& path, const std::string& data) noexcept override;
+    Status DeleteFile(const std::string& path) noexcept override;
+};
+
+// Writes data to a temporary file beside path, flushes it to disk and renames
+// it over path. Shared with the registry store.
+Status ReplaceFileAtomically(const std::string& path, const std::string& data) noexcept;
+
+}  // namespace pankor

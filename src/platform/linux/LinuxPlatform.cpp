@@ -1,0 +1,27 @@
+#include "platform/Platform.h"
+#include "platform/linux/LinuxEnvironment.h"
+#include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/LinuxInstanceLock.h"
+#include "platform/linux/LinuxRegistry.h"
+#include "platform/linux/LinuxSystem.h"
+#include "platform/linux/LinuxVersionResource.h"
+
+namespace pankor {
+
+struct NativePlatform::Services {
+    LinuxSystem system;
+    LinuxEnvironment environment;
+    LinuxRegistry registry;
+    LinuxFileSystem fs;
+    LinuxVersionResource versions;
+    LinuxInstanceLock instanceLock;
+};
+
+NativePlatform::NativePlatform()
+    : services_(std::make_unique<Services>()),
+      platform_(std::make_unique<Platform>(Platform{services_->system, services_->environment, services_->registry,
+                                                    services_->fs, services_->versions, services_->instanceLock})) {}
+
+NativePlatform::~NativePlatform() = default;
+
+}  // namespace pankor

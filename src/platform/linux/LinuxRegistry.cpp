@@ -1,0 +1,170 @@
+#include "platform/linux/LinuxRegistry.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <map>
+
+#include "core/Text.h"
+#include "platform/linux/LinuxEnvironment.h"
+#include "platform/linux/LinuxFileSystem.h"
+#include "platform/linux/PosixError.h"
+
+namespace pankor {
+
+namespace {
+
+struct StoredValue {
+    std::string path;  // as first written
+    std::string type;  // REG_SZ or REG_DWORD
+    std::string value;
+};
+using Store = std::map<std::string, StoredValue>;  // normalised path -> value
+
+// One line per value: type TAB path TAB value, with \, TAB, CR, LF escaped.
+std::string Escape(std::string_view s) {
+    std::string out;
+    for (char c : s) {
+        switch (c) {
+            case '\\': out += "\\\\"; break;
+            case '\t': out += "\\t"; break;
+            case '\r': out += "\\r"; break;
+            case '\n': out += "\\n"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string Unescape(std::string_view s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] != '\\' || i + 1 == s.size()) {
+            out += s[i];
+            continue;
+        }
+        const char e = s[++i];
+        out += e == 't' ? '\t' : e == 'r' ? '\r' : e == 'n' ? '\n' : e;
+    }
+    return out;
+}
+
+// "HKEY_CURRENT_USER\A\B" and "hkcu\a\b" name the same value; nothing for a
+// path whose root is not a registry root.
+std::optional<std::string> Normalise(const std::string& path) {
+    static const std::pair<const char*, const char*> kRoots[] = {
+        {"HKEY_CURRENT_USER", "HKCU"}, {"HKEY_LOCAL_MACHINE", "HKLM"}, {"HKEY_CLASSES_ROOT", "HKCR"},
+        {"HKEY_USERS", "HKU"},         {"HKEY_CURRENT_CONFIG", "HKCC"}};
+    const std::size_t slash = path.find('\\');
+    if (slash == std::string::npos) return std::nullopt;
+    const std::string root = path.substr(0, slash);
+    for (const auto& [longName, shortName] : kRoots)
+        if (EqualsNoCase(root, longName) || EqualsNoCase(root, shortName))
+            return LowerAscii(std::string(shortName) + path.substr(slash));
+    return std::nullopt;
+}
+
+Store Load(const std::string& file) {
+    Store store;
+    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return store;
+    std::string text;
+    char buf[8192];
+    ssize_t n;
+    while ((n = read(fd, buf, sizeof buf)) > 0) text.append(buf, static_cast<std::size_t>(n));
+    close(fd);
+    for (std::string_view line : SplitLines(text)) {
+        const std::size_t t1 = line.find('\t');
+        const std::size_t t2 = t1 == std::string_view::npos ? t1 : line.find('\t', t1 + 1);
+        if (t2 == std::string_view::npos) continue;
+        StoredValue v{Unescape(line.substr(t1 + 1, t2 - t1 - 1)), std::string(line.substr(0, t1)),
+                      Unescape(line.substr(t2 + 1))};
+        if (auto key = Normalise(v.path)) store[*key] = std::move(v);
+    }
+    return store;
+}
+
+Status Save(const std::string& file, const Store& store) {
+    std::string text;
+    for (const auto& [key, v] : store) text += v.type + "\t" + Escape(v.path) + "\t" + Escape(v.value) + "\n";
+    return ReplaceFileAtomically(file, text);
+}
+
+// Serialises read-modify-write cycles of several processes.
+class StoreLock {
+public:
+    explicit StoreLock(const std::string& file) : fd_(open((file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+        if (fd_ >= 0) flock(fd_, LOCK_EX);
+    }
+    ~StoreLock() {
+        if (fd_ >= 0) close(fd_);
+    }
+    StoreLock(const StoreLock&) = delete;
+    StoreLock& operator=(const StoreLock&) = delete;
+
+private:
+    int fd_;
+};
+
+std::string InvalidRoot(const std::string& path) { return "Invalid root in registry key \"" + path + "\"."; }
+
+}  // namespace
+
+LinuxRegistry::LinuxRegistry(std::string storePath) : store_(std::move(storePath)) {}
+
+std::string LinuxRegistry::DefaultStorePath() { return ConfigHome() + "/pankor-registry/registry.txt"; }
+
+Result<std::string> LinuxRegistry::Read(const std::string& path) noexcept {
+    try {
+        const auto key = Normalise(path);
+        if (!key) return Result<std::string>::Fail(InvalidRoot(path));
+        const Store store = Load(store_);
+        const auto it = store.find(*key);
+        if (it == store.end())
+            return Result<std::string>::Fail("Unable to open registry key \"" + path + "\" for reading.");
+        return Result<std::string>::Of(it->second.value);
+    } catch (...) {
+        return Result<std::string>::Fail("out of memory");
+    }
+}
+
+Status LinuxRegistry::Write(const std::string& path, const std::string& type, const std::string& value) noexcept {
+    try {
+        const auto key = Normalise(path);
+        if (!key) return Status::Fail(InvalidRoot(path));
+        // Create the store's folders on first write (~/.config may be missing too).
+        for (std::size_t p = store_.find('/', 1); p != std::string::npos; p = store_.find('/', p + 1))
+            mkdir(store_.substr(0, p).c_str(), 0700);
+        StoreLock lock(store_);
+        Store store = Load(store_);
+        store[*key] = {path, type, value};
+        return Save(store_, store);
+    } catch (...) {
+        return Status::Fail("out of memory");
+    }
+}
+
+Status LinuxRegistry::WriteString(const std::string& path, const std::string& value) noexcept {
+    return Write(path, "REG_SZ", value);
+}
+
+Status LinuxRegistry::WriteDword(const std::string& path, std::int32_t value) noexcept {
+    return Write(path, "REG_DWORD", std::to_string(value));
+}
+
+Status LinuxRegistry::Remove(const std::string& path) noexcept {
+    try {
+        const auto key = Normalise(path);
+        if (!key) return Status::Fail(InvalidRoot(path));
+        StoreLock lock(store_);
+        Store store = Load(store_);
+        if (store.erase(*key) == 0) return Status::Fail("Unable to remove registry key \"" + path + "\".");
+        return Save(store_, store);
+    } catch (...) {
+        return Status::Fail("out of memory");
+    }
+}
+
+}  // namespace pankor

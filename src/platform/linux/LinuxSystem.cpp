@@ -1,0 +1,58 @@
+#include "platform/linux/LinuxSystem.h"
+
+#include <ctime>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+namespace pankor {
+
+std::string JoinCommandLine(const std::string& args) {
+    std::string line;
+    std::size_t start = 0;
+    while (start < args.size()) {
+        std::size_t end = args.find('\0', start);
+        if (end == std::string::npos) end = args.size();
+        const std::string arg = args.substr(start, end - start);
+        if (!line.empty()) line += ' ';
+        line += arg.find(' ') == std::string::npos ? arg : "\"" + arg + "\"";
+        start = end + 1;
+    }
+    return line;
+}
+
+std::string LinuxSystem::CommandLine() const noexcept {
+    try {
+        std::ifstream in("/proc/self/cmdline", std::ios::binary);
+        const std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        const std::size_t first = all.find('\0');  // skip the program name
+        return first == std::string::npos ? std::string() : JoinCommandLine(all.substr(first + 1));
+    } catch (...) {
+        return {};
+    }
+}
+
+std::string LinuxSystem::ExecutablePath() const noexcept {
+    try {
+        std::string buf(4096, '\0');
+        const ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
+        if (n <= 0) return {};
+        buf.resize(static_cast<std::size_t>(n));
+        return buf;
+    } catch (...) {
+        return {};
+    }
+}
+
+DateTime LinuxSystem::LocalNow() const noexcept {
+    const std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+int LinuxSystem::ScreenDpi() const noexcept {
+    return 0;  // unknown here: the caller's default scale applies
+}
+
+}  // namespace pankor

@@ -1,0 +1,30 @@
+#pragma once
+// The application object: one instance of every module, wired to the platform
+// in one place. Modules reach each other through it.
+#include "core/modFile.h"
+#include "core/modJson.h"
+#include "core/modReg.h"
+#include "core/modVersion.h"
+#include "platform/Platform.h"
+#include "startup/modInstance.h"
+#include "startup/modMain.h"
+
+namespace pankor {
+
+class Pankor {
+public:
+    explicit Pankor(Platform& platform) noexcept
+        : platform(platform), main(*this), instance(*this), reg(*this), file(*this), version(*this) {}
+    Pankor(const Pankor&) = delete;
+    Pankor& operator=(const Pankor&) = delete;
+
+    Platform& platform;
+    modMain main;
+    modInstance instance;
+    modReg reg;
+    modFile file;
+    modVersion version;
+    modJson json;
+};
+
+}  // namespace pankor

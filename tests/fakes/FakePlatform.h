@@ -1,0 +1,146 @@
+#pragma once
+// In-memory platform for unit tests of the core: a settable clock and command
+// line, a registry map, and a file system held in a map, each able to fail on
+// demand.
+#include <map>
+#include <set>
+#include <string>
+
+#include "core/Text.h"
+#include "platform/Platform.h"
+
+namespace pankor::fakes {
+
+class FakeSystem : public ISystem {
+public:
+    std::string commandLine;
+    std::string executablePath = "C:\\Apps\\Pankor\\Pankor.exe";
+    DateTime now{2031, 5, 6, 14, 3, 27};
+    int dpi = 96;
+    bool dpiAwareCalled = false;
+    int allowForegroundCalls = 0;
+
+    std::string CommandLine() const noexcept override { return commandLine; }
+    std::string ExecutablePath() const noexcept override { return executablePath; }
+    DateTime LocalNow() const noexcept override { return now; }
+    int ScreenDpi() const noexcept override { return dpi; }
+    bool DeclareDpiAware() noexcept override { return dpiAwareCalled = true; }
+    void AllowAnyForeground() noexcept override { ++allowForegroundCalls; }
+    std::string ToNativeText(const std::string& utf8) const noexcept override { return utf8; }
+    std::string FromNativeText(const std::string& native) const noexcept override { return native; }
+};
+
+class FakeEnvironment : public IEnvironment {
+public:
+    std::map<std::string, std::string> vars{{"APPDATA", "C:\\Users\\ann\\AppData\\Roaming"}};
+    std::optional<std::string> Get(const std::string& name) const noexcept override {
+        const auto it = vars.find(name);
+        if (it == vars.end()) return std::nullopt;
+        return it->second;
+    }
+};
+
+class FakeRegistry : public IRegistry {
+public:
+    std::map<std::string, std::string> values;  // lower-cased path -> text
+    bool failWrites = false;
+
+    Result<std::string> Read(const std::string& path) noexcept override {
+        const auto it = values.find(LowerAscii(path));
+        if (it == values.end()) return Result<std::string>::Fail("The system cannot find the file specified.");
+        return Result<std::string>::Of(it->second);
+    }
+    Status WriteString(const std::string& path, const std::string& value) noexcept override {
+        if (failWrites) return Status::Fail("Access is denied.");
+        values[LowerAscii(path)] = value;
+        return Status::Ok();
+    }
+    Status WriteDword(const std::string& path, std::int32_t value) noexcept override {
+        return WriteString(path, std::to_string(value));
+    }
+    Status Remove(const std::string& path) noexcept override {
+        return values.erase(LowerAscii(path)) ? Status::Ok() : Status::Fail("not found");
+    }
+};
+
+// Paths are kept as given, with '\' as the separator.
+class FakeFileSystem : public IFileSystem {
+public:
+    std::map<std::string, std::string> files;
+    std::set<std::string> folders{"C:", "C:\\Users\\ann\\AppData\\Roaming"};
+    std::map<std::string, DateTime> created;
+    std::set<std::string> lockedFiles;  // reads and writes of these fail
+
+    std::string Parent(const std::string& path) const {
+        const std::size_t p = path.rfind('\\');
+        return p == std::string::npos ? std::string() : path.substr(0, p);
+    }
+
+    char Separator() const noexcept override { return '\\'; }
+    FileAttributes Attributes(const std::string& path) const noexcept override {
+        if (files.count(path)) return {true, false};
+        if (folders.count(path)) return {true, true};
+        return {};
+    }
+    Status CreateFolder(const std::string& path) noexcept override {
+        if (!folders.count(Parent(path))) return Status::Fail("Path not found");
+        folders.insert(path);
+        return Status::Ok();
+    }
+    std::optional<DateTime> FolderCreated(const std::string& path) const noexcept override {
+        const auto it = created.find(path);
+        if (it == created.end()) return std::nullopt;
+        return it->second;
+    }
+    Result<Bytes> ReadFile(const std::string& path) const noexcept override {
+        const auto it = files.find(path);
+        if (it == files.end() || lockedFiles.count(path)) return Result<Bytes>::Fail("File not found");
+        return Result<Bytes>::Of(Bytes(it->second.begin(), it->second.end()));
+    }
+    Status ReplaceFile(const std::string& path, const std::string& data) noexcept override {
+        if (!folders.count(Parent(path))) return Status::Fail("Path not found");
+        if (lockedFiles.count(path)) return Status::Fail("Permission denied");
+        files[path] = data;
+        return Status::Ok();
+    }
+    Status AppendFile(const std::string& path, const std::string& data) noexcept override {
+        if (!folders.count(Parent(path)) || lockedFiles.count(path)) return Status::Fail("Path not found");
+        files[path] += data;
+        return Status::Ok();
+    }
+    Status DeleteFile(const std::string& path) noexcept override {
+        return files.erase(path) ? Status::Ok() : Status::Fail("File not found");
+    }
+};
+
+class FakeVersionResource : public IVersionResource {
+public:
+    std::map<std::string, FixedFileVersion> versions;
+    std::optional<FixedFileVersion> Read(const std::string& path) const noexcept override {
+        const auto it = versions.find(path);
+        if (it == versions.end()) return std::nullopt;
+        return it->second;
+    }
+};
+
+class FakeInstanceLock : public IInstanceLock {
+public:
+    LockResult next{LockOutcome::Acquired, 0};
+    std::string askedFor;
+    LockResult Acquire(const std::string& name) noexcept override {
+        askedFor = name;
+        return next;
+    }
+};
+
+struct FakePlatform {
+    FakeSystem system;
+    FakeEnvironment environment;
+    FakeRegistry registry;
+    FakeFileSystem fs;
+    FakeVersionResource versions;
+    FakeInstanceLock instanceLock;
+    Platform platform{system, environment, registry, fs, versions, instanceLock};
+};
+
+}  // namespace pankor::fakes
