@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "ChildProcess.h"
+#include "core/PankorVersion.h"
 #include "platform/linux/LinuxVersionResource.h"
 
 using namespace pankor;
@@ -46,4 +47,13 @@ TEST(LinuxVersionResource, TruncatedCopiesOfARealProgramNeverGiveAWrongVersion) 
     EXPECT_LT(readable, static_cast<int>(full.size() / 509));  // some cuts do lose it
     EXPECT_FALSE(versions.Read(tmp.path()).has_value());  // a folder
     EXPECT_FALSE(versions.Read(tmp / "missing.exe").has_value());
+}
+
+TEST(LinuxVersionResource, TheWindowsProductCarriesOurVersion) {
+    const char* exe = std::getenv("PANKOR_WIN32_EXE");
+    if (exe == nullptr || !std::filesystem::exists(exe)) GTEST_SKIP() << "the win32 product is not built";
+    const auto v = LinuxVersionResource().Read(exe);
+    ASSERT_TRUE(v.has_value());
+    EXPECT_EQ(v->fileVersionMS, (static_cast<std::uint32_t>(kVersionMajor) << 16) | kVersionMinor);
+    EXPECT_EQ(v->fileVersionLS, static_cast<std::uint32_t>(kVersionRevision));  // the third part is always 0
 }

@@ -1,0 +1,45 @@
+# The two commands of the README:
+#   make demo   set up and run Pankor against the bundled demo publisher
+#   make test   set up and run every test
+.PHONY: deps build test test-native test-asan test-wine product fuzz-smoke fuzz clean
+
+JOBS ?= $(shell nproc)
+WERROR := -DPANKOR_WERROR=ON
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	cmake --preset linux $(WERROR) >/dev/null
+	cmake --build --preset linux -j$(JOBS)
+
+product: deps
+	cmake --preset win32 $(WERROR) >/dev/null
+	cmake --build --preset win32 -j$(JOBS)
+	scripts/check-product.sh
+
+test-asan: deps
+	cmake --preset linux-asan $(WERROR) >/dev/null
+	cmake --build --preset linux-asan -j$(JOBS)
+	ctest --preset linux-asan -j$(JOBS)
+
+test-wine: deps
+	cmake --preset win64-wine $(WERROR) >/dev/null
+	cmake --build --preset win64-wine -j$(JOBS)
+	scripts/wine-tests.sh
+
+fuzz-smoke: deps
+	fuzz/run.sh --seconds 3
+
+# The figures we report: a million executions of every fuzz target.
+fuzz: deps
+	fuzz/run.sh
+
+test-native: build
+	PANKOR_WIN32_EXE=$(CURDIR)/build/win32/app/win32/Pankor.exe ctest --preset linux -j$(JOBS)
+
+# The native run comes last so its summary closes the output.
+test: product test-asan test-wine fuzz-smoke test-native
+
+clean:
+	rm -rf build
