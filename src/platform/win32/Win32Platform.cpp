@@ -1,0 +1,28 @@
+// The Windows build's NativePlatform: one instance of every Win32 service.
+#include "platform/Platform.h"
+#include "platform/win32/Win32Environment.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32InstanceLock.h"
+#include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32System.h"
+#include "platform/win32/Win32VersionResource.h"
+
+namespace pankor {
+
+struct NativePlatform::Services {
+    Win32System system;
+    Win32Environment environment;
+    Win32Registry registry;
+    Win32FileSystem fs;
+    Win32VersionResource versions;
+    Win32InstanceLock instanceLock;
+};
+
+NativePlatform::NativePlatform()
+    : services_(std::make_unique<Services>()),
+      platform_(std::make_unique<Platform>(Platform{services_->system, services_->environment, services_->registry,
+                                                    services_->fs, services_->versions, services_->instanceLock})) {}
+
+NativePlatform::~NativePlatform() = default;
+
+}  // namespace pankor

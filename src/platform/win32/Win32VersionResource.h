@@ -1,0 +1,11 @@
+#pragma once
+#include "platform/IVersionResource.h"
+
+namespace pankor {
+
+class Win32VersionResource final : public IVersionResource {
+public:
+    std::optional<FixedFileVersion> Read(const std::string& path) const noexcept override;
+};
+
+}  // namespace pankor
