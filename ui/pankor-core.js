@@ -232,7 +232,11 @@
     }
   }
 
+  // How many commands this page has sent: lets a watcher know when it has seen them all.
+  PK.sentCount = 0;
+
   PK.navigateCommand = function (url) {
+    PK.sentCount += 1;
     sweepFrames();
     var f = document.createElement('iframe');
     f.setAttribute('tabindex', '-1');

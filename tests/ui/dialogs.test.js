@@ -7,12 +7,7 @@ const { appsJson, APPS, TELEMETRY } = require('./lib/fixtures');
 
 const fresh = session({ before, after, afterEach });
 
-async function commandsAfter(h, fn) {
-  h.take();
-  await fn();
-  await h.page.waitForTimeout(120);
-  return h.take();
-}
+const commandsAfter = (h, fn) => h.commandsAfter(fn);
 
 const welcomeOpen = (page) => page.evaluate(() => !document.getElementById('welcome').hidden);
 

@@ -7,12 +7,7 @@ const { appsJson, skinsJson, APPS, SKINS, TELEMETRY } = require('./lib/fixtures'
 
 const fresh = session({ before, after, afterEach });
 
-async function commandsAfter(h, fn) {
-  h.take();
-  await fn();
-  await h.page.waitForTimeout(120);
-  return h.take();
-}
+const commandsAfter = (h, fn) => h.commandsAfter(fn);
 
 async function settings() {
   const h = await fresh();

@@ -10,12 +10,7 @@ const fresh = session({ before, after, afterEach });
 const visibleTab = (page) => page.evaluate(() =>
   ['apps', 'toybox', 'skins', 'settings', 'report'].filter((t) => !document.getElementById('tab-' + t).hidden));
 
-async function commandsAfter(h, fn) {
-  h.take();
-  await fn();
-  await h.page.waitForTimeout(120);
-  return h.take();
-}
+const commandsAfter = (h, fn) => h.commandsAfter(fn);
 
 describe('window chrome', () => {
   it('minimise, close and both quit buttons send their commands', async () => {

@@ -92,6 +92,17 @@ async function openPage(context, opts = {}) {
       await loc.click({ trial: true, timeout: 3000 });
       await loc.dispatchEvent('click');
     },
+    // The commands an action sends: waits until every command the page counted
+    // as sent has reached the browser, however slow the machine is.
+    async commandsAfter(fn) {
+      commands.splice(0, commands.length);
+      const before = await page.evaluate(() => window.PK.sentCount);
+      await fn();
+      await page.waitForTimeout(50);  // actions that send from a timer of their own
+      const sent = (await page.evaluate(() => window.PK.sentCount)) - before;
+      await waitFor(() => commands.length >= sent, 10000, sent + ' command(s)');
+      return commands.splice(0, commands.length).map((c) => c.url);
+    },
     async pkErrors() {
       return page.evaluate(() => window.PK.errors.slice());
     },
