@@ -18,13 +18,13 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j"$(nproc)" >/dev/null
 work="$root/build/fuzz/work"
 mkdir -p "$work"
-for target in json urldecode keyfile handoff pe; do
+for target in json urldecode keyfile handoff pe hex signature; do
   corpus="$work/corpus-$target"
   mkdir -p "$corpus"
   seeds="$here/corpus/$target"
   log="$work/$target.log"
   start=$(date +%s.%N)
-  "$root/build/fuzz/fuzz/fuzz_$target" "$limit" -max_len=8192 -print_final_stats=1 \
+  "$root/build/fuzz/fuzz/fuzz_$target" "$limit" -max_len=8192 -print_final_stats=1 -artifact_prefix="$work/" \
       "$corpus" $( [ -d "$seeds" ] && echo "$seeds" ) >"$log" 2>&1 || { tail -40 "$log"; echo "fuzz_$target FAILED"; exit 1; }
   end=$(date +%s.%N)
   runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo "?")

@@ -3,7 +3,7 @@
 # Idempotent: only missing packages are installed. Needs root for apt.
 set -euo pipefail
 packages=(
-  cmake ninja-build g++ make file bc
+  cmake ninja-build g++ make file bc xxd openssl libssl-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix

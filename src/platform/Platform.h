@@ -2,6 +2,7 @@
 // The platform services the core is built on, wired in one place.
 #include <memory>
 
+#include "ICrypto.h"
 #include "IEnvironment.h"
 #include "IFileSystem.h"
 #include "IInstanceLock.h"
@@ -18,6 +19,7 @@ struct Platform {
     IFileSystem& fs;
     IVersionResource& versions;
     IInstanceLock& instanceLock;
+    ICrypto& crypto;
 };
 
 // The real services of the OS this build targets; lives as long as the process.

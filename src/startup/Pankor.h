@@ -8,13 +8,15 @@
 #include "platform/Platform.h"
 #include "startup/modInstance.h"
 #include "startup/modMain.h"
+#include "trust/modHash.h"
+#include "trust/modSign.h"
 
 namespace pankor {
 
 class Pankor {
 public:
     explicit Pankor(Platform& platform) noexcept
-        : platform(platform), main(*this), instance(*this), reg(*this), file(*this), version(*this) {}
+        : platform(platform), main(*this), instance(*this), reg(*this), file(*this), version(*this), hash(*this), sign(*this) {}
     Pankor(const Pankor&) = delete;
     Pankor& operator=(const Pankor&) = delete;
 
@@ -25,6 +27,8 @@ public:
     modFile file;
     modVersion version;
     modJson json;
+    modHash hash;
+    modSign sign;
 };
 
 }  // namespace pankor

@@ -4,6 +4,7 @@
 
 #include "core/Text.h"
 #include "startup/Pankor.h"
+#include "trust/TrustKeys.h"
 
 namespace pankor {
 
@@ -21,6 +22,7 @@ bool modMain::Main() noexcept {
     if (app_.instance.AcquireMutex()) {
         SetBrowserFeatures();
         DebugLog("--- Pankor start, runDir=" + RunDir);
+        if (kTrustsDevelopmentKeys) DebugLog("TRUST: this build trusts the DEVELOPMENT keys - not for release");
         PendingCommand = app_.instance.ParseInstalledArg();
         return true;
     }
@@ -73,6 +75,10 @@ bool modMain::HasSwitch(std::string_view name) const noexcept {
 void modMain::DebugLog(std::string_view text) const noexcept {
     if (!DebugMode) return;
     try {
+        if (LogSink) {
+            LogSink(text);
+            return;
+        }
         const DateTime now = app_.platform.system.LocalNow();
         std::string line = FormatTime(now.hour, now.minute, now.second);
         line += ' ';

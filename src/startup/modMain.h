@@ -1,6 +1,7 @@
 #pragma once
 // Process entry and the process-wide values every module reads: switches, run
 // and data folders, the debug log; plus the start-up module's text encoders.
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,6 +33,8 @@ public:
     std::string RunDir;
     std::string DataDir;
     std::string PendingCommand;
+    // Where log lines go instead of debug.log (the publisher's kit prints them).
+    std::function<void(std::string_view)> LogSink;
 
 private:
     Pankor& app_;

@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "FakeCrypto.h"
 #include "core/Text.h"
 #include "platform/Platform.h"
 
@@ -140,7 +141,8 @@ struct FakePlatform {
     FakeFileSystem fs;
     FakeVersionResource versions;
     FakeInstanceLock instanceLock;
-    Platform platform{system, environment, registry, fs, versions, instanceLock};
+    FakeCrypto crypto;
+    Platform platform{system, environment, registry, fs, versions, instanceLock, crypto};
 };
 
 }  // namespace pankor::fakes

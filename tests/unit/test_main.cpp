@@ -1,4 +1,5 @@
 #include "Fixture.h"
+#include "trust/TrustKeys.h"
 
 using namespace pankor;
 using pankor::testing::AppTest;
@@ -38,7 +39,8 @@ TEST_F(MainTest, FirstCopySetsProcessValuesWritesFeatureValuesAndKeepsThePending
     EXPECT_EQ(fake.registry.values[kEmulation], "11001");
     EXPECT_EQ(fake.registry.values[kLmz], "0");
     EXPECT_EQ(app.main.PendingCommand, "installed=clock-pro");
-    EXPECT_EQ(Log(), "14:03:27 --- Pankor start, runDir=C:\\Apps\\Pankor\r\n");
+    EXPECT_EQ(Log(), std::string("14:03:27 --- Pankor start, runDir=C:\\Apps\\Pankor\r\n") +
+                         (kTrustsDevelopmentKeys ? "14:03:27 TRUST: this build trusts the DEVELOPMENT keys - not for release\r\n" : ""));
     EXPECT_EQ(Handoff(), "<missing>");
 }
 

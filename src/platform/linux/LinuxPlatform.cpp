@@ -1,4 +1,5 @@
 #include "platform/Platform.h"
+#include "platform/linux/LinuxCrypto.h"
 #include "platform/linux/LinuxEnvironment.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxInstanceLock.h"
@@ -15,12 +16,14 @@ struct NativePlatform::Services {
     LinuxFileSystem fs;
     LinuxVersionResource versions;
     LinuxInstanceLock instanceLock;
+    LinuxCrypto crypto;
 };
 
 NativePlatform::NativePlatform()
     : services_(std::make_unique<Services>()),
       platform_(std::make_unique<Platform>(Platform{services_->system, services_->environment, services_->registry,
-                                                    services_->fs, services_->versions, services_->instanceLock})) {}
+                                                    services_->fs, services_->versions, services_->instanceLock,
+                                                    services_->crypto})) {}
 
 NativePlatform::~NativePlatform() = default;
 

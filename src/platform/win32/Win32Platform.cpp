@@ -1,5 +1,6 @@
 // The Windows build's NativePlatform: one instance of every Win32 service.
 #include "platform/Platform.h"
+#include "platform/win32/Win32Crypto.h"
 #include "platform/win32/Win32Environment.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32InstanceLock.h"
@@ -16,12 +17,14 @@ struct NativePlatform::Services {
     Win32FileSystem fs;
     Win32VersionResource versions;
     Win32InstanceLock instanceLock;
+    Win32Crypto crypto;
 };
 
 NativePlatform::NativePlatform()
     : services_(std::make_unique<Services>()),
       platform_(std::make_unique<Platform>(Platform{services_->system, services_->environment, services_->registry,
-                                                    services_->fs, services_->versions, services_->instanceLock})) {}
+                                                    services_->fs, services_->versions, services_->instanceLock,
+                                                    services_->crypto})) {}
 
 NativePlatform::~NativePlatform() = default;
 
