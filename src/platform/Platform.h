@@ -4,6 +4,9 @@
 
 #include "ICrypto.h"
 #include "IEnvironment.h"
+#include "IHttp.h"
+#include "IIcons.h"
+#include "IProcesses.h"
 #include "IFileSystem.h"
 #include "IInstanceLock.h"
 #include "IRegistry.h"
@@ -20,6 +23,9 @@ struct Platform {
     IVersionResource& versions;
     IInstanceLock& instanceLock;
     ICrypto& crypto;
+    IHttp& http;
+    IProcesses& processes;
+    IIcons& icons;
 };
 
 // The real services of the OS this build targets; lives as long as the process.

@@ -1,6 +1,9 @@
 #pragma once
 // The application object: one instance of every module, wired to the platform
 // in one place. Modules reach each other through it.
+#include "apps/modIcons.h"
+#include "apps/modProbe.h"
+#include "catalog/modCatalog.h"
 #include "core/modFile.h"
 #include "core/modJson.h"
 #include "core/modReg.h"
@@ -16,7 +19,7 @@ namespace pankor {
 class Pankor {
 public:
     explicit Pankor(Platform& platform) noexcept
-        : platform(platform), main(*this), instance(*this), reg(*this), file(*this), version(*this), hash(*this), sign(*this) {}
+        : platform(platform), main(*this), instance(*this), reg(*this), file(*this), version(*this), hash(*this), sign(*this), catalog(*this), probe(*this), icons(*this) {}
     Pankor(const Pankor&) = delete;
     Pankor& operator=(const Pankor&) = delete;
 
@@ -29,6 +32,9 @@ public:
     modJson json;
     modHash hash;
     modSign sign;
+    modCatalog catalog;
+    modProbe probe;
+    modIcons icons;
 };
 
 }  // namespace pankor

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "FakeCrypto.h"
+#include "FakeMachine.h"
 #include "core/Text.h"
 #include "platform/Platform.h"
 
@@ -142,7 +143,10 @@ struct FakePlatform {
     FakeVersionResource versions;
     FakeInstanceLock instanceLock;
     FakeCrypto crypto;
-    Platform platform{system, environment, registry, fs, versions, instanceLock, crypto};
+    FakeHttp http;
+    FakeProcesses processes;
+    FakeIcons icons;
+    Platform platform{system, environment, registry, fs, versions, instanceLock, crypto, http, processes, icons};
 };
 
 }  // namespace pankor::fakes

@@ -1,6 +1,9 @@
 #include "platform/Platform.h"
 #include "platform/linux/LinuxCrypto.h"
 #include "platform/linux/LinuxEnvironment.h"
+#include "platform/linux/LinuxHttp.h"
+#include "platform/linux/LinuxIcons.h"
+#include "platform/linux/LinuxProcesses.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxInstanceLock.h"
 #include "platform/linux/LinuxRegistry.h"
@@ -17,13 +20,17 @@ struct NativePlatform::Services {
     LinuxVersionResource versions;
     LinuxInstanceLock instanceLock;
     LinuxCrypto crypto;
+    LinuxHttp http;
+    LinuxProcesses processes;
+    LinuxIcons icons;
 };
 
 NativePlatform::NativePlatform()
     : services_(std::make_unique<Services>()),
       platform_(std::make_unique<Platform>(Platform{services_->system, services_->environment, services_->registry,
                                                     services_->fs, services_->versions, services_->instanceLock,
-                                                    services_->crypto})) {}
+                                                    services_->crypto, services_->http, services_->processes,
+                                                    services_->icons})) {}
 
 NativePlatform::~NativePlatform() = default;
 

@@ -72,6 +72,16 @@ private:
     bool reaped_ = false;
 };
 
+// Polls a condition for up to five seconds.
+template <typename Pred>
+bool WaitUntil(Pred pred) {
+    for (int i = 0; i < 500; ++i) {
+        if (pred()) return true;
+        usleep(10000);
+    }
+    return pred();
+}
+
 // A fresh folder under the system's temporary folder, removed at the end.
 class TempFolder {
 public:

@@ -1,0 +1,35 @@
+#pragma once
+// A blocking HTTP client: one GET per call, answered by status and body.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "Result.h"
+
+namespace pankor {
+
+struct HttpRequest {
+    std::string url;
+    std::vector<std::pair<std::string, std::string>> headers;  // sent in this order
+    int resolveTimeoutMs = 8000;
+    int connectTimeoutMs = 8000;
+    int sendTimeoutMs = 8000;
+    int receiveTimeoutMs = 15000;  // the longest wait for the next bytes of the answer
+    std::size_t maxBodyBytes = 0;  // 0: no limit
+};
+
+struct HttpResponse {
+    bool transportOk = false;  // false: no answer (name, connection, time-out, TLS)
+    std::string error;         // the description when transportOk is false
+    int status = 0;
+    bool tooLarge = false;     // the body passed maxBodyBytes and was abandoned
+    Bytes body;
+};
+
+class IHttp {
+public:
+    virtual ~IHttp() = default;
+    virtual HttpResponse Get(const HttpRequest& request) noexcept = 0;
+};
+
+}  // namespace pankor

@@ -1,0 +1,101 @@
+#include "platform/linux/LinuxIcons.h"
+
+#include <fcntl.h>
+#include <gdk-pixbuf/gdk-pixbuf.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/pe/IconImage.h"
+#include "platform/pe/PeResources.h"
+
+namespace pankor {
+
+namespace {
+
+std::optional<RgbaImage> DecodePng(IconBytes png) {
+    GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type("png", nullptr);
+    if (loader == nullptr) return std::nullopt;
+    std::optional<RgbaImage> out;
+    const bool written = gdk_pixbuf_loader_write(loader, png.data(), png.size(), nullptr);
+    const bool closed = gdk_pixbuf_loader_close(loader, nullptr);
+    GdkPixbuf* pix = written && closed ? gdk_pixbuf_loader_get_pixbuf(loader) : nullptr;
+    if (pix != nullptr && gdk_pixbuf_get_bits_per_sample(pix) == 8 && gdk_pixbuf_get_width(pix) <= 1024 &&
+        gdk_pixbuf_get_height(pix) <= 1024) {
+        const int w = gdk_pixbuf_get_width(pix), h = gdk_pixbuf_get_height(pix);
+        const int channels = gdk_pixbuf_get_n_channels(pix), stride = gdk_pixbuf_get_rowstride(pix);
+        const guchar* px = gdk_pixbuf_read_pixels(pix);
+        RgbaImage img{w, h, std::vector<std::uint8_t>(static_cast<std::size_t>(w) * h * 4)};
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                for (int c = 0; c < 4; ++c)
+                    img.rgba[(static_cast<std::size_t>(y) * w + x) * 4 + c] =
+                        c < channels ? px[static_cast<std::size_t>(y) * stride + x * channels + c] : 255;
+        out = std::move(img);
+    }
+    g_object_unref(loader);
+    return out;
+}
+
+class MappedFile {
+public:
+    explicit MappedFile(const std::string& path) {
+        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) return;
+        struct stat st {};
+        if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+            size_ = static_cast<std::size_t>(st.st_size);
+            void* m = mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
+            data_ = m == MAP_FAILED ? nullptr : static_cast<const std::uint8_t*>(m);
+        }
+        close(fd);
+    }
+    ~MappedFile() {
+        if (data_ != nullptr) munmap(const_cast<std::uint8_t*>(data_), size_);
+    }
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+    IconBytes bytes() const { return data_ ? IconBytes(data_, size_) : IconBytes(); }
+
+private:
+    const std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
+};
+
+}  // namespace
+
+int LinuxIcons::SystemMetric(int index) noexcept {
+    switch (index) {
+        case 11: case 12: return 32;  // large icon
+        case 49: case 50: return 16;  // small icon
+        default: return 0;
+    }
+}
+
+RenderedIcon LinuxIcons::RenderFirstIcon(const std::string& path, int size, std::uint32_t backgroundRgb) noexcept {
+    RenderedIcon result;
+    try {
+        const MappedFile file(path);
+        const auto pe = PeResources::Parse(file.bytes());
+        if (!pe) return result;
+        const auto group = pe->Find(kRtGroupIcon);
+        if (!group) return result;
+        const auto entry = ChooseIcon(ReadIconGroup(*group), size);
+        if (!entry) return result;
+        const auto image = pe->Find(kRtIcon, entry->id);
+        if (!image) return result;
+        const std::optional<RgbaImage> decoded = IsPng(*image) ? DecodePng(*image) : DecodeDibIcon(*image);
+        if (!decoded) {
+            result.error = "the icon image could not be decoded";
+            return result;
+        }
+        result.bmp = EncodeBmp24(ComposeOnBackground(*decoded, size, backgroundRgb));
+        result.hasIcon = true;
+    } catch (...) {
+        result = {};
+        result.error = "out of memory";
+    }
+    return result;
+}
+
+}  // namespace pankor
