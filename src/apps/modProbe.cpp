@@ -8,8 +8,10 @@ namespace pankor {
 bool modProbe::AutostartEnabled() noexcept { return app_.reg.RegExists(kAutostartValue); }
 
 std::string modProbe::AutostartCommand() const {
-    std::string exe = app_.main.ExeBaseName();
-    return "\"" + app_.main.JoinPath(app_.main.RunDir, exe + ".exe") + "\" /tray";
+    // The file name as it runs now: Pankor.exe on Windows, pankor on Linux.
+    const std::string exe = app_.platform.system.ExecutablePath();
+    const std::string name = exe.substr(exe.find_last_of(app_.platform.fs.Separator()) + 1);
+    return "\"" + app_.main.JoinPath(app_.main.RunDir, name) + "\" /tray";
 }
 
 void modProbe::SetAutostart(bool on) noexcept {

@@ -112,9 +112,31 @@ std::string InvalidRoot(const std::string& path) { return "Invalid root in regis
 
 }  // namespace
 
-LinuxRegistry::LinuxRegistry(std::string storePath) : store_(std::move(storePath)) {}
+LinuxRegistry::LinuxRegistry(std::string storePath, std::string autostartFolder)
+    : store_(std::move(storePath)), autostart_(std::move(autostartFolder)) {}
 
 std::string LinuxRegistry::DefaultStorePath() { return ConfigHome() + "/pankor-registry/registry.txt"; }
+std::string LinuxRegistry::DefaultAutostartFolder() { return ConfigHome() + "/autostart"; }
+
+void LinuxRegistry::MirrorAutostart(const std::string& key, const std::string* command) noexcept {
+    try {
+        if (key != "hkcu\\software\\microsoft\\windows\\currentversion\\run\\pankor" || autostart_.empty()) return;
+        const std::string file = autostart_ + "/pankor.desktop";
+        if (command == nullptr) {
+            unlink(file.c_str());
+            return;
+        }
+        std::string exec;  // the desktop entry's own escapes
+        for (char c : *command) {
+            if (c == '\\' || c == '$' || c == '`') exec += '\\';
+            exec += c;
+        }
+        mkdir(autostart_.c_str(), 0700);
+        ReplaceFileAtomically(file, "[Desktop Entry]\nType=Application\nName=Pankor\nExec=" + exec +
+                                        "\nX-GNOME-Autostart-enabled=true\n");
+    } catch (...) {
+    }
+}
 
 Result<std::string> LinuxRegistry::Read(const std::string& path) noexcept {
     try {
@@ -140,7 +162,9 @@ Status LinuxRegistry::Write(const std::string& path, const std::string& type, co
         StoreLock lock(store_);
         Store store = Load(store_);
         store[*key] = {path, type, value};
-        return Save(store_, store);
+        const Status saved = Save(store_, store);
+        if (saved.ok) MirrorAutostart(*key, &value);
+        return saved;
     } catch (...) {
         return Status::Fail("out of memory");
     }
@@ -161,7 +185,9 @@ Status LinuxRegistry::Remove(const std::string& path) noexcept {
         StoreLock lock(store_);
         Store store = Load(store_);
         if (store.erase(*key) == 0) return Status::Fail("Unable to remove registry key \"" + path + "\".");
-        return Save(store_, store);
+        const Status saved = Save(store_, store);
+        if (saved.ok) MirrorAutostart(*key, nullptr);
+        return saved;
     } catch (...) {
         return Status::Fail("out of memory");
     }

@@ -8,7 +8,9 @@ namespace pankor {
 class LinuxRegistry : public IRegistry {
 public:
     // storePath: the file; by default registry.txt in ~/.config/pankor-registry/
-    explicit LinuxRegistry(std::string storePath = DefaultStorePath());
+    // autostartFolder: where the manager's Run value is mirrored as an XDG
+    // autostart entry, so the desktop starts it as Windows would.
+    explicit LinuxRegistry(std::string storePath = DefaultStorePath(), std::string autostartFolder = DefaultAutostartFolder());
 
     Result<std::string> Read(const std::string& path) noexcept override;
     Status WriteString(const std::string& path, const std::string& value) noexcept override;
@@ -16,10 +18,13 @@ public:
     Status Remove(const std::string& path) noexcept override;
 
     static std::string DefaultStorePath();
+    static std::string DefaultAutostartFolder();
 
 private:
     Status Write(const std::string& path, const std::string& type, const std::string& value) noexcept;
+    void MirrorAutostart(const std::string& normalisedPath, const std::string* command) noexcept;
     std::string store_;
+    std::string autostart_;
 };
 
 }  // namespace pankor

@@ -69,8 +69,7 @@ TEST(LinuxProcesses, NativeAndWineStartedProgramsAreListedByFileName) {
     EXPECT_FALSE(has("clock-pro.exe"));
     Sleeper wineStyle("C:\\users\\ann\\AppData\\Roaming\\Tarnwick\\Clock\\clock-pro.exe");
     Sleeper native("/opt/tools/Jotter.exe");
-    ASSERT_TRUE(WaitUntil([&] { return has("clock-pro.exe"); }));
-    EXPECT_TRUE(has("Jotter.exe"));
+    ASSERT_TRUE(WaitUntil([&] { return has("clock-pro.exe") && has("Jotter.exe"); }));
     EXPECT_TRUE(has("pankor_linux_platform_tests"));  // a plain Linux program by its own name
     wineStyle.Stop();
     EXPECT_TRUE(WaitUntil([&] { return !has("clock-pro.exe"); }));

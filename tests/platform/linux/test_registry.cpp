@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "ChildProcess.h"
@@ -68,4 +70,20 @@ TEST(LinuxRegistry, WritersInSeveralThreadsLoseNoValue) {
     for (int w = 0; w < 4; ++w)
         for (int i = 0; i < 25; ++i)
             EXPECT_EQ(reg.Read("HKCU\\T\\v" + std::to_string(w) + "_" + std::to_string(i)).value, std::to_string(i));
+}
+
+TEST(LinuxRegistry, TheManagersRunValueIsMirroredAsAnAutostartEntry) {
+    TempFolder tmp;
+    LinuxRegistry reg(tmp / "registry.txt", tmp / "autostart");
+    const std::string run = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Pankor";
+    ASSERT_TRUE(reg.WriteString(run, "\"/opt/my apps/pankor\" /tray").ok);
+    std::ifstream in(tmp / "autostart/pankor.desktop");
+    const std::string entry((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(entry.find("\nExec=\"/opt/my apps/pankor\" /tray\n"), std::string::npos) << entry;
+    EXPECT_EQ(entry.rfind("[Desktop Entry]\n", 0), 0u);
+
+    ASSERT_TRUE(reg.WriteString("HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Other", "x").ok);
+    ASSERT_TRUE(reg.Remove(run).ok);
+    EXPECT_FALSE(std::filesystem::exists(tmp / "autostart/pankor.desktop"));
+    EXPECT_FALSE(std::filesystem::exists(tmp / "autostart/other.desktop"));  // only the manager's own value
 }
