@@ -3,7 +3,10 @@
 #include "platform/win32/Win32Crypto.h"
 #include "platform/win32/Win32Environment.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Http.h"
+#include "platform/win32/Win32Icons.h"
 #include "platform/win32/Win32InstanceLock.h"
+#include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32System.h"
 #include "platform/win32/Win32VersionResource.h"
@@ -18,13 +21,17 @@ struct NativePlatform::Services {
     Win32VersionResource versions;
     Win32InstanceLock instanceLock;
     Win32Crypto crypto;
+    Win32Http http;
+    Win32Processes processes;
+    Win32Icons icons;
 };
 
 NativePlatform::NativePlatform()
     : services_(std::make_unique<Services>()),
       platform_(std::make_unique<Platform>(Platform{services_->system, services_->environment, services_->registry,
                                                     services_->fs, services_->versions, services_->instanceLock,
-                                                    services_->crypto})) {}
+                                                    services_->crypto, services_->http, services_->processes,
+                                                    services_->icons})) {}
 
 NativePlatform::~NativePlatform() = default;
 
