@@ -88,10 +88,15 @@ std::string SanitizeUtf8(std::string_view s) {
     out.reserve(s.size());
     std::size_t i = 0;
     while (i < s.size()) {
+        // Runs of ASCII, the common case, are copied whole.
+        std::size_t ascii = i;
+        while (ascii < s.size() && static_cast<unsigned char>(s[ascii]) < 0x80) ++ascii;
+        out.append(s.data() + i, ascii - i);
+        i = ascii;
+        if (i == s.size()) break;
         const auto b0 = static_cast<unsigned char>(s[i]);
         std::size_t len = 0;
         char32_t min = 0, cp = 0;
-        if (b0 < 0x80) { out += static_cast<char>(b0); ++i; continue; }
         if (b0 >= 0xC2 && b0 <= 0xDF) { len = 2; cp = b0 & 0x1F; min = 0x80; }
         else if (b0 >= 0xE0 && b0 <= 0xEF) { len = 3; cp = b0 & 0x0F; min = 0x800; }
         else if (b0 >= 0xF0 && b0 <= 0xF4) { len = 4; cp = b0 & 0x07; min = 0x10000; }

@@ -7,26 +7,46 @@
 
 namespace pankor {
 
+namespace {
+constexpr std::size_t kIndexFrom = 16;
+}
+
+std::size_t JsonObject::Position(std::string_view key) const {
+    if (index_) {
+        const auto it = index_->find(LowerAscii(key));
+        return it == index_->end() ? std::string::npos : it->second;
+    }
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+        if (!entries_[i].removed && EqualsNoCase(entries_[i].key, key)) return i;
+    return std::string::npos;
+}
+
+void JsonObject::BuildIndex() {
+    index_ = std::make_unique<std::unordered_map<std::string, std::size_t>>();
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+        if (!entries_[i].removed) (*index_)[LowerAscii(entries_[i].key)] = i;
+}
+
 void JsonObject::Set(const std::string& key, JsonValue value) {
-    std::string folded = LowerAscii(key);
-    if (auto it = index_.find(folded); it != index_.end()) {
-        entries_[it->second].removed = true;  // a repeated key moves to the end
-        entries_[it->second].value = {};
-        it->second = entries_.size();
-    } else {
-        index_.emplace(std::move(folded), entries_.size());
+    if (const std::size_t old = Position(key); old != std::string::npos) {
+        entries_[old].removed = true;  // a repeated key moves to the end
+        entries_[old].value = {};
+        --live_;
     }
     entries_.push_back({key, std::move(value), false});
+    ++live_;
+    if (index_) (*index_)[LowerAscii(key)] = entries_.size() - 1;
+    else if (entries_.size() > kIndexFrom) BuildIndex();
 }
 
 const JsonValue* JsonObject::Find(std::string_view key) const {
-    const auto it = index_.find(LowerAscii(key));
-    return it == index_.end() ? nullptr : &entries_[it->second].value;
+    const std::size_t i = Position(key);
+    return i == std::string::npos ? nullptr : &entries_[i].value;
 }
 
 std::vector<std::pair<std::string, const JsonValue*>> JsonObject::Members() const {
     std::vector<std::pair<std::string, const JsonValue*>> out;
-    out.reserve(index_.size());
+    out.reserve(live_);
     for (const Entry& e : entries_)
         if (!e.removed) out.emplace_back(e.key, &e.value);
     return out;
@@ -199,12 +219,17 @@ private:
                 ok_ = false;  // unterminated
                 return out;
             }
+            // Copy the run of plain characters up to the next quote or escape at once.
+            std::size_t end = pos_;
+            while (end < s_.size() && s_[end] != '"' && s_[end] != '\\') ++end;
+            out.append(s_.data() + pos_, end - pos_);
+            pos_ = end;
+            if (AtEnd()) {
+                ok_ = false;  // unterminated
+                return out;
+            }
             const char c = s_[pos_++];
             if (c == '"') return out;
-            if (c != '\\') {
-                out += c;
-                continue;
-            }
             if (AtEnd()) {
                 ok_ = false;
                 return out;

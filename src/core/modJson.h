@@ -28,7 +28,7 @@ class JsonObject {
 public:
     void Set(const std::string& key, JsonValue value);
     const JsonValue* Find(std::string_view key) const;
-    std::size_t Count() const noexcept { return index_.size(); }
+    std::size_t Count() const noexcept { return live_; }
     // Members in insertion order.
     std::vector<std::pair<std::string, const JsonValue*>> Members() const;
 
@@ -38,8 +38,14 @@ private:
         JsonValue value;
         bool removed = false;
     };
+    std::size_t Position(std::string_view key) const;  // of the live entry, or npos
+    void BuildIndex();
+
     std::vector<Entry> entries_;
-    std::unordered_map<std::string, std::size_t> index_;  // lower-cased key -> entry
+    std::size_t live_ = 0;
+    // Small objects are searched in place; large ones get an index by
+    // lower-cased key, so hostile input with many keys stays linear.
+    std::unique_ptr<std::unordered_map<std::string, std::size_t>> index_;
 };
 
 class JsonArray {

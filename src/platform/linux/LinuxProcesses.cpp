@@ -1,10 +1,10 @@
 #include "platform/linux/LinuxProcesses.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <iterator>
+#include <cstring>
 
 #include "core/Text.h"
 #include "platform/linux/PosixError.h"
@@ -39,12 +39,20 @@ Result<std::vector<std::string>> LinuxProcesses::ExecutableNames() noexcept {
         while (const dirent* e = readdir(proc)) {
             const std::string pid = e->d_name;
             if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos) continue;
-            std::ifstream in("/proc/" + pid + "/cmdline", std::ios::binary);
-            std::string args((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            const std::string argv0 = args.substr(0, args.find('\0'));
-            char link[4096];
-            const ssize_t n = readlink(("/proc/" + pid + "/exe").c_str(), link, sizeof link - 1);
-            const std::string exe = n > 0 ? std::string(link, static_cast<std::size_t>(n)) : std::string();
+            // Plain system calls: this runs for every process, every two seconds.
+            char buf[4096];
+            ssize_t n = 0;
+            const int fd = openat(dirfd(proc), (pid + "/cmdline").c_str(), O_RDONLY | O_CLOEXEC);
+            if (fd >= 0) {
+                n = read(fd, buf, sizeof buf - 1);
+                close(fd);
+            }
+            const std::string argv0(buf, n > 0 ? strnlen(buf, static_cast<std::size_t>(n)) : 0);
+            std::string exe;
+            if (!EndsWithExe(argv0)) {  // the link is needed only when the first argument does not tell
+                const ssize_t len = readlinkat(dirfd(proc), (pid + "/exe").c_str(), buf, sizeof buf - 1);
+                if (len > 0) exe.assign(buf, static_cast<std::size_t>(len));
+            }
             const std::string name = ProcessFileName(argv0, exe);
             if (!name.empty()) names.push_back(name);  // kernel threads have neither
         }
