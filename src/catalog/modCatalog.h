@@ -31,6 +31,8 @@ public:
 
     // Publisher address: the build's default, or a "/publisher=" override.
     void ConfigurePublisher() noexcept;
+    // Uses this address when it is acceptable; false (and the reason) otherwise.
+    bool UsePublisher(std::string_view url, std::string& why) noexcept;
     const std::string& PublisherBase() const noexcept { return publisherBase_; }
     const std::string& PublisherHost() const noexcept { return publisherHost_; }
     std::string CatalogUrl() const;

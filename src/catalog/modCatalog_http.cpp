@@ -82,14 +82,25 @@ void modCatalog::ConfigurePublisher() noexcept {
         std::string value = line.substr(at + kSwitch.size());
         value = value.substr(0, value.find(' '));
         std::erase(value, '"');
-        if (const auto chosen = ParsePublisherAddress(value, why)) {
-            publisherBase_ = chosen->base;
-            publisherHost_ = chosen->host;
+        if (UsePublisher(value, why)) {
             app_.main.DebugLog("publisher " + publisherBase_);
         } else {
             app_.main.DebugLog("REFUSED /publisher= " + value + " : " + why + "; keeping " + publisherBase_);
         }
     } catch (...) {
+    }
+}
+
+bool modCatalog::UsePublisher(std::string_view url, std::string& why) noexcept {
+    try {
+        const auto chosen = ParsePublisherAddress(url, why);
+        if (!chosen) return false;
+        publisherBase_ = chosen->base;
+        publisherHost_ = chosen->host;
+        return true;
+    } catch (...) {
+        why = "out of memory";
+        return false;
     }
 }
 

@@ -64,10 +64,10 @@ HttpResponse LinuxHttp::Get(const HttpRequest& request) noexcept {
         // Name lookup and connection share curl's one connect limit.
         curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,
                          static_cast<long>(request.resolveTimeoutMs) + request.connectTimeoutMs);
-        // A stall: less than one byte a second over the receive limit.
+        // A stall: less than one byte a second over the receive limit. (A GET
+        // sends a few hundred bytes; its send limit never comes into play.)
         curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME,
-                         static_cast<long>(std::max(1, (std::max(request.receiveTimeoutMs, request.sendTimeoutMs) + 999) / 1000)));
+        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(std::max(1, (request.receiveTimeoutMs + 999) / 1000)));
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnData);
         curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
 
