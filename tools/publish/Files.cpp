@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <exception>
 #include <fstream>
 #include <iterator>
 
@@ -13,10 +14,14 @@ bool WantsHelp(const Args& args) {
 }
 
 bool ReadWholeFile(const std::string& path, std::string& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    try {
+        std::ifstream in(path, std::ios::binary);
+        if (!in) return false;
+        out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        return !in.bad();
+    } catch (const std::exception&) {
+        return false;  // a folder opens as a file and only fails on reading
+    }
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& data) {

@@ -13,6 +13,8 @@ int Keygen(const Args& args);
 int Sign(const Args& args);
 int Verify(const Args& args);
 int Hash(const Args& args);
+int Check(const Args& args);
+int Serve(const Args& args);
 
 bool WantsHelp(const Args& args);
 bool ReadWholeFile(const std::string& path, std::string& out);

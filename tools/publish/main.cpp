@@ -1,5 +1,6 @@
 // pankor-publish: signing keys, catalog signatures and installer hashes for
-// the maker of the catalog, checked by the same code the manager runs.
+// the maker of the catalog, a catalog check and a local publisher for tests,
+// all on the same code the manager runs.
 #include <cstdio>
 #include <cstring>
 
@@ -16,6 +17,8 @@ constexpr const char* kHelp =
     "  verify CATALOG [--sig FILE] [--key BLOB.hex ...]\n"
     "                                        check a signature as the manager does\n"
     "  hash FILE                             the keyed hash a catalog's \"sha\" wants\n"
+    "  check CATALOG [--strict]              what the manager makes of a catalog, and warnings\n"
+    "  serve DIR [--port N] [OPTIONS]        a local publisher over HTTP, for tests and demos\n"
     "\n"
     "'pankor-publish COMMAND --help' tells more about each.\n";
 
@@ -33,6 +36,8 @@ int main(int argc, char** argv) {
     if (command == "sign") return Sign(args);
     if (command == "verify") return Verify(args);
     if (command == "hash") return Hash(args);
+    if (command == "check") return Check(args);
+    if (command == "serve") return Serve(args);
     std::fprintf(stderr, "pankor-publish: unknown command '%s'\n\n%s", command.c_str(), kHelp);
     return 2;
 }

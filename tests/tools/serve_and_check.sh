@@ -1,0 +1,232 @@
+#!/usr/bin/env bash
+# The kit's local publisher over real HTTP (curl as the client, node to read
+# back what it recorded), and the catalog check against catalogs that are
+# fine, subtly wrong, or unreadable.
+set -uo pipefail
+kit="$1"
+work="$(mktemp -d)"
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+check() {  # description, expected exit code, command...
+  local what="$1" want="$2"; shift 2
+  "$@" >"$work/out" 2>"$work/err"
+  local got=$?
+  [ "$got" -eq "$want" ] || { fail "$what: exit $got, want $want"; cat "$work/out" "$work/err"; }
+}
+contains() {  # description, file, text
+  grep -qF -- "$3" "$2" || { fail "$1: '$3' not in output"; cat "$2"; }
+}
+lacks() {  # description, file, text
+  ! grep -qF -- "$3" "$2" || { fail "$1: '$3' unexpected"; cat "$2"; }
+}
+# status code, then a blank, then the content type of an answer
+get() { curl -s -o "$work/body" -w '%{http_code} %{content_type}' "$@"; }
+# A field of the last JSON line of a report file, as raw text.
+field() { node -e 'const l = require("fs").readFileSync(process.argv[1], "utf8").trim().split("\n");
+  const v = process.argv[2].split(".").reduce((o, k) => o === undefined ? o : o[k], JSON.parse(l[l.length - 1]));
+  process.stdout.write(v === undefined ? "<absent>" : String(v));' "$1" "$2"; }
+
+# Starts the server in the background; sets $base and $server_pid.
+start() {  # output file, serve arguments...
+  local out="$1"; shift
+  "$kit" serve "$@" >"$out" 2>"$out.err" &
+  server_pid=$!
+  pids+=("$server_pid")
+  for _ in $(seq 100); do grep -q '^serving ' "$out" && break; sleep 0.05; done
+  base="$(sed -n 's/^serving .* at //p' "$out")"
+}
+# Sends a signal; the server must end with exit 0 within two seconds.
+stop() {  # description, signal
+  kill -"$2" "$server_pid"
+  for _ in $(seq 40); do kill -0 "$server_pid" 2>/dev/null || break; sleep 0.05; done
+  if kill -0 "$server_pid" 2>/dev/null; then fail "$1: still running after SIG$2"; kill -KILL "$server_pid"; fi
+  wait "$server_pid"
+  local rc=$?
+  [ "$rc" -eq 0 ] || fail "$1: exit $rc after SIG$2"
+}
+
+# ---------------------------------------------------------------- serve
+site="$work/site"
+mkdir -p "$site/pankor" "$site/apps" "$site/notes" "$site/empty" "$site/inner"
+printf '{"serial":7,"apps":[]}\r\n' >"$site/pankor/catalog.json"
+printf '%0512d\n' 0 >"$site/pankor/catalog.json.sig"
+printf 'MZ\000\001\377binary' >"$site/apps/setup.exe"
+printf '<p>notes</p>' >"$site/notes/index.html"
+printf 'gone' >"$site/gone.txt"
+printf 'slow' >"$site/slow.txt"
+printf 'outside' >"$work/secret.txt"
+ln -s ../secret.txt "$site/escape.txt"
+ln -s "$work" "$site/up"
+ln -s ../apps/setup.exe "$site/inner/link.exe"
+
+start "$work/serve.out" "$site" --port 0 --status /gone.txt=410 --delay /slow.txt=800 --hang /hang \
+  --issue-limit 2
+[ "$(wc -l <"$work/serve.out")" -eq 1 ] && grep -qE "^serving $site at http://127\.0\.0\.1:[0-9]+$" "$work/serve.out" ||
+  { fail "start line"; cat "$work/serve.out" "$work/serve.out.err"; }
+reports="$site/reports"
+
+[ "$(get "$base/pankor/catalog.json")" = "200 application/json" ] || fail "catalog status or type"
+cmp -s "$work/body" "$site/pankor/catalog.json" || fail "catalog bytes differ"
+[ "$(get "$base/pankor/catalog.json.sig")" = "200 text/plain" ] || fail "signature status or type"
+cmp -s "$work/body" "$site/pankor/catalog.json.sig" || fail "signature bytes differ"
+[ "$(get "$base/apps/setup.exe")" = "200 application/octet-stream" ] || fail "installer status or type"
+cmp -s "$work/body" "$site/apps/setup.exe" || fail "installer bytes differ"
+[ "$(get "$base/notes/")" = "200 text/html; charset=utf-8" ] || fail "a folder answers its index.html"
+[ "$(get "$base/inner/link.exe")" = "200 application/octet-stream" ] || fail "a link that stays inside is followed"
+[ "$(get "$base/empty/" | cut -c1-3)" = 404 ] || fail "a folder without index.html is listed"
+[ "$(get "$base/missing.json" | cut -c1-3)" = 404 ] || fail "missing file"
+
+for path in /../secret.txt /%2e%2e/secret.txt /%2E%2E%2Fsecret.txt /pankor/..%2f..%2fsecret.txt /escape.txt \
+            /up/secret.txt /pankor/catalog.json%00.png; do
+  code="$(get --path-as-is "$base$path" | cut -c1-3)"
+  [ "$code" = 403 ] || fail "traversal $path answered $code"
+  ! grep -q outside "$work/body" || fail "traversal $path leaked the file"
+done
+
+[ "$(get "$base/gone.txt" | cut -c1-3)" = 410 ] || fail "--status code"
+[ ! -s "$work/body" ] || fail "--status answers with an empty body"
+
+fast="$(curl -s -o /dev/null -w '%{time_total}' "$base/pankor/catalog.json")"
+slow="$(curl -s -o "$work/body" -w '%{time_total}' "$base/slow.txt")"
+awk -v s="$slow" -v f="$fast" 'BEGIN { exit !(s >= 0.75 && s < 3 && f < 0.5) }' || fail "--delay: took $slow s (plain request $fast s)"
+[ "$(cat "$work/body")" = slow ] || fail "a delayed request still gets its file"
+
+# What the manager's requests look like on the wire is recorded as sent.
+curl -s -o /dev/null -A 'Pankor/1.0' -H 'Cache-Control: no-cache' -H 'Pragma: no-cache' "$base/pankor/catalog.json?x=1"
+last="$reports/requests.jsonl"
+[ "$(field "$last" method) $(field "$last" path) $(field "$last" target)" = "GET /pankor/catalog.json /pankor/catalog.json?x=1" ] ||
+  fail "request line recorded as $(tail -1 "$last")"
+[ "$(field "$last" headers.User-Agent)|$(field "$last" headers.Cache-Control)|$(field "$last" headers.Pragma)" = \
+  "Pankor/1.0|no-cache|no-cache" ] || fail "request headers recorded as $(tail -1 "$last")"
+[ "$(field "$last" headers.Cookie)$(field "$last" headers.REMOTE_ADDR)" = "<absent><absent>" ] ||
+  fail "headers nobody sent were recorded: $(tail -1 "$last")"
+curl -s -o /dev/null -b 'session=abc' "$base/pankor/catalog.json"
+[ "$(field "$last" headers.Cookie)" = "session=abc" ] || fail "a cookie sent is recorded"
+
+# Reports keep their exact bytes: quotes, backslashes, line breaks, non-ASCII.
+printf '{"note":"say \\"hi\\"\\\\ C:\\\\x","raw":"line1\nline2\ttab \303\251"}\r\n' >"$work/report.json"
+check "telemetry post" 0 curl -sf -H 'Content-Type: application/json' -A 'Pankor/1.0' -H 'X-Probe: one' \
+  --data-binary "@$work/report.json" "$base/telemetry.php"
+field "$reports/telemetry.jsonl" body >"$work/recorded"
+cmp -s "$work/recorded" "$work/report.json" || { fail "telemetry body differs"; tail -1 "$reports/telemetry.jsonl"; }
+[ "$(field "$reports/telemetry.jsonl" path)|$(field "$reports/telemetry.jsonl" headers.Content-Type)|$(field "$reports/telemetry.jsonl" headers.X-Probe)" = \
+  "/telemetry.php|application/json|one" ] || fail "telemetry headers: $(tail -1 "$reports/telemetry.jsonl")"
+printf 'not \377 UTF-8' >"$work/binary.txt"
+curl -s -o /dev/null --data-binary "@$work/binary.txt" "$base/telemetry.php"
+[ "$(field "$reports/telemetry.jsonl" bodyBase64 | base64 -d | od -An -tx1)" = "$(od -An -tx1 <"$work/binary.txt")" ] ||
+  fail "a body that is not UTF-8 keeps its bytes"
+[ "$(get -d x "$base/other.php" | cut -c1-3)" = 404 ] || fail "a post elsewhere is not a report"
+
+codes=""
+for i in 1 2 3; do codes+="$(curl -s -o /dev/null -w '%{http_code}' --data-binary "{\"n\":$i}" "$base/issue.php") "; done
+[ "$codes" = "200 200 429 " ] || fail "--issue-limit 2 answered $codes"
+[ "$(wc -l <"$reports/issue.jsonl")" -eq 2 ] || fail "a refused issue report was recorded as accepted"
+[ "$(grep -c '"path":"/issue.php"' "$reports/requests.jsonl")" -eq 3 ] || fail "every issue post is in requests.jsonl"
+
+curl -s --max-time 2 "$base/hang" >/dev/null
+rc=$?
+[ "$rc" -eq 28 ] || fail "--hang: curl exit $rc, want 28 (time-out)"
+# A request still hanging when the server stops gets no answer at all.
+curl -s -o /dev/null -w '%{http_code}' --max-time 10 "$base/hang" >"$work/hung" &
+hung_curl=$!
+sleep 0.3
+stop "stop with a hung request" TERM
+wait "$hung_curl"
+[ "$(cat "$work/hung")" = 000 ] || fail "a hung request was answered $(cat "$work/hung")"
+
+# A second server: a status on a report path, SIGINT, and refusals.
+start "$work/serve2.out" "$site" --port 0 --status /issue.php=503
+lines_before="$(wc -l <"$reports/issue.jsonl")"
+[ "$(curl -s -o /dev/null -w '%{http_code}' -d '{}' "$base/issue.php")" = 503 ] || fail "--status on a report path"
+[ "$(wc -l <"$reports/issue.jsonl")" -eq "$lines_before" ] || fail "a report answered 503 was recorded"
+port="${base##*:}"
+check "a port in use" 1 "$kit" serve "$site" --port "$port"
+contains "busy port message" "$work/err" "cannot listen on 127.0.0.1:$port"
+stop "plain stop" INT
+
+check "a public address needs --public" 2 "$kit" serve "$site" --host 0.0.0.0
+contains "public refusal" "$work/err" "Add --public"
+check "missing folder" 1 "$kit" serve "$work/none"
+check "bad --status" 2 "$kit" serve "$site" --status /x=99
+check "bad --delay" 2 "$kit" serve "$site" --delay nopath=5
+check "bad --port" 2 "$kit" serve "$site" --port 70000
+check "no folder" 2 "$kit" serve --port 0
+check "serve --help" 0 "$kit" serve --help
+
+# ---------------------------------------------------------------- check
+sha=0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef
+app() {  # slug [extra members]
+  printf '{"slug":"%s","name":"N","latest":"1.0.0.2","url":"https://x/a.exe","sha":"%s"%s}' "$1" "$sha" "${2:-}"
+}
+cat >"$work/good.json" <<EOF
+{"serial": 42,
+ "apps": [$(app notes), $(app clock-2 ',"latest":"2.0","sha":" 0123456789ABCDEF0123456789abcdef0123456789abcdef0123456789abcdef "')],
+ "games": [$(app mines ',"requires":"DirectX 9"')],
+ "skins": [{"name":"Dark","forApp":"notes"}, {"name":"Light","forApp":"clock-2"}, {"name":"Plain"}],
+ "pankor": {"version":"1.1.0.0","url":"https://x/pankor.exe","sha":"$sha"}}
+EOF
+check "a good catalog" 0 "$kit" check "$work/good.json" --strict
+for line in "serial: 42" "apps: 2, games: 1, skins: 3" "pankor: version 1.1.0.0" "url https://x/pankor.exe" \
+            "sha $sha" "no warnings"; do
+  contains "good catalog" "$work/out" "$line"
+done
+printf '{"apps":[%s]}' "$(app notes)" >"$work/noself.json"
+check "a catalog without the manager's entry" 0 "$kit" check "$work/noself.json"
+contains "no self entry" "$work/out" "pankor: none"
+contains "serial absent" "$work/out" "serial: none"
+
+# Each flaw alone: its own warning, and no other.
+warns() {  # description, catalog text, warning count, expected text
+  printf '%s' "$2" >"$work/case.json"
+  check "$1" 0 "$kit" check "$work/case.json"
+  grep '^warning: ' "$work/out" | grep -qF -- "$4" || { fail "$1: no warning '$4'"; cat "$work/out"; }
+  local want="$3 warnings"; [ "$3" -eq 1 ] && want="1 warning"
+  [ "$(tail -n 1 "$work/out")" = "$want" ] || { fail "$1: want $want"; cat "$work/out"; }
+}
+warns "app without slug" "{\"apps\":[{\"name\":\"x\"},$(app a)]}" 1 'apps #1 has no "slug": the manager drops it'
+warns "game not an object" "{\"apps\":[$(app a)],\"games\":[3]}" 1 'games #1 is not an object'
+warns "games not an array" "{\"apps\":[$(app a)],\"games\":{\"slug\":\"b\"}}" 1 '"games" is not an array'
+warns "skin without name" "{\"apps\":[$(app a)],\"skins\":[{\"forApp\":\"a\"}]}" 1 'skins #1 has no "name"'
+warns "duplicate slug" "{\"apps\":[$(app notes)],\"games\":[$(app Notes)]}" 1 \
+  'game "Notes" has the slug of app "notes" before it'
+warns "slug with a blank" "{\"apps\":[$(app 'tarn notes')]}" 1 'app "tarn notes": the slug is not plain'
+warns "slug too long" "{\"apps\":[$(app "$(printf 'a%.0s' $(seq 33))")]}" 1 'the slug is not plain'
+warns "no url" "{\"apps\":[$(app a ',"url":""')]}" 1 'app "a" has no "url": it cannot be updated in place'
+warns "no sha" "{\"apps\":[{\"slug\":\"a\",\"url\":\"u\",\"latest\":\"1\"}]}" 1 'app "a" has no "sha"'
+warns "latest with a letter" "{\"apps\":[$(app a ',"latest":"v1.2"')]}" 1 '"latest" "v1.2" does not compare'
+warns "latest with an empty part" "{\"apps\":[$(app a ',"latest":"1..2"')]}" 1 '"latest" "1..2" does not compare'
+warns "own version" "{\"apps\":[$(app a)],\"pankor\":{\"version\":\"1.x\",\"url\":\"u\",\"sha\":\"$sha\"}}" 1 \
+  '"pankor": "version" "1.x" does not compare'
+warns "short sha" "{\"apps\":[$(app a ",\"sha\":\"${sha:1}\"")]}" 1 'app "a": "sha" is not 64 hexadecimal digits'
+warns "sha not hex" "{\"apps\":[$(app a ",\"sha\":\"g${sha:1}\"")]}" 1 '"sha" is not 64 hexadecimal digits'
+warns "own sha" "{\"apps\":[$(app a)],\"pankor\":{\"version\":\"1.0\",\"sha\":\"abc\"}}" 1 '"pankor": "sha" is not 64'
+warns "byte-order mark" $'\xEF\xBB\xBF'"{\"apps\":[$(app a)]}" 1 'starts with a UTF-8 byte-order mark'
+warns "invalid UTF-8" "{\"apps\":[$(app a $',"name":"x\xC3"')]}" 1 'invalid UTF-8 at byte'
+warns "no app at all" '{"skins":[{"name":"s"}]}' 1 'no app or game'
+warns "an array at the top" "[$(app a)]" 2 'the top level is not an object'
+
+printf '{"apps":[%s],"skins":[{}]}' "$(app a)" >"$work/warned.json"
+check "--strict fails on a warning" 1 "$kit" check "$work/warned.json" --strict
+contains "strict" "$work/out" "1 warning (--strict: failed)"
+
+printf '{"apps":[}' >"$work/broken.json"
+check "a parse failure" 1 "$kit" check "$work/broken.json"
+contains "parse failure" "$work/err" "does not parse as JSON"
+printf '{"apps":[{"slug":"\\uZZZZ"}]}' >"$work/escape.json"
+check "a reader error" 1 "$kit" check "$work/escape.json"
+contains "reader error" "$work/err" "does not parse: "
+: >"$work/empty.json"
+check "an empty file" 1 "$kit" check "$work/empty.json"
+check "a missing file" 1 "$kit" check "$work/none.json"
+contains "missing file" "$work/err" "cannot read"
+check "no catalog" 2 "$kit" check --strict
+check "two catalogs" 2 "$kit" check "$work/good.json" "$work/good.json"
+check "check --help" 0 "$kit" check --help
+
+[ "$failures" -eq 0 ] && echo "serve and check: all checks passed" || { echo "serve and check: $failures failed"; exit 1; }
