@@ -24,6 +24,7 @@ bool modMain::Main() noexcept {
         DebugLog("--- Pankor start, runDir=" + RunDir);
         if (kTrustsDevelopmentKeys) DebugLog("TRUST: this build trusts the DEVELOPMENT keys - not for release");
         PendingCommand = app_.instance.ParseInstalledArg();
+        app_.catalog.ConfigurePublisher();
         return true;
     }
 
