@@ -28,6 +28,13 @@ struct Platform {
     IIcons& icons;
 };
 
+// Wires a host's services (members named as in Platform) into a Platform.
+template <typename Services>
+std::unique_ptr<Platform> WirePlatform(Services& s) {
+    return std::make_unique<Platform>(Platform{s.system, s.environment, s.registry, s.fs, s.versions, s.instanceLock,
+                                               s.crypto, s.http, s.processes, s.icons});
+}
+
 // The real services of the OS this build targets; lives as long as the process.
 class NativePlatform {
 public:

@@ -146,7 +146,8 @@ struct FakePlatform {
     FakeHttp http;
     FakeProcesses processes;
     FakeIcons icons;
-    Platform platform{system, environment, registry, fs, versions, instanceLock, crypto, http, processes, icons};
+    std::unique_ptr<Platform> wired = WirePlatform(*this);
+    Platform& platform = *wired;
 };
 
 }  // namespace pankor::fakes

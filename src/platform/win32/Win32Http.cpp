@@ -207,19 +207,8 @@ std::string WinHttpErrorText(unsigned long code) noexcept {
     }
     try {
         if (code >= WINHTTP_ERROR_BASE && code <= WINHTTP_ERROR_BASE + 199) {
-            wchar_t* buffer = nullptr;
-            const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_HMODULE |
-                                               FORMAT_MESSAGE_IGNORE_INSERTS,
-                                           GetModuleHandleW(L"winhttp.dll"), code, 0,
-                                           reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
-            std::wstring text;
-            if (n > 0 && buffer) text.assign(buffer, n);
-            if (buffer) LocalFree(buffer);
-            while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
-                text.pop_back();
-            if (!text.empty()) {
-                if (std::optional<std::string> utf8 = win32::FromWide(text)) return *utf8;
-            }
+            if (std::string text = win32::MessageText(code, GetModuleHandleW(L"winhttp.dll")); !text.empty())
+                return text;
             if (const char* known = KnownWinHttpText(code)) return known;
             return "WinHTTP error " + std::to_string(code);
         }

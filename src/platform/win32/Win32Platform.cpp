@@ -28,10 +28,7 @@ struct NativePlatform::Services {
 
 NativePlatform::NativePlatform()
     : services_(std::make_unique<Services>()),
-      platform_(std::make_unique<Platform>(Platform{services_->system, services_->environment, services_->registry,
-                                                    services_->fs, services_->versions, services_->instanceLock,
-                                                    services_->crypto, services_->http, services_->processes,
-                                                    services_->icons})) {}
+      platform_(WirePlatform(*services_)) {}
 
 NativePlatform::~NativePlatform() = default;
 

@@ -40,21 +40,27 @@ std::optional<std::wstring> WidePath(std::string_view utf8) noexcept {
     return ToWide(utf8);
 }
 
-std::string ErrorText(DWORD code) noexcept {
+std::string MessageText(DWORD code, HMODULE module) noexcept {
     try {
         wchar_t* buffer = nullptr;
-        const DWORD n = FormatMessageW(
-            FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-            code, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+        const DWORD source = module != nullptr ? FORMAT_MESSAGE_FROM_HMODULE : FORMAT_MESSAGE_FROM_SYSTEM;
+        const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | source | FORMAT_MESSAGE_IGNORE_INSERTS, module,
+                                       code, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
         std::wstring text;
         if (n > 0 && buffer) text.assign(buffer, n);
         if (buffer) LocalFree(buffer);
         while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
             text.pop_back();
-        if (!text.empty()) {
-            if (std::optional<std::string> utf8 = FromWide(text)) return *utf8;
-        }
-        return "error " + std::to_string(code);
+        return FromWide(text).value_or(std::string());
+    } catch (...) {
+        return {};
+    }
+}
+
+std::string ErrorText(DWORD code) noexcept {
+    try {
+        const std::string text = MessageText(code, nullptr);
+        return text.empty() ? "error " + std::to_string(code) : text;
     } catch (...) {
         return {};
     }

@@ -18,6 +18,10 @@ std::optional<std::string> FromWide(std::wstring_view text, UINT codePage = CP_U
 // would silently name a different, shorter path.
 std::optional<std::wstring> WidePath(std::string_view utf8) noexcept;
 
+// The message a module (or, for nullptr, the system) has for a code, UTF-8,
+// without the trailing line end; "" when it has none.
+std::string MessageText(DWORD code, HMODULE module) noexcept;
+
 // The system's description of an error code, UTF-8, without the trailing
 // line end; "error <n>" when the system has none.
 std::string ErrorText(DWORD code) noexcept;

@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "ChildProcess.h"
+#include "TestSupport.h"
 #include "platform/Platform.h"
 #include "platform/linux/LinuxIcons.h"
 #include "platform/linux/LinuxProcesses.h"

@@ -8,20 +8,17 @@
 #include <fstream>
 #include <thread>
 
-#include "ChildProcess.h"
+#include "TestSupport.h"
 #include "platform/linux/LinuxEnvironment.h"
 #include "platform/linux/LinuxFileSystem.h"
 
 using namespace pankor;
 using pankor::testing::ChildProcess;
+using pankor::testing::ReadAll;
 using pankor::testing::TempFolder;
+using pankor::testing::WriteAll;
 
 namespace {
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 std::vector<std::string> TempFilesBeside(const std::string& path) {
     std::vector<std::string> found;
@@ -55,13 +52,13 @@ TEST(LinuxFileSystem, ReplaceFileSurvivesAKillInTheMiddleOfALargeWrite) {
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
         if (!killedMidWrite) {
-            ASSERT_EQ(Slurp(target).size(), 256u << 20);  // finished first: the whole new file
+            ASSERT_EQ(ReadAll(target).size(), 256u << 20);  // finished first: the whole new file
         }
         ASSERT_TRUE(LinuxFileSystem().ReplaceFile(target, old).ok);
         for (const auto& t : TempFilesBeside(target)) std::filesystem::remove(t);
     }
     ASSERT_TRUE(killedMidWrite) << "the writer always finished before it could be killed";
-    EXPECT_EQ(Slurp(target), old);
+    EXPECT_EQ(ReadAll(target), old);
 }
 
 TEST(LinuxFileSystem, ReplaceFileKeepsPermissionsAndCleansUpAfterAFailure) {
@@ -74,7 +71,7 @@ TEST(LinuxFileSystem, ReplaceFileKeepsPermissionsAndCleansUpAfterAFailure) {
     struct stat st {};
     stat(file.c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
-    EXPECT_EQ(Slurp(file), "abc");
+    EXPECT_EQ(ReadAll(file), "abc");
     EXPECT_TRUE(TempFilesBeside(file).empty());
 
     const Status s = fs.ReplaceFile(tmp / "missing/x.ini", "abc");
@@ -97,7 +94,7 @@ TEST(LinuxFileSystem, FoldersFilesAndTimes) {
 
     ASSERT_TRUE(fs.AppendFile(tmp / "debug.log", "one\r\n").ok);
     ASSERT_TRUE(fs.AppendFile(tmp / "debug.log", "two\r\n").ok);
-    EXPECT_EQ(Slurp(tmp / "debug.log"), "one\r\ntwo\r\n");
+    EXPECT_EQ(ReadAll(tmp / "debug.log"), "one\r\ntwo\r\n");
     EXPECT_EQ(fs.ReadFile(tmp / "debug.log").value->size(), 10u);
     EXPECT_FALSE(fs.ReadFile(tmp / "none").ok());
     EXPECT_TRUE(fs.DeleteFile(tmp / "debug.log").ok);

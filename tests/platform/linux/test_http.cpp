@@ -5,33 +5,27 @@
 #include <filesystem>
 #include <fstream>
 
-#include "ChildProcess.h"
+#include "TestSupport.h"
 #include "platform/Platform.h"
 #include "platform/linux/LinuxHttp.h"
 #include "startup/Pankor.h"
 
 using namespace pankor;
 using pankor::testing::ChildProcess;
+using pankor::testing::ReadAll;
 using pankor::testing::TempFolder;
+using pankor::testing::WriteAll;
 
 namespace {
 
-void Write(const std::string& path, const std::string& data) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream(path, std::ios::binary).write(data.data(), static_cast<std::streamsize>(data.size()));
-}
 
-std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 // A publisher folder served by `pankor-publish serve`, with a catalog signed
 // by the development signing key.
 class Publisher : public ::testing::Test {
 protected:
     void Start(std::vector<std::string> switches = {}) {
-        Write(dir / "pankor/catalog.json", catalog);
+        WriteAll(dir / "pankor/catalog.json", catalog);
         std::vector<std::string> sign{PUBLISH_EXE, "sign", dir / "pankor/catalog.json", "--key",
                                       PANKOR_SOURCE_DIR "/keys/dev/development-signing.private.pem"};
         ChildProcess signer(sign);
@@ -48,7 +42,7 @@ protected:
         app.main.DataDir = data.path();
         app.main.DebugMode = true;
     }
-    std::string Log() const { return Read(data / "debug.log"); }
+    std::string Log() const { return ReadAll(data / "debug.log"); }
     HttpRequest Request(const std::string& path) const {
         HttpRequest r;
         r.url = base + path;
@@ -72,7 +66,7 @@ TEST_F(Publisher, ASignedCatalogLoadsOverRealHttpWithTheRightHeaders) {
     EXPECT_EQ(app.catalog.SelfVersion, "1.2.0.0");
     EXPECT_NE(Log().find("SIG: ok (signing key)"), std::string::npos);
 
-    const std::string requests = Read(dir / "reports/requests.jsonl");
+    const std::string requests = ReadAll(dir / "reports/requests.jsonl");
     EXPECT_NE(requests.find("/pankor/catalog.json.sig"), std::string::npos) << requests;
     for (const char* header : {"\"User-Agent\":\"Pankor/1.0\"", "\"Cache-Control\":\"no-cache\"", "\"Pragma\":\"no-cache\""})
         EXPECT_NE(requests.find(header), std::string::npos) << header << "\n" << requests;
@@ -91,9 +85,9 @@ TEST_F(Publisher, MissingCatalogIsLoggedAndAMissingSignatureIsSilent) {
 }
 
 TEST_F(Publisher, EmptyAndOversizedAnswersAreRefused) {
-    Write(dir / "empty.json", "");
-    Write(dir / "huge.json", std::string(kMaxCatalogBytes + 1, ' '));
-    Write(dir / "huge.sig", std::string(kMaxSignatureBytes + 1, 'a'));
+    WriteAll(dir / "empty.json", "");
+    WriteAll(dir / "huge.json", std::string(kMaxCatalogBytes + 1, ' '));
+    WriteAll(dir / "huge.sig", std::string(kMaxSignatureBytes + 1, 'a'));
     Start();
     Bytes bytes;
     EXPECT_FALSE(app.catalog.HttpGetBytes(base + "/empty.json", bytes));

@@ -5,21 +5,18 @@
 #include <filesystem>
 #include <fstream>
 
-#include "ChildProcess.h"
+#include "TestSupport.h"
 #include "platform/Platform.h"
 #include "platform/linux/LinuxInstanceLock.h"
 #include "startup/Pankor.h"
 
 using namespace pankor;
 using pankor::testing::ChildProcess;
+using pankor::testing::ReadAll;
 using pankor::testing::TempFolder;
+using pankor::testing::WriteAll;
 
 namespace {
-
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 // Each test gets its own runtime folder (where the lock lives) and data folder.
 class TwoProcesses : public ::testing::Test {
@@ -73,20 +70,20 @@ TEST_F(TwoProcesses, ASecondPankorHandsItsRequestToTheFirstCopy) {
     ASSERT_TRUE(second.started());
     EXPECT_EQ(second.Wait(), 0);
 
-    const std::string log = Slurp(appdata / "Pankor/debug.log");
+    const std::string log = ReadAll(appdata / "Pankor/debug.log");
     EXPECT_NE(log.find(" another Pankor already has the mutex\r\n"), std::string::npos) << log;
     EXPECT_NE(log.find(" handoff posted: installed=clock-pro\r\n"), std::string::npos) << log;
     EXPECT_EQ(log.find("--- Pankor start"), std::string::npos) << log;
 
     EXPECT_EQ(first.instance.TakeHandoff(), "installed=clock-pro");
     EXPECT_FALSE(std::filesystem::exists(appdata / "Pankor/handoff.txt"));
-    EXPECT_NE(Slurp(appdata / "Pankor/debug.log").find(" handoff taken: installed=clock-pro\r\n"), std::string::npos);
+    EXPECT_NE(ReadAll(appdata / "Pankor/debug.log").find(" handoff taken: installed=clock-pro\r\n"), std::string::npos);
 }
 
 TEST_F(TwoProcesses, AFirstCopyLogsItsStartAndLeavesTheLockFree) {
     ChildProcess first({PANKOR_EXE, "/debug"}, Env());
     EXPECT_EQ(first.Wait(), 0);
-    const std::string log = Slurp(appdata / "Pankor/debug.log");
+    const std::string log = ReadAll(appdata / "Pankor/debug.log");
     EXPECT_NE(log.find(" --- Pankor start, runDir="), std::string::npos) << log;
     EXPECT_EQ(LinuxInstanceLock().Acquire(kInstanceMutexName).outcome, LockOutcome::Acquired);
 }

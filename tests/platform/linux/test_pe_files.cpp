@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "ChildProcess.h"
+#include "TestSupport.h"
 #include "core/PankorVersion.h"
 #include "platform/linux/LinuxVersionResource.h"
 

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <thread>
 
-#include "ChildProcess.h"
+#include "TestSupport.h"
 #include "platform/linux/LinuxRegistry.h"
 
 using namespace pankor;

@@ -4,14 +4,16 @@
 #include <fstream>
 #include <random>
 
-#include "ChildProcess.h"
+#include "TestSupport.h"
 #include "platform/Platform.h"
 #include "startup/Pankor.h"
 #include "trust/modHash.h"
 #include "trust/modSign.h"
 
 using namespace pankor;
+using pankor::testing::ReadAll;
 using pankor::testing::TempFolder;
+using pankor::testing::WriteAll;
 
 namespace {
 
@@ -24,14 +26,7 @@ std::string Shell(const std::string& command) {
     return out;
 }
 
-void Write(const std::string& path, const std::string& data) {
-    std::ofstream(path, std::ios::binary).write(data.data(), static_cast<std::streamsize>(data.size()));
-}
 
-std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 ByteView View(const std::string& s) { return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()}; }
 
@@ -43,16 +38,16 @@ protected:
         app.main.DataDir = tmp.path();
     }
     std::string TakeLog() {
-        const std::string log = Read(tmp / "debug.log");
+        const std::string log = ReadAll(tmp / "debug.log");
         std::remove((tmp / "debug.log").c_str());
         return log;
     }
     // Signs with the openssl command line, not with our own code.
     std::string OpenSslSignature(const std::string& data, const std::string& key) {
-        Write(tmp / "catalog.json", data);
+        WriteAll(tmp / "catalog.json", data);
         Shell("openssl dgst -sha256 -sign " PANKOR_SOURCE_DIR "/keys/dev/development-" + key +
             ".private.pem -out " + (tmp / "sig.bin") + " " + (tmp / "catalog.json"));
-        const std::string raw = Read(tmp / "sig.bin");
+        const std::string raw = ReadAll(tmp / "sig.bin");
         return ToLowerHex(View(raw));
     }
 
@@ -71,7 +66,7 @@ TEST_F(Trust, KeyedHashMatchesSha256OfKeyDataKeyComputedIndependently) {
     for (char& c : big) c = static_cast<char>(rng());
     for (const std::string& data : {std::string(), std::string("abc"), std::string("\0\xff", 2), big}) {
         const std::string key(kInstallerHashKey);
-        Write(tmp / "envelope.bin", key + data + key);
+        WriteAll(tmp / "envelope.bin", key + data + key);
         const std::string expected = Shell("sha256sum " + (tmp / "envelope.bin")).substr(0, 64);
         ASSERT_EQ(expected.size(), 64u);
         EXPECT_EQ(app.hash.KeyedHash(View(data), kInstallerHashKey), expected) << data.size();

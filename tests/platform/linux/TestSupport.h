@@ -1,5 +1,5 @@
 #pragma once
-// Starts real child processes for the platform tests.
+// Real child processes, temporary folders and file helpers for the platform tests.
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -8,6 +8,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -71,6 +73,16 @@ private:
     int out_ = -1;
     bool reaped_ = false;
 };
+
+inline std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+inline void WriteAll(const std::string& path, const std::string& data) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path, std::ios::binary | std::ios::trunc).write(data.data(), static_cast<std::streamsize>(data.size()));
+}
 
 // Polls a condition for up to five seconds.
 template <typename Pred>
