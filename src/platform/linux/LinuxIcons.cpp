@@ -1,11 +1,8 @@
 #include "platform/linux/LinuxIcons.h"
 
-#include <fcntl.h>
 #include <gdk-pixbuf/gdk-pixbuf.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
+#include "platform/linux/MappedFile.h"
 #include "platform/pe/IconImage.h"
 #include "platform/pe/PeResources.h"
 
@@ -36,31 +33,6 @@ std::optional<RgbaImage> DecodePng(IconBytes png) {
     g_object_unref(loader);
     return out;
 }
-
-class MappedFile {
-public:
-    explicit MappedFile(const std::string& path) {
-        const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) return;
-        struct stat st {};
-        if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-            size_ = static_cast<std::size_t>(st.st_size);
-            void* m = mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
-            data_ = m == MAP_FAILED ? nullptr : static_cast<const std::uint8_t*>(m);
-        }
-        close(fd);
-    }
-    ~MappedFile() {
-        if (data_ != nullptr) munmap(const_cast<std::uint8_t*>(data_), size_);
-    }
-    MappedFile(const MappedFile&) = delete;
-    MappedFile& operator=(const MappedFile&) = delete;
-    IconBytes bytes() const { return data_ ? IconBytes(data_, size_) : IconBytes(); }
-
-private:
-    const std::uint8_t* data_ = nullptr;
-    std::size_t size_ = 0;
-};
 
 }  // namespace
 

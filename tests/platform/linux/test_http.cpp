@@ -18,8 +18,6 @@ using pankor::testing::WriteAll;
 
 namespace {
 
-
-
 // A publisher folder served by `pankor-publish serve`, with a catalog signed
 // by the development signing key.
 class Publisher : public ::testing::Test {
