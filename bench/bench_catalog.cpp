@@ -13,6 +13,7 @@
 
 #include "platform/Platform.h"
 #include "startup/Pankor.h"
+#include "base/Hex.h"
 #include "trust/modHash.h"
 
 using namespace pankor;
@@ -59,9 +60,8 @@ void Pipeline(benchmark::State& state) {
     for (auto _ : state) {
         if (!app.sign.VerifyCatalogSig(bytes, sig)) state.SkipWithError("not verified");
         const JsonValue root = app.json.JsonParseObject(BytesToUtf8(bytes));
-        app.catalog.Apps.clear();
-        app.catalog.AppCount = 0;
-        app.catalog.FillModel(root);
+        ParseCatalog(root, app.catalog);
+        app.catalog.RefreshInstalled();
         benchmark::DoNotOptimize(app.catalog.AppsJson());
     }
     state.SetComplexityN(state.range(0));

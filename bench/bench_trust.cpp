@@ -8,6 +8,7 @@
 #include <iterator>
 #include <random>
 
+#include "base/Hex.h"
 #include "platform/Platform.h"
 #include "startup/Pankor.h"
 #include "trust/modHash.h"

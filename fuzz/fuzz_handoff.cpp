@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/Text.h"
+#include "base/Text.h"
 #include "startup/modInstance.h"
 
 using namespace pankor;

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/Text.h"
+#include "base/Text.h"
 #include "core/modFile.h"
 
 using namespace pankor;

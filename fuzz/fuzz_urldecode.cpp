@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "core/Text.h"
+#include "base/Text.h"
 #include "startup/modMain.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,6 +1,6 @@
 #include "apps/modIcons.h"
 
-#include "startup/Pankor.h"
+#include "base/Paths.h"
 #include "startup/modInstance.h"
 
 namespace pankor {
@@ -10,69 +10,64 @@ constexpr int kSmCxIcon = 11, kSmCxSmIcon = 49, kSmCySmIcon = 50;
 }
 
 IconHandle modIcons::OwnIcon(int width, int height) noexcept {
-    try {
-        const std::string path = app_.main.JoinPath(app_.main.RunDir, app_.main.ExeBaseName() + ".exe");
-        if (!app_.file.FileExists(path)) return 0;
-        if (const IconHandle h = app_.platform.icons.ExtractSized(path, width, height); h > 1) return h;
-        const IconHandle h = app_.platform.icons.ExtractDefault(path);
+    return log_.Guard("OwnIcon failed: ", IconHandle{0}, [&]() -> IconHandle {
+        const std::string path = OwnExePath(process_, system_.ExecutablePath(), fs_.Separator());
+        if (!file_.FileExists(path)) return 0;
+        if (const IconHandle h = icons_.ExtractSized(path, width, height); h > 1) return h;
+        const IconHandle h = icons_.ExtractDefault(path);
         return h > 1 ? h : 0;
-    } catch (...) {
-        return 0;
-    }
+    });
 }
 
 IconHandle modIcons::OwnSmallIcon() noexcept {
-    return OwnIcon(app_.platform.icons.SystemMetric(kSmCxSmIcon), app_.platform.icons.SystemMetric(kSmCySmIcon));
+    return OwnIcon(icons_.SystemMetric(kSmCxSmIcon), icons_.SystemMetric(kSmCySmIcon));
 }
 
 IconHandle modIcons::OwnLargeIcon() noexcept {
-    const int side = app_.platform.icons.SystemMetric(kSmCxIcon);  // square, by the width metric
+    const int side = icons_.SystemMetric(kSmCxIcon);  // square, by the width metric
     return OwnIcon(side, side);
 }
 
 void modIcons::ReleaseIcon(IconHandle& icon) noexcept {
-    if (icon > 1) app_.platform.icons.Destroy(icon);
+    if (icon > 1) icons_.Destroy(icon);
     icon = 0;
 }
 
 std::string FileUrlOf(const std::string& path) {
-    std::string url = "file:///" + path;
+    // A POSIX path brings its own leading slash; a network path's two stay.
+    const bool posix = !path.empty() && path[0] == '/' && (path.size() < 2 || (path[1] != '/' && path[1] != '\\'));
+    std::string url = (posix ? "file://" : "file:///") + path;
     for (char& c : url)
         if (c == '\\') c = '/';
-    // A POSIX path already starts with its own slash.
-    if (url.compare(0, 9, "file:////") == 0) url.erase(7, 1);
     return url;
 }
 
 std::string modIcons::ExtractAppIcon(const std::string& exePath, const std::string& slug) noexcept {
-    try {
-        if (!app_.file.FileExists(exePath)) return {};
+    const auto failed = [&](const std::string& why) { return "ExtractAppIcon(" + slug + ") failed: " + why; };
+    return log_.Guard(failed, std::string(), [&]() -> std::string {
+        if (!file_.FileExists(exePath)) return {};
         // The slug names a file: anything but a plain one could point outside the icons folder.
         if (!IsPlainSlug(slug)) {
-            app_.main.DebugLog("ExtractAppIcon(" + slug + ") failed: not a plain slug");
+            log_.DebugLog(failed("not a plain slug"));
             return {};
         }
-        const RenderedIcon icon = app_.platform.icons.RenderFirstIcon(exePath, kAppIconSize, kIconBackground);
-        if (!icon.error.empty()) {
-            app_.main.DebugLog("ExtractAppIcon(" + slug + ") failed: " + icon.error);
+        const Result<std::optional<Bytes>> icon = icons_.RenderFirstIcon(exePath, kAppIconSize, kIconBackground);
+        if (!icon.ok()) {
+            log_.DebugLog(failed(icon.error()));
             return {};
         }
-        if (!icon.hasIcon) return {};
-        const std::string folder = app_.main.JoinPath(app_.main.DataDir, "icons");
-        app_.file.EnsureFolder(folder);
-        const std::string bmp = app_.main.JoinPath(folder, slug + ".bmp");
-        const Status written = app_.platform.fs.ReplaceFile(bmp, std::string(icon.bmp.begin(), icon.bmp.end()));
-        if (!written.ok) {
-            app_.main.DebugLog("ExtractAppIcon(" + slug + ") failed: " + written.error);
+        if (!icon->has_value()) return {};
+        const std::string folder = JoinPath(process_.DataDir, "icons", fs_.Separator());
+        file_.EnsureFolder(folder);
+        const std::string bmp = JoinPath(folder, slug + ".bmp", fs_.Separator());
+        const Bytes& bits = **icon;
+        const Status written = fs_.ReplaceFile(bmp, std::string(bits.begin(), bits.end()));
+        if (!written.ok()) {
+            log_.DebugLog(failed(written.error()));
             return {};
         }
-        return app_.file.FileExists(bmp) ? FileUrlOf(bmp) : std::string();
-    } catch (const std::exception& e) {
-        app_.main.DebugLog("ExtractAppIcon(" + slug + ") failed: " + e.what());
-    } catch (...) {
-        app_.main.DebugLog("ExtractAppIcon(" + slug + ") failed: unknown error");
-    }
-    return {};
+        return file_.FileExists(bmp) ? FileUrlOf(bmp) : std::string();
+    });
 }
 
 }  // namespace pankor

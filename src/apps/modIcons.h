@@ -3,18 +3,21 @@
 // a 64 x 64 bitmap in the data folder for the page.
 #include <string>
 
+#include "core/modFile.h"
 #include "platform/IIcons.h"
+#include "startup/Log.h"
+#include "startup/ProcessValues.h"
 
 namespace pankor {
-
-class Pankor;
 
 inline constexpr int kAppIconSize = 64;
 inline constexpr std::uint32_t kIconBackground = 0x0D1119;  // the page's dark card colour
 
 class modIcons {
 public:
-    explicit modIcons(Pankor& app) noexcept : app_(app) {}
+    modIcons(IIcons& icons, IFileSystem& fs, modFile& file, const ISystem& system, const ProcessValues& process,
+             const Log& log) noexcept
+        : icons_(icons), fs_(fs), file_(file), system_(system), process_(process), log_(log) {}
 
     IconHandle OwnIcon(int width, int height) noexcept;
     IconHandle OwnSmallIcon() noexcept;
@@ -24,10 +27,16 @@ public:
     std::string ExtractAppIcon(const std::string& exePath, const std::string& slug) noexcept;
 
 private:
-    Pankor& app_;
+    IIcons& icons_;
+    IFileSystem& fs_;
+    modFile& file_;
+    const ISystem& system_;
+    const ProcessValues& process_;
+    const Log& log_;
 };
 
-// "file:///" + the path with forward slashes; nothing else is encoded.
+// "file:///" + the path with forward slashes; nothing else is encoded. A
+// POSIX path gives "file:///home/…", a Windows network path "file://///srv/…".
 std::string FileUrlOf(const std::string& path);
 
 }  // namespace pankor

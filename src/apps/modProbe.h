@@ -4,15 +4,21 @@
 #include <string>
 #include <string_view>
 
-namespace pankor {
+#include "core/modFile.h"
+#include "core/modReg.h"
+#include "platform/IProcesses.h"
+#include "startup/Log.h"
+#include "startup/ProcessValues.h"
 
-class Pankor;
+namespace pankor {
 
 inline constexpr const char* kAutostartValue = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Pankor";
 
 class modProbe {
 public:
-    explicit modProbe(Pankor& app) noexcept : app_(app) {}
+    modProbe(modReg& reg, modFile& file, IProcesses& processes, const ISystem& system, const IFileSystem& fs,
+             const ProcessValues& process, const Log& log) noexcept
+        : reg_(reg), file_(file), processes_(processes), system_(system), fs_(fs), process_(process), log_(log) {}
 
     bool AutostartEnabled() noexcept;
     void SetAutostart(bool on) noexcept;
@@ -26,7 +32,13 @@ public:
     bool IsWine() noexcept;
 
 private:
-    Pankor& app_;
+    modReg& reg_;
+    modFile& file_;
+    IProcesses& processes_;
+    const ISystem& system_;
+    const IFileSystem& fs_;
+    const ProcessValues& process_;
+    const Log& log_;
     std::string running_;  // "|a.exe|b.exe|", lower case; empty before the first snapshot
 };
 

@@ -1,33 +1,48 @@
 #pragma once
 // The publisher's signed catalog: fetching it, checking it, and the model of
 // apps, games, skins and the manager's own release that the rest reads.
+#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "apps/modIcons.h"
+#include "apps/modProbe.h"
+#include "catalog/modCatalog_model.h"
+#include "core/modFile.h"
 #include "core/modJson.h"
-#include "platform/ICrypto.h"
+#include "core/modVersion.h"
+#include "platform/IEnvironment.h"
+#include "platform/IHttp.h"
+#include "startup/Log.h"
+#include "startup/ProcessValues.h"
+#include "trust/modSign.h"
 
 namespace pankor {
-
-class Pankor;
-
-struct CatalogApp {
-    std::string slug, name, desc, exe, latest, page, url, headline, notes, installed, icon, kind, shot, requirements, sha;
-    // "requirements" is the catalog's "requires" (a reserved word here).
-};
-
-struct CatalogSkin {
-    std::string name, forApp, author, shot, url;
-};
 
 // Largest answers accepted: a hostile or broken server cannot fill memory.
 inline constexpr std::size_t kMaxCatalogBytes = 8u << 20;
 inline constexpr std::size_t kMaxSignatureBytes = 64u << 10;
 
-class modCatalog {
+// What the catalog module works with; the application object wires it.
+struct CatalogDeps {
+    IHttp& http;
+    const ISystem& system;
+    const IEnvironment& environment;
+    const IFileSystem& fs;
+    modFile& file;
+    modJson& json;
+    modSign& sign;
+    const modVersion& version;
+    modIcons& icons;
+    modProbe& probe;
+    const ProcessValues& process;
+    const Log& log;
+};
+
+// Owns the model: every load empties and refills it.
+class modCatalog : public CatalogModel {
 public:
-    explicit modCatalog(Pankor& app) noexcept : app_(app) {}
+    explicit modCatalog(const CatalogDeps& deps) noexcept : d_(deps) {}
 
     // Publisher address: the build's default, or a "/publisher=" override.
     void ConfigurePublisher() noexcept;
@@ -44,32 +59,20 @@ public:
     bool LoadCatalog() noexcept;
     bool RefreshInstalled() noexcept;
     int FindApp(std::string_view slug) const noexcept;
-    // Fills the model from a parsed catalog (the apps, games, skins and
-    // "pankor" steps of a load); also what the publisher's kit checks with.
-    void FillModel(const JsonValue& root);
 
     std::string AppsJson() noexcept;
     std::string SkinsJson() const;
     std::string StatePath() const;
-
-    std::vector<CatalogApp> Apps;
-    int AppCount = 0;
-    std::vector<CatalogSkin> Skins;
-    int SkinCount = 0;
-    std::string SelfVersion, SelfUrl, SelfSha;
+    // APPDATA + the entry's exe (a folder, a separator, the file name).
+    std::string ExePath(const CatalogApp& a) const;
 
 private:
-    std::string ExePath(const CatalogApp& a) const;
     std::string InstalledVersion(const CatalogApp& a) const;
-    CatalogApp ReadEntry(const JsonValue& entry, bool game) const;
 
-    Pankor& app_;
+    CatalogDeps d_;
     std::string publisherBase_;
     std::string publisherHost_;
 };
-
-std::string BytesToUtf8(ByteView bytes);
-std::string FileNameOf(std::string_view path);
 
 struct PublisherAddress {
     std::string base;  // scheme://host[:port][/path], no trailing slash

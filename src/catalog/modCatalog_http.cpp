@@ -2,8 +2,9 @@
 #include "catalog/PublisherDefault.h"
 #include "catalog/modCatalog.h"
 #include "core/PankorVersion.h"
-#include "core/Text.h"
-#include "startup/Pankor.h"
+#include "base/Loopback.h"
+#include "base/Switches.h"
+#include "base/Text.h"
 
 namespace pankor {
 
@@ -19,19 +20,15 @@ HttpRequest PublisherRequest(const std::string& url, std::size_t maxBytes) {
     return r;
 }
 
-bool IsLoopbackHost(std::string_view host) {
-    return host == "127.0.0.1" || EqualsNoCase(host, "localhost") || host == "[::1]";
-}
-
 }  // namespace
 
 std::optional<PublisherAddress> ParsePublisherAddress(std::string_view url, std::string& why) {
     std::string_view rest;
     bool https = false;
-    if (FindNoCase(url, "https://") == 0) {
+    if (StartsWithNoCase(url, "https://")) {
         https = true;
         rest = url.substr(8);
-    } else if (FindNoCase(url, "http://") == 0) {
+    } else if (StartsWithNoCase(url, "http://")) {
         rest = url.substr(7);
     } else {
         why = "not an https:// address";
@@ -69,39 +66,29 @@ std::optional<PublisherAddress> ParsePublisherAddress(std::string_view url, std:
 }
 
 void modCatalog::ConfigurePublisher() noexcept {
-    try {
+    d_.log.Guard("ConfigurePublisher failed: ", [&] {
         std::string why;
         const auto fallback = ParsePublisherAddress(kPublisherDefault, why);
         publisherBase_ = fallback ? fallback->base : kPublisherDefault;
         publisherHost_ = fallback ? fallback->host : std::string();
 
-        const std::string line = app_.platform.system.CommandLine();
-        static constexpr std::string_view kSwitch = "/publisher=";
-        const std::size_t at = FindNoCase(line, kSwitch);
-        if (at == std::string::npos) return;
-        std::string value = line.substr(at + kSwitch.size());
-        value = value.substr(0, value.find(' '));
-        std::erase(value, '"');
-        if (UsePublisher(value, why)) {
-            app_.main.DebugLog("publisher " + publisherBase_);
-        } else {
-            app_.main.DebugLog("REFUSED /publisher= " + value + " : " + why + "; keeping " + publisherBase_);
-        }
-    } catch (...) {
-    }
+        const std::optional<std::string> value = SwitchWord(d_.system.CommandLine(), "/publisher=");
+        if (!value) return;
+        if (UsePublisher(*value, why))
+            d_.log.DebugLog("publisher " + publisherBase_);
+        else
+            d_.log.DebugLog("REFUSED /publisher= " + *value + " : " + why + "; keeping " + publisherBase_);
+    });
 }
 
 bool modCatalog::UsePublisher(std::string_view url, std::string& why) noexcept {
-    try {
+    return d_.log.Guard("UsePublisher failed: ", false, [&] {
         const auto chosen = ParsePublisherAddress(url, why);
         if (!chosen) return false;
         publisherBase_ = chosen->base;
         publisherHost_ = chosen->host;
         return true;
-    } catch (...) {
-        why = "out of memory";
-        return false;
-    }
+    });
 }
 
 std::string modCatalog::CatalogUrl() const {
@@ -111,52 +98,42 @@ std::string modCatalog::CatalogUrl() const {
 std::string modCatalog::SignatureUrl() const { return CatalogUrl() + ".sig"; }
 
 std::string modCatalog::HttpGet(const std::string& url) noexcept {
-    try {
-        const HttpResponse r = app_.platform.http.Get(PublisherRequest(url, kMaxSignatureBytes));
-        if (!r.transportOk) {
-            app_.main.DebugLog("HttpGet failed " + url + " : " + r.error);
+    const auto failed = [&](const std::string& why) { return "HttpGet failed " + url + " : " + why; };
+    return d_.log.Guard(failed, std::string(), [&]() -> std::string {
+        const Result<HttpResponse> r = d_.http.Get(PublisherRequest(url, kMaxSignatureBytes));
+        if (!r.ok()) {
+            d_.log.DebugLog(failed(r.error()));
             return {};
         }
-        if (r.tooLarge) {
-            app_.main.DebugLog("HttpGet " + url + " too large: more than " + std::to_string(kMaxSignatureBytes) + " bytes");
+        if (r->tooLarge) {
+            d_.log.DebugLog("HttpGet " + url + " too large: more than " + std::to_string(kMaxSignatureBytes) + " bytes");
             return {};
         }
-        if (r.status != 200) return {};
-        return std::string(r.body.begin(), r.body.end());
-    } catch (...) {
-        app_.main.DebugLog("HttpGet failed " + url + " : out of memory");
-        return {};
-    }
+        if (r->status != 200) return {};
+        return std::string(r->body.begin(), r->body.end());
+    });
 }
 
 bool modCatalog::HttpGetBytes(const std::string& url, Bytes& out) noexcept {
-    try {
-        HttpResponse r = app_.platform.http.Get(PublisherRequest(url, kMaxCatalogBytes));
-        if (!r.transportOk) {
-            app_.main.DebugLog("HttpGetBytes failed " + url + " : " + r.error);
+    const auto failed = [&](const std::string& why) { return "HttpGetBytes failed " + url + " : " + why; };
+    return d_.log.Guard(failed, false, [&] {
+        Result<HttpResponse> r = d_.http.Get(PublisherRequest(url, kMaxCatalogBytes));
+        if (!r.ok()) {
+            d_.log.DebugLog(failed(r.error()));
             return false;
         }
-        if (r.tooLarge) {
-            app_.main.DebugLog("HttpGetBytes " + url + " too large: more than " + std::to_string(kMaxCatalogBytes) +
-                               " bytes");
+        if (r->tooLarge) {
+            d_.log.DebugLog("HttpGetBytes " + url + " too large: more than " + std::to_string(kMaxCatalogBytes) +
+                            " bytes");
             return false;
         }
-        if (r.status != 200) {
-            app_.main.DebugLog("HttpGetBytes " + url + " status " + std::to_string(r.status));
+        if (r->status != 200) {
+            d_.log.DebugLog("HttpGetBytes " + url + " status " + std::to_string(r->status));
             return false;
         }
-        out = std::move(r.body);
+        out = std::move(r->body);
         return !out.empty();
-    } catch (...) {
-        app_.main.DebugLog("HttpGetBytes failed " + url + " : out of memory");
-        return false;
-    }
-}
-
-std::string BytesToUtf8(ByteView bytes) {
-    std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // a byte-order mark is not text
-    return SanitizeUtf8(text);
+    });
 }
 
 }  // namespace pankor

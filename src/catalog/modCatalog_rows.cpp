@@ -1,22 +1,18 @@
 // The app and skin rows the page draws its cards from. The text must be the
 // same for an unchanged model: the live check compares it with the last sent.
 #include "catalog/modCatalog.h"
-#include "startup/Pankor.h"
+#include "base/Paths.h"
+#include "startup/Encoders.h"
 
 namespace pankor {
 
-std::string FileNameOf(std::string_view path) {
-    const std::size_t p = path.find_last_of("\\/");
-    return std::string(p == std::string_view::npos ? path : path.substr(p + 1));
-}
-
 std::string modCatalog::AppsJson() noexcept {
-    try {
-        app_.probe.SnapshotProcesses();
+    return d_.log.Guard("AppsJson failed: ", std::string("[]"), [&] {
+        d_.probe.SnapshotProcesses();
         std::string out = "[";
         for (int i = 0; i < AppCount; ++i) {
             const CatalogApp& a = Apps[static_cast<std::size_t>(i)];
-            const bool running = !a.installed.empty() && !a.exe.empty() && app_.probe.IsRunning(FileNameOf(a.exe));
+            const bool running = !a.installed.empty() && !a.exe.empty() && d_.probe.IsRunning(FileNameOf(a.exe));
             if (i > 0) out += ',';
             out += "{\"slug\":\"" + JsonEscape(a.slug) + "\",\"name\":\"" + JsonEscape(a.name) + "\",\"desc\":\"" +
                    JsonEscape(a.desc) + "\",\"installed\":\"" + JsonEscape(a.installed) + "\",\"latest\":\"" +
@@ -26,9 +22,7 @@ std::string modCatalog::AppsJson() noexcept {
                    "\",\"requires\":\"" + JsonEscape(a.requirements) + "\"}";
         }
         return out + "]";
-    } catch (...) {
-        return "[]";
-    }
+    });
 }
 
 std::string modCatalog::SkinsJson() const {

@@ -1,7 +1,8 @@
 #include "core/modFile.h"
 
-#include "core/Text.h"
-#include "startup/Pankor.h"
+#include "base/Paths.h"
+#include "base/TempFiles.h"
+#include "base/Text.h"
 
 namespace pankor {
 
@@ -13,67 +14,79 @@ bool IsCommentOrSection(std::string_view trimmed) {
 
 bool modFile::FileExists(const std::string& path) const noexcept {
     if (path.empty()) return false;
-    const FileAttributes a = app_.platform.fs.Attributes(path);
+    const FileAttributes a = fs_.Attributes(path);
     return a.exists && !a.isFolder;
 }
 
 bool modFile::DirExists(const std::string& path) const noexcept {
     if (path.empty()) return false;
-    const FileAttributes a = app_.platform.fs.Attributes(path);
+    const FileAttributes a = fs_.Attributes(path);
     return a.exists && a.isFolder;
 }
 
 void modFile::EnsureFolder(const std::string& path) noexcept {
     if (path.empty() || DirExists(path)) return;
-    app_.platform.fs.CreateFolder(path);  // one level only; a failure shows up at the next write
+    (void)fs_.CreateFolder(path);  // one level only; a failure shows up at the next write
 }
 
 DateTime modFile::DirCreated(const std::string& path) const noexcept {
     if (!DirExists(path)) return {};
-    return app_.platform.fs.FolderCreated(path).value_or(DateTime{});
+    return fs_.FolderCreated(path).value_or(DateTime{});
 }
 
 void modFile::WriteTextFile(const std::string& path, std::string_view text) noexcept {
-    try {
-        const Status s = app_.platform.fs.ReplaceFile(path, app_.platform.system.ToNativeText(std::string(text)));
-        if (!s.ok) app_.main.DebugLog("WriteTextFile failed " + path + ": " + s.error);
-    } catch (...) {
-        app_.main.DebugLog("WriteTextFile failed " + path + ": out of memory");
-    }
+    const auto failed = [&](const std::string& why) { return "WriteTextFile failed " + path + ": " + why; };
+    log_.Guard(failed, [&] {
+        const Status s = fs_.ReplaceFile(path, system_.ToNativeText(std::string(text)));
+        if (!s.ok()) log_.DebugLog(failed(s.error()));
+    });
 }
 
-std::string modFile::ParentFolder(const std::string& path) const {
-    const std::size_t p = path.find_last_of(std::string("/") + app_.platform.fs.Separator());
-    return p == std::string::npos ? std::string() : path.substr(0, p);
+Result<std::string> modFile::ReadTextFile(const std::string& path) const noexcept {
+    try {
+        const Result<Bytes> read = fs_.ReadFile(path);
+        if (!read.ok()) return Result<std::string>::From(read.status());
+        return Result<std::string>::Of(system_.FromNativeText(std::string(read->begin(), read->end())));
+    } catch (...) {
+        return Result<std::string>::Fail(DescribeException(std::current_exception()));
+    }
 }
 
 std::string modFile::IniRead(const std::string& path, std::string_view key,
                              const std::string& defaultValue) const noexcept {
-    try {
+    return log_.Guard("IniRead failed: ", defaultValue, [&] {
         if (!FileExists(path)) return defaultValue;
-        const Result<Bytes> read = app_.platform.fs.ReadFile(path);
-        if (!read.ok()) return defaultValue;
-        const std::string text =
-            app_.platform.system.FromNativeText(std::string(read.value->begin(), read.value->end()));
-        return IniLookup(text, key).value_or(defaultValue);
-    } catch (...) {
-        return defaultValue;
-    }
+        const Result<std::string> text = ReadTextFile(path);
+        return text.ok() ? IniLookup(*text, key).value_or(defaultValue) : defaultValue;
+    });
 }
 
 void modFile::IniWrite(const std::string& path, std::string_view key, std::string_view value) noexcept {
-    try {
+    log_.Guard([&](const std::string& why) { return "IniWrite failed " + path + ": " + why; }, [&] {
         std::string text;
         if (FileExists(path)) {
-            const Result<Bytes> read = app_.platform.fs.ReadFile(path);
-            if (read.ok())
-                text = app_.platform.system.FromNativeText(std::string(read.value->begin(), read.value->end()));
+            Result<std::string> read = ReadTextFile(path);
+            // Rewriting a file we could not read would wipe every other key.
+            if (!read.ok()) {
+                log_.DebugLog("IniWrite refused " + path + ": cannot read it (" + read.error() + ")");
+                return;
+            }
+            text = std::move(*read);
         }
-        EnsureFolder(ParentFolder(path));
+        EnsureFolder(ParentFolderOf(path));
         WriteTextFile(path, IniRewrite(text, key, value));
-    } catch (...) {
-        app_.main.DebugLog("WriteTextFile failed " + path + ": out of memory");
-    }
+    });
+}
+
+void modFile::RemoveLeftoverTempFiles(const std::string& folder) noexcept {
+    log_.Guard("RemoveLeftoverTempFiles failed: ", [&] {
+        const Result<std::vector<FolderEntry>> entries = fs_.ListFolder(folder);
+        if (!entries.ok()) return;
+        const std::int64_t now = system_.UtcNow();
+        for (const FolderEntry& e : *entries)
+            if (!e.isFolder && IsTempFileName(e.name) && now - e.modifiedUtc > kTempLeftoverSeconds)
+                (void)fs_.DeleteFile(JoinPath(folder, e.name, fs_.Separator()));  // quiet: the next start tries again
+    });
 }
 
 std::optional<std::string> IniLookup(std::string_view text, std::string_view key) {

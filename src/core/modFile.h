@@ -6,14 +6,15 @@
 #include <string_view>
 
 #include "platform/DateTime.h"
+#include "platform/IFileSystem.h"
+#include "platform/ISystem.h"
+#include "startup/Log.h"
 
 namespace pankor {
 
-class Pankor;
-
 class modFile {
 public:
-    explicit modFile(Pankor& app) noexcept : app_(app) {}
+    modFile(IFileSystem& fs, const ISystem& system, const Log& log) noexcept : fs_(fs), system_(system), log_(log) {}
 
     bool FileExists(const std::string& path) const noexcept;
     bool DirExists(const std::string& path) const noexcept;
@@ -23,10 +24,16 @@ public:
     void WriteTextFile(const std::string& path, std::string_view text) noexcept;
     std::string IniRead(const std::string& path, std::string_view key, const std::string& defaultValue) const noexcept;
     void IniWrite(const std::string& path, std::string_view key, std::string_view value) noexcept;
-    std::string ParentFolder(const std::string& path) const;
+    // A text file in the ANSI code page on Windows, as UTF-8.
+    Result<std::string> ReadTextFile(const std::string& path) const noexcept;
+    // Deletes what writers killed in the middle of a replace left in the
+    // folder, once it is old enough not to be in use. Quiet.
+    void RemoveLeftoverTempFiles(const std::string& folder) noexcept;
 
 private:
-    Pankor& app_;
+    IFileSystem& fs_;
+    const ISystem& system_;
+    const Log& log_;
 };
 
 // The key-file rules on text already read: the first matching entry's value,

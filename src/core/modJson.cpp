@@ -3,7 +3,8 @@
 #include <charconv>
 #include <cmath>
 
-#include "core/Text.h"
+#include "base/Hex.h"
+#include "base/Text.h"
 
 namespace pankor {
 
@@ -57,13 +58,6 @@ namespace {
 // Nesting deeper than this is refused: it only comes from hostile input and
 // would otherwise exhaust the stack.
 constexpr int kMaxDepth = 512;
-
-int Hex(char c) noexcept {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 class Parser {
 public:
@@ -200,7 +194,7 @@ private:
         }
         int v = 0;
         for (int i = 0; i < 4; ++i) {
-            const int h = Hex(s_[pos_ + i]);
+            const int h = HexDigitValue(s_[pos_ + i]);
             if (h < 0) {
                 Abandon("invalid \\u escape at offset " + std::to_string(pos_));
                 return -1;

@@ -4,13 +4,14 @@
 #include <cstdint>
 #include <string>
 
-namespace pankor {
+#include "platform/IRegistry.h"
+#include "startup/Log.h"
 
-class Pankor;
+namespace pankor {
 
 class modReg {
 public:
-    explicit modReg(Pankor& app) noexcept : app_(app) {}
+    modReg(IRegistry& registry, const Log& log) noexcept : registry_(registry), log_(log) {}
 
     std::string RegGet(const std::string& path, const std::string& defaultValue) noexcept;
     bool RegExists(const std::string& path) noexcept;
@@ -19,7 +20,8 @@ public:
     void RegRemove(const std::string& path) noexcept;
 
 private:
-    Pankor& app_;
+    IRegistry& registry_;
+    const Log& log_;
 };
 
 }  // namespace pankor

@@ -5,29 +5,25 @@
 
 #include "core/PankorVersion.h"
 #include "core/modJson.h"
-#include "startup/Pankor.h"
 
 namespace pankor {
 
 std::string modVersion::FileVersion(const std::string& path) const noexcept {
-    try {
-        if (path.empty() || !app_.file.FileExists(path)) return {};
-        const std::optional<FixedFileVersion> v = app_.platform.versions.Read(path);
-        if (!v) return {};
+    // An unreadable version is no version: the app counts as not installed.
+    return log_.Guard("FileVersion failed: ", std::string(), [&] {
+        if (path.empty() || !file_.FileExists(path)) return std::string();
+        const Result<FixedFileVersion> v = versions_.Read(path);
+        if (!v.ok()) return std::string();
         return std::to_string(HiWord(v->fileVersionMS)) + "." + std::to_string(LoWord(v->fileVersionMS)) + "." +
                std::to_string(HiWord(v->fileVersionLS)) + "." + std::to_string(LoWord(v->fileVersionLS));
-    } catch (...) {
-        return {};
-    }
+    });
 }
 
 std::string modVersion::OwnVersion() const noexcept {
-    try {
-        const std::string fromFile = FileVersion(app_.main.JoinPath(app_.main.RunDir, app_.main.ExeBaseName() + ".exe"));
+    return log_.Guard("OwnVersion failed: ", std::string(), [&] {
+        const std::string fromFile = FileVersion(OwnExePath(process_, system_.ExecutablePath(), fs_.Separator()));
         return fromFile.empty() ? CompiledVersion() : fromFile;
-    } catch (...) {
-        return {};
-    }
+    });
 }
 
 std::string CompiledVersion() {

@@ -4,20 +4,29 @@
 #include <string>
 #include <string_view>
 
-namespace pankor {
+#include "core/modFile.h"
+#include "platform/IVersionResource.h"
+#include "startup/ProcessValues.h"
 
-class Pankor;
+namespace pankor {
 
 class modVersion {
 public:
-    explicit modVersion(Pankor& app) noexcept : app_(app) {}
+    modVersion(const IVersionResource& versions, const modFile& file, const ISystem& system, const IFileSystem& fs,
+               const ProcessValues& process, const Log& log) noexcept
+        : versions_(versions), file_(file), system_(system), fs_(fs), process_(process), log_(log) {}
 
     // "a.b.c.d" from the file's version resource, or "".
     std::string FileVersion(const std::string& path) const noexcept;
     std::string OwnVersion() const noexcept;
 
 private:
-    Pankor& app_;
+    const IVersionResource& versions_;
+    const modFile& file_;
+    const ISystem& system_;
+    const IFileSystem& fs_;
+    const ProcessValues& process_;
+    const Log& log_;
 };
 
 bool IsNewer(std::string_view a, std::string_view b) noexcept;

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "Result.h"
+#include "base/Result.h"
 
 namespace pankor {
 
@@ -19,17 +19,17 @@ struct HttpRequest {
 };
 
 struct HttpResponse {
-    bool transportOk = false;  // false: no answer (name, connection, time-out, TLS)
-    std::string error;         // the description when transportOk is false
     int status = 0;
-    bool tooLarge = false;     // the body passed maxBodyBytes and was abandoned
+    bool tooLarge = false;  // the body passed maxBodyBytes and was abandoned (body empty)
     Bytes body;
 };
 
 class IHttp {
 public:
     virtual ~IHttp() = default;
-    virtual HttpResponse Get(const HttpRequest& request) noexcept = 0;
+    // A failure means no answer arrived (name, connection, time-out, TLS);
+    // its text is the system's description.
+    virtual Result<HttpResponse> Get(const HttpRequest& request) noexcept = 0;
 };
 
 }  // namespace pankor

@@ -2,19 +2,14 @@
 // Icons of program files: the manager's own (as handles for its windows) and
 // an app's first icon drawn onto a square bitmap for the page.
 #include <cstdint>
+#include <optional>
 #include <string>
 
-#include "Result.h"
+#include "base/Result.h"
 
 namespace pankor {
 
 using IconHandle = std::uintptr_t;  // 0 and 1 both mean "no icon"
-
-struct RenderedIcon {
-    bool hasIcon = false;  // false: the file carries no icon (not an error)
-    std::string error;     // set when drawing or encoding failed
-    Bytes bmp;             // a complete .bmp file
-};
 
 class IIcons {
 public:
@@ -27,8 +22,10 @@ public:
     // GetSystemMetrics-style values (SM_CXICON 11, SM_CXSMICON 49, SM_CYSMICON 50).
     virtual int SystemMetric(int index) noexcept = 0;
     // The file's first icon stretched onto size x size pixels over the
-    // background colour (0xRRGGBB), as a Windows bitmap file.
-    virtual RenderedIcon RenderFirstIcon(const std::string& path, int size, std::uint32_t backgroundRgb) noexcept = 0;
+    // background colour (0xRRGGBB), as a Windows bitmap file; nothing when
+    // the file carries no icon (not an error).
+    virtual Result<std::optional<Bytes>> RenderFirstIcon(const std::string& path, int size,
+                                                         std::uint32_t backgroundRgb) noexcept = 0;
 };
 
 }  // namespace pankor

@@ -2,7 +2,7 @@
 #include <string>
 #include <vector>
 
-#include "Result.h"
+#include "base/Result.h"
 
 namespace pankor {
 

@@ -1,5 +1,6 @@
 #pragma once
 // Process and system values: command line, executable, clock, screen scale.
+#include <cstdint>
 #include <string>
 
 #include "DateTime.h"
@@ -14,6 +15,8 @@ public:
     // Full path of the running executable; "" when it cannot be told.
     virtual std::string ExecutablePath() const noexcept = 0;
     virtual DateTime LocalNow() const noexcept = 0;
+    // Seconds since 1970-01-01 UTC, comparable with file times.
+    virtual std::int64_t UtcNow() const noexcept = 0;
     // Logical pixels per inch of the screen; 0 when it cannot be read.
     virtual int ScreenDpi() const noexcept = 0;
     // Declares the process DPI-aware; false when the system lacks the call.

@@ -1,7 +1,8 @@
 #pragma once
 #include <cstdint>
-#include <optional>
 #include <string>
+
+#include "base/Result.h"
 
 namespace pankor {
 
@@ -14,8 +15,8 @@ struct FixedFileVersion {
 class IVersionResource {
 public:
     virtual ~IVersionResource() = default;
-    // Nothing when the file has no readable version resource.
-    virtual std::optional<FixedFileVersion> Read(const std::string& path) const noexcept = 0;
+    // Fails when the file has no readable version resource.
+    virtual Result<FixedFileVersion> Read(const std::string& path) const noexcept = 0;
 };
 
 }  // namespace pankor

@@ -1,6 +1,6 @@
 #pragma once
 // The application object: one instance of every module, wired to the platform
-// in one place. Modules reach each other through it.
+// and to each other in one place. Each module receives only what it uses.
 #include "apps/modIcons.h"
 #include "apps/modProbe.h"
 #include "catalog/modCatalog.h"
@@ -9,6 +9,8 @@
 #include "core/modReg.h"
 #include "core/modVersion.h"
 #include "platform/Platform.h"
+#include "startup/Log.h"
+#include "startup/ProcessValues.h"
 #include "startup/modInstance.h"
 #include "startup/modMain.h"
 #include "trust/modHash.h"
@@ -18,23 +20,25 @@ namespace pankor {
 
 class Pankor {
 public:
-    explicit Pankor(Platform& platform) noexcept
-        : platform(platform), main(*this), instance(*this), reg(*this), file(*this), version(*this), hash(*this), sign(*this), catalog(*this), probe(*this), icons(*this) {}
+    explicit Pankor(Platform& p) noexcept : platform(p) {}
     Pankor(const Pankor&) = delete;
     Pankor& operator=(const Pankor&) = delete;
 
     Platform& platform;
-    modMain main;
-    modInstance instance;
-    modReg reg;
-    modFile file;
-    modVersion version;
+    ProcessValues process;
+    Log log{platform.system, platform.fs, process};
+    modReg reg{platform.registry, log};
+    modFile file{platform.fs, platform.system, log};
+    modVersion version{platform.versions, file, platform.system, platform.fs, process, log};
     modJson json;
-    modHash hash;
-    modSign sign;
-    modCatalog catalog;
-    modProbe probe;
-    modIcons icons;
+    modHash hash{platform.crypto, platform.system, log};
+    modSign sign{platform.crypto, platform.fs, file, log};
+    modIcons icons{platform.icons, platform.fs, file, platform.system, process, log};
+    modProbe probe{reg, file, platform.processes, platform.system, platform.fs, process, log};
+    modCatalog catalog{CatalogDeps{platform.http, platform.system, platform.environment, platform.fs, file, json, sign,
+                                   version, icons, probe, process, log}};
+    modInstance instance{platform.instanceLock, platform.system, platform.fs, file, process, log};
+    modMain main{platform.system, platform.environment, platform.fs, process, log, file, reg, instance, catalog};
 };
 
 }  // namespace pankor

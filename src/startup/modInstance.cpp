@@ -2,91 +2,79 @@
 
 #include <cstdlib>
 
-#include "core/Text.h"
-#include "startup/Pankor.h"
+#include "base/Paths.h"
+#include "base/Switches.h"
+#include "base/Text.h"
 
 namespace pankor {
 
 bool modInstance::AcquireMutex() noexcept {
-    const LockResult r = app_.platform.instanceLock.Acquire(kInstanceMutexName);
-    switch (r.outcome) {
-        case LockOutcome::Acquired: return true;
-        case LockOutcome::HeldElsewhere:
-            app_.main.DebugLog("another Pankor already has the mutex");
-            return false;
-        case LockOutcome::Failed: break;
+    const Result<bool> r = lock_.Acquire(kInstanceMutexName);
+    if (!r.ok()) {
+        log_.DebugLog("CreateMutex failed, err=" + std::to_string(r.code()) + " - running anyway");
+        return true;
     }
-    app_.main.DebugLog("CreateMutex failed, err=" + std::to_string(r.errorCode) + " - running anyway");
-    return true;
+    if (!*r) log_.DebugLog("another Pankor already has the mutex");
+    return *r;
 }
 
 std::string modInstance::HandoffPath() const noexcept {
-    try {
-        return app_.main.JoinPath(app_.main.DataDir, "handoff.txt");
-    } catch (...) {
-        return {};
-    }
+    return log_.Guard("HandoffPath failed: ", std::string(),
+                      [&] { return JoinPath(process_.DataDir, "handoff.txt", fs_.Separator()); });
 }
 
 std::string modInstance::ParseInstalledArg() const noexcept {
-    try {
-        const std::string line = app_.platform.system.CommandLine();
-        static constexpr std::string_view kSwitch = "/installed=";
-        const std::size_t at = FindNoCase(line, kSwitch);
-        if (at == std::string::npos) return {};
-        std::string s = line.substr(at + kSwitch.size());
-        s = s.substr(0, s.find(' '));
-        std::erase(s, '"');
-        if (IsPlainSlug(s)) return "installed=" + LowerAscii(s);
-        app_.main.DebugLog("REFUSED /installed= : not a plain slug");
-    } catch (...) {
-    }
-    return {};
+    return log_.Guard("ParseInstalledArg failed: ", std::string(), [&]() -> std::string {
+        const std::optional<std::string> s = SwitchWord(system_.CommandLine(), "/installed=");
+        if (!s) return {};
+        if (IsPlainSlug(*s)) return "installed=" + LowerAscii(*s);
+        log_.DebugLog("REFUSED /installed= : not a plain slug");
+        return {};
+    });
 }
 
 void modInstance::PostHandoff(std::string_view command) noexcept {
-    try {
-        app_.file.EnsureFolder(app_.main.DataDir);
-        const std::string line = FormatHandoffLine(app_.platform.system.LocalNow(), command);
+    // Each step runs even when the one before failed.
+    log_.Guard("PostHandoff failed: ", [&] {
+        file_.EnsureFolder(process_.DataDir);
+        const std::string line = FormatHandoffLine(system_.LocalNow(), command);
         // Replaced whole, so the running copy never reads half a request.
-        app_.platform.fs.ReplaceFile(HandoffPath(), app_.platform.system.ToNativeText(line));
-    } catch (...) {
-    }
-    app_.platform.system.AllowAnyForeground();
-    try {
-        app_.main.DebugLog("handoff posted: " + std::string(command));
-    } catch (...) {
-    }
+        const Status s = fs_.ReplaceFile(HandoffPath(), system_.ToNativeText(line));
+        if (!s.ok()) log_.DebugLog("PostHandoff failed " + HandoffPath() + ": " + s.error());
+    });
+    system_.AllowAnyForeground();
+    log_.Guard("PostHandoff failed: ", [&] { log_.DebugLog("handoff posted: " + std::string(command)); });
 }
 
 std::string modInstance::TakeHandoff() noexcept {
-    try {
+    return log_.Guard("TakeHandoff failed: ", std::string(), [&]() -> std::string {
         const std::string path = HandoffPath();
-        if (!app_.file.FileExists(path)) return {};
-        const Result<Bytes> read = app_.platform.fs.ReadFile(path);
-        if (!read.ok()) return {};  // collided with a writer: the next tick tries again
-        app_.platform.fs.DeleteFile(path);
-        const std::string text =
-            app_.platform.system.FromNativeText(std::string(read.value->begin(), read.value->end()));
-        const std::vector<std::string_view> lines = SplitLines(text);
+        if (!file_.FileExists(path)) return {};
+        const Result<std::string> text = file_.ReadTextFile(path);
+        if (!text.ok()) return {};  // collided with a writer: the next tick tries again
+        if (!undeletable_.empty() && *text == undeletable_) return {};
+        if (const Status s = fs_.DeleteFile(path); !s.ok()) {
+            log_.DebugLog("TakeHandoff could not delete " + path + ": " + s.error());
+            undeletable_ = *text;
+        }
+        const std::vector<std::string_view> lines = SplitLines(*text);
         if (lines.empty()) return {};
 
-        const HandoffLine h = ParseHandoffLine(lines.front(), app_.platform.system.LocalNow());
+        const HandoffLine h = ParseHandoffLine(lines.front(), system_.LocalNow());
         if (!h.valid) return {};
         if (h.fresh) {
-            app_.main.DebugLog("handoff taken: " + h.command);
+            log_.DebugLog("handoff taken: " + h.command);
             return h.command;
         }
-        app_.main.DebugLog("handoff DISCARDED, " + std::to_string(h.ageSeconds) + "s old: " + h.command);
-    } catch (...) {
-    }
-    return {};
+        log_.DebugLog("handoff DISCARDED, " + std::to_string(h.ageSeconds) + "s old: " + h.command);
+        return {};
+    });
 }
 
 bool IsPlainSlug(std::string_view s) noexcept {
     if (s.empty() || s.size() > 32) return false;
-    for (char c : s) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    for (const char raw : s) {
+        const char c = LowerAscii(raw);
         if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-')) return false;
     }
     return true;

@@ -5,11 +5,13 @@
 #include <string>
 #include <string_view>
 
+#include "core/modFile.h"
 #include "platform/DateTime.h"
+#include "platform/IInstanceLock.h"
+#include "startup/Log.h"
+#include "startup/ProcessValues.h"
 
 namespace pankor {
-
-class Pankor;
 
 inline constexpr const char* kInstanceMutexName = "Local\\Pankor.SingleInstance.v1";
 inline constexpr int kHandoffMaxAgeSeconds = 30;
@@ -24,7 +26,9 @@ struct HandoffLine {
 
 class modInstance {
 public:
-    explicit modInstance(Pankor& app) noexcept : app_(app) {}
+    modInstance(IInstanceLock& lock, ISystem& system, IFileSystem& fs, modFile& file, const ProcessValues& process,
+                const Log& log) noexcept
+        : lock_(lock), system_(system), fs_(fs), file_(file), process_(process), log_(log) {}
 
     bool AcquireMutex() noexcept;
     std::string HandoffPath() const noexcept;
@@ -33,7 +37,15 @@ public:
     std::string TakeHandoff() noexcept;
 
 private:
-    Pankor& app_;
+    IInstanceLock& lock_;
+    ISystem& system_;
+    IFileSystem& fs_;
+    modFile& file_;
+    const ProcessValues& process_;
+    const Log& log_;
+    // A handoff file that could be read but not deleted: taken once, then
+    // passed over while it still says the same.
+    std::string undeletable_;
 };
 
 bool IsPlainSlug(std::string_view s) noexcept;

@@ -1,49 +1,47 @@
 #pragma once
-// Process entry and the process-wide values every module reads: switches, run
-// and data folders, the debug log; plus the start-up module's text encoders.
-#include <functional>
-#include <optional>
+// Process entry: switches, run and data folders, the browser feature-control
+// values, the single-instance decision, the screen scale.
 #include <string>
 #include <string_view>
 
+#include "core/modFile.h"
+#include "core/modReg.h"
+#include "platform/IEnvironment.h"
+#include "startup/Log.h"
+#include "startup/ProcessValues.h"
+#include "startup/modInstance.h"
+
 namespace pankor {
 
-class Pankor;
+class modCatalog;
 
 class modMain {
 public:
-    explicit modMain(Pankor& app) noexcept : app_(app) {}
+    modMain(ISystem& system, const IEnvironment& environment, const IFileSystem& fs, ProcessValues& process,
+            const Log& log, modFile& file, modReg& reg, modInstance& instance, modCatalog& catalog) noexcept
+        : system_(system), environment_(environment), fs_(fs), process_(process), log_(log), file_(file), reg_(reg),
+          instance_(instance), catalog_(catalog) {}
 
     // Runs the start-up sequence. True for the first copy, which then loads
     // its main window; a second copy has handed its request over and ends.
     bool Main() noexcept;
 
     std::string GetRunDir() const noexcept;
-    void DebugLog(std::string_view text) const noexcept;
     void SetBrowserFeatures() noexcept;
     int DpiPercent() const noexcept;
     // A case-insensitive switch anywhere in the raw command line.
     bool HasSwitch(std::string_view name) const noexcept;
-    // The executable's file name without folder and extension.
-    std::string ExeBaseName() const noexcept;
-    // folder + separator + name.
-    std::string JoinPath(std::string_view folder, std::string_view name) const;
-
-    bool DebugMode = false;
-    std::string RunDir;
-    std::string DataDir;
-    std::string PendingCommand;
-    // Where log lines go instead of debug.log (the publisher's kit prints them).
-    std::function<void(std::string_view)> LogSink;
 
 private:
-    Pankor& app_;
+    ISystem& system_;
+    const IEnvironment& environment_;
+    const IFileSystem& fs_;
+    ProcessValues& process_;
+    const Log& log_;
+    modFile& file_;
+    modReg& reg_;
+    modInstance& instance_;
+    modCatalog& catalog_;
 };
-
-// Escapes a text for a double-quoted JavaScript or JSON string literal.
-std::string JsonEscape(std::string_view s);
-// Decodes a command argument; nothing when an escape is malformed. Escaped
-// bytes are read as UTF-8; an invalid sequence becomes U+FFFD.
-std::optional<std::string> UrlDecode(std::string_view s);
 
 }  // namespace pankor

@@ -5,30 +5,30 @@
 #include <string_view>
 
 #include "platform/ICrypto.h"
+#include "platform/ISystem.h"
+#include "startup/Log.h"
 
 namespace pankor {
-
-class Pankor;
 
 // The fixed key text of installer hashes.
 inline constexpr std::string_view kInstallerHashKey = "pankor-2031-tarnwick-checksums-v2";
 
 class modHash {
 public:
-    explicit modHash(Pankor& app) noexcept : app_(app) {}
+    modHash(ICrypto& crypto, const ISystem& system, const Log& log) noexcept
+        : crypto_(crypto), system_(system), log_(log) {}
 
     // Lower-case hex digest, or "" when no digest could be made.
     std::string KeyedHash(ByteView data, std::string_view key) noexcept;
 
 private:
-    Pankor& app_;
+    ICrypto& crypto_;
+    const ISystem& system_;
+    const Log& log_;
 };
 
 // True when both are non-empty and equal, ignoring case and surrounding
 // spaces; every position is compared, so timing does not tell where they differ.
 bool HashEquals(std::string_view a, std::string_view b) noexcept;
-std::string ToLowerHex(ByteView bytes);
-// "800C": upper-case hex without leading zeros.
-std::string UpperHex(unsigned long value);
 
 }  // namespace pankor

@@ -5,21 +5,21 @@
 #include <string>
 #include <string_view>
 
+#include "core/modFile.h"
 #include "platform/ICrypto.h"
+#include "startup/Log.h"
 
 namespace pankor {
 
-class Pankor;
-
 class modSign {
 public:
-    explicit modSign(Pankor& app) noexcept;
+    modSign(ICrypto& crypto, const IFileSystem& fs, const modFile& file, const Log& log) noexcept;
 
     bool VerifyCatalogSig(ByteView catalog, std::string_view signatureText) noexcept;
     // signature: already reversed (least significant byte first).
     bool VerifyWithKey(ByteView catalog, ByteView signature, std::string_view keyHex) noexcept;
     // "/testsig <path>": checks the file against "<path>.sig" four ways.
-    void SigSelfTest() noexcept;
+    void SigSelfTest(std::string_view commandLine) noexcept;
 
     // The public key blobs (552 hex characters each); the built-in ones
     // unless a tool gives others.
@@ -27,13 +27,12 @@ public:
     std::string RecoveryKeyHex;
 
 private:
-    Pankor& app_;
+    ICrypto& crypto_;
+    const IFileSystem& fs_;
+    const modFile& file_;
+    const Log& log_;
 };
 
-bool HexToBytes(std::string_view text, Bytes& out);
-int HexNibble(char c) noexcept;
-std::string TrimWhite(std::string_view text);
-bool IsWhite(char c) noexcept;
 void ReverseBytes(Bytes& bytes) noexcept;
 
 }  // namespace pankor

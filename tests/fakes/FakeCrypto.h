@@ -21,33 +21,35 @@ public:
     // (key blob, data, signature as given to the platform)
     std::set<std::tuple<Bytes, Bytes, Bytes>> validSignatures;
 
-    CryptoStatus AcquireContext(CryptoProvider provider, std::unique_ptr<ICryptoContext>& out) noexcept override {
+    Result<std::unique_ptr<ICryptoContext>> AcquireContext(CryptoProvider provider) noexcept override {
+        using R = Result<std::unique_ptr<ICryptoContext>>;
         calls.push_back("acquire " + std::to_string(static_cast<unsigned>(provider)));
-        if (auto it = failAcquire.find(provider); it != failAcquire.end()) return CryptoStatus::Fail(it->second);
-        out = std::make_unique<Context>(*this);
-        return CryptoStatus::Ok();
+        if (auto it = failAcquire.find(provider); it != failAcquire.end()) return R::From(Fail(it->second));
+        return R::Of(std::make_unique<Context>(*this));
     }
 
 private:
+    static Status Fail(unsigned long code) { return Status::Fail("crypto error", code); }
+
     struct Hash : ICryptoHash {
         Hash(FakeCrypto& c, HashAlgorithm a) : crypto(c), algorithm(a) {}
         ~Hash() override { crypto.calls.push_back("destroy hash"); }
-        CryptoStatus HashData(ByteView d) noexcept override {
+        Status HashData(ByteView d) noexcept override {
             crypto.calls.push_back("hash " + std::string(d.begin(), d.end()));
-            if (crypto.failHashData) return CryptoStatus::Fail(crypto.failHashData);
+            if (crypto.failHashData) return Fail(crypto.failHashData);
             data.insert(data.end(), d.begin(), d.end());
-            return CryptoStatus::Ok();
+            return Status::Ok();
         }
-        CryptoStatus GetValue(Bytes& digest) noexcept override {
-            if (crypto.failGetValue) return CryptoStatus::Fail(crypto.failGetValue);
+        Result<Bytes> GetValue() noexcept override {
+            if (crypto.failGetValue) return Result<Bytes>::From(Fail(crypto.failGetValue));
             // Not a real digest: a deterministic fill of the right length.
-            digest.assign(algorithm == HashAlgorithm::Sha256 ? 32 : 16, 0);
+            Bytes digest(algorithm == HashAlgorithm::Sha256 ? 32 : 16, 0);
             std::uint32_t h = 2166136261u;
             for (std::size_t i = 0; i < digest.size(); ++i) {
                 for (std::uint8_t b : data) h = (h ^ b) * 16777619u;
                 digest[i] = static_cast<std::uint8_t>(h ^ i);
             }
-            return CryptoStatus::Ok();
+            return Result<Bytes>::Of(std::move(digest));
         }
         FakeCrypto& crypto;
         HashAlgorithm algorithm;
@@ -62,18 +64,17 @@ private:
     struct Context : ICryptoContext {
         explicit Context(FakeCrypto& c) : crypto(c) {}
         ~Context() override { crypto.calls.push_back("release context"); }
-        CryptoStatus CreateHash(HashAlgorithm a, std::unique_ptr<ICryptoHash>& out) noexcept override {
+        Result<std::unique_ptr<ICryptoHash>> CreateHash(HashAlgorithm a) noexcept override {
+            using R = Result<std::unique_ptr<ICryptoHash>>;
             crypto.calls.push_back("create hash " + std::to_string(static_cast<unsigned>(a)));
-            if (auto it = crypto.failCreateHash.find(a); it != crypto.failCreateHash.end())
-                return CryptoStatus::Fail(it->second);
-            out = std::make_unique<Hash>(crypto, a);
-            return CryptoStatus::Ok();
+            if (auto it = crypto.failCreateHash.find(a); it != crypto.failCreateHash.end()) return R::From(Fail(it->second));
+            return R::Of(std::make_unique<Hash>(crypto, a));
         }
-        CryptoStatus ImportKey(ByteView blob, std::unique_ptr<ICryptoKey>& out) noexcept override {
+        Result<std::unique_ptr<ICryptoKey>> ImportKey(ByteView blob) noexcept override {
+            using R = Result<std::unique_ptr<ICryptoKey>>;
             crypto.calls.push_back("import key");
-            if (crypto.failImport) return CryptoStatus::Fail(crypto.failImport);
-            out = std::make_unique<Key>(crypto, Bytes(blob.begin(), blob.end()));
-            return CryptoStatus::Ok();
+            if (crypto.failImport) return R::From(Fail(crypto.failImport));
+            return R::Of(std::make_unique<Key>(crypto, Bytes(blob.begin(), blob.end())));
         }
         bool VerifySignature(ICryptoHash& hash, ByteView signature, ICryptoKey& key) noexcept override {
             crypto.calls.push_back("verify");

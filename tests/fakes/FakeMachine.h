@@ -17,25 +17,20 @@ public:
 
     void Serve(const std::string& url, const std::string& body, int status = 200) {
         HttpResponse r;
-        r.transportOk = true;
         r.status = status;
         r.body.assign(body.begin(), body.end());
         answers[url] = r;
     }
-    HttpResponse Get(const HttpRequest& request) noexcept override {
+    Result<HttpResponse> Get(const HttpRequest& request) noexcept override {
         requests.push_back(request);
         const auto it = answers.find(request.url);
-        if (it == answers.end()) {
-            HttpResponse r;
-            r.error = "The server name or address could not be resolved";
-            return r;
-        }
+        if (it == answers.end()) return Result<HttpResponse>::Fail("The server name or address could not be resolved");
         HttpResponse r = it->second;
         if (request.maxBodyBytes != 0 && r.body.size() > request.maxBodyBytes) {
             r.tooLarge = true;
             r.body.clear();
         }
-        return r;
+        return Result<HttpResponse>::Of(std::move(r));
     }
 };
 
@@ -53,7 +48,7 @@ public:
 
 class FakeIcons : public IIcons {
 public:
-    std::map<std::string, RenderedIcon> rendered;  // by path; others have no icon
+    std::map<std::string, Result<std::optional<Bytes>>> rendered;  // by path; others have no icon
     std::map<std::string, IconHandle> sized, byDefault;
     std::vector<IconHandle> destroyed;
     std::vector<std::pair<int, int>> sizesAsked;
@@ -70,9 +65,9 @@ public:
     }
     void Destroy(IconHandle icon) noexcept override { destroyed.push_back(icon); }
     int SystemMetric(int index) noexcept override { return index == 11 ? largeIcon : smallIcon + (index == 50 ? 1 : 0); }
-    RenderedIcon RenderFirstIcon(const std::string& path, int, std::uint32_t) noexcept override {
+    Result<std::optional<Bytes>> RenderFirstIcon(const std::string& path, int, std::uint32_t) noexcept override {
         const auto it = rendered.find(path);
-        return it == rendered.end() ? RenderedIcon{} : it->second;
+        return it == rendered.end() ? Result<std::optional<Bytes>>::Of(std::nullopt) : it->second;
     }
 };
 

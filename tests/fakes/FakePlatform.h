@@ -8,7 +8,7 @@
 
 #include "FakeCrypto.h"
 #include "FakeMachine.h"
-#include "core/Text.h"
+#include "base/Text.h"
 #include "platform/Platform.h"
 
 namespace pankor::fakes {
@@ -25,6 +25,7 @@ public:
     std::string CommandLine() const noexcept override { return commandLine; }
     std::string ExecutablePath() const noexcept override { return executablePath; }
     DateTime LocalNow() const noexcept override { return now; }
+    std::int64_t UtcNow() const noexcept override { return now.SerialSeconds(); }  // UTC here
     int ScreenDpi() const noexcept override { return dpi; }
     bool DeclareDpiAware() noexcept override { return dpiAwareCalled = true; }
     void AllowAnyForeground() noexcept override { ++allowForegroundCalls; }
@@ -52,6 +53,7 @@ public:
         if (it == values.end()) return Result<std::string>::Fail("The system cannot find the file specified.");
         return Result<std::string>::Of(it->second);
     }
+    bool Exists(const std::string& path) noexcept override { return values.count(LowerAscii(path)) != 0; }
     Status WriteString(const std::string& path, const std::string& value) noexcept override {
         if (failWrites) return Status::Fail("Access is denied.");
         values[LowerAscii(path)] = value;
@@ -71,7 +73,9 @@ public:
     std::map<std::string, std::string> files;
     std::set<std::string> folders{"C:", "C:\\Users\\ann\\AppData\\Roaming"};
     std::map<std::string, DateTime> created;
-    std::set<std::string> lockedFiles;  // reads and writes of these fail
+    std::map<std::string, std::int64_t> modified;  // UTC seconds; 0 when not set
+    std::set<std::string> lockedFiles;    // reads and writes of these fail
+    std::set<std::string> undeletable;    // deleting these fails
 
     std::string Parent(const std::string& path) const {
         const std::size_t p = path.rfind('\\');
@@ -89,10 +93,22 @@ public:
         folders.insert(path);
         return Status::Ok();
     }
-    std::optional<DateTime> FolderCreated(const std::string& path) const noexcept override {
+    Result<DateTime> FolderCreated(const std::string& path) const noexcept override {
         const auto it = created.find(path);
-        if (it == created.end()) return std::nullopt;
-        return it->second;
+        if (it == created.end()) return Result<DateTime>::Fail("Path not found");
+        return Result<DateTime>::Of(it->second);
+    }
+    Result<std::vector<FolderEntry>> ListFolder(const std::string& path) const noexcept override {
+        if (!folders.count(path)) return Result<std::vector<FolderEntry>>::Fail("Path not found");
+        std::vector<FolderEntry> out;
+        const auto add = [&](const std::string& full, bool isFolder) {
+            if (Parent(full) != path) return;
+            const auto m = modified.find(full);
+            out.push_back({full.substr(path.size() + 1), isFolder, m == modified.end() ? 0 : m->second});
+        };
+        for (const auto& [full, data] : files) add(full, false);
+        for (const std::string& full : folders) add(full, true);
+        return Result<std::vector<FolderEntry>>::Of(std::move(out));
     }
     Result<Bytes> ReadFile(const std::string& path) const noexcept override {
         const auto it = files.find(path);
@@ -111,6 +127,7 @@ public:
         return Status::Ok();
     }
     Status DeleteFile(const std::string& path) noexcept override {
+        if (undeletable.count(path)) return Status::Fail("Access is denied.");
         return files.erase(path) ? Status::Ok() : Status::Fail("File not found");
     }
 };
@@ -118,18 +135,18 @@ public:
 class FakeVersionResource : public IVersionResource {
 public:
     std::map<std::string, FixedFileVersion> versions;
-    std::optional<FixedFileVersion> Read(const std::string& path) const noexcept override {
+    Result<FixedFileVersion> Read(const std::string& path) const noexcept override {
         const auto it = versions.find(path);
-        if (it == versions.end()) return std::nullopt;
-        return it->second;
+        if (it == versions.end()) return Result<FixedFileVersion>::Fail("no version resource");
+        return Result<FixedFileVersion>::Of(it->second);
     }
 };
 
 class FakeInstanceLock : public IInstanceLock {
 public:
-    LockResult next{LockOutcome::Acquired, 0};
+    Result<bool> next = Result<bool>::Of(true);
     std::string askedFor;
-    LockResult Acquire(const std::string& name) noexcept override {
+    Result<bool> Acquire(const std::string& name) noexcept override {
         askedFor = name;
         return next;
     }

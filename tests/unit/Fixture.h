@@ -12,8 +12,8 @@ protected:
     static constexpr const char* kDataDir = "C:\\Users\\ann\\AppData\\Roaming\\Pankor";
 
     AppTest() {
-        app.main.DataDir = kDataDir;
-        app.main.DebugMode = true;
+        app.process.DataDir = kDataDir;
+        app.process.DebugMode = true;
         fake.fs.folders.insert(kDataDir);
     }
 

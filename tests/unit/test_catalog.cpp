@@ -138,7 +138,7 @@ TEST_F(CatalogTest, RefreshInstalledSeesInstallsAndGivesGamesTheirIcons) {
     app.catalog.LoadCatalog();
     EXPECT_FALSE(app.catalog.RefreshInstalled());
     Install("Tarnwick\\Jotter\\jotter.exe", 0x00030004, 0x0000000C);
-    fake.icons.rendered[std::string(kAppData) + "\\Tarnwick\\Jotter\\jotter.exe"] = {true, "", Bytes{'B', 'M'}};
+    fake.icons.rendered.insert_or_assign(std::string(kAppData) + "\\Tarnwick\\Jotter\\jotter.exe", Result<std::optional<Bytes>>::Of(Bytes{'B', 'M'}));
     EXPECT_TRUE(app.catalog.RefreshInstalled());
     EXPECT_EQ(app.catalog.Apps[1].installed, "3.4.0.12");
     EXPECT_EQ(app.catalog.Apps[1].icon, "file:///C:/Users/ann/AppData/Roaming/Pankor/icons/jotter.bmp");

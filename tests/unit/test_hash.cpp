@@ -1,4 +1,5 @@
 #include "Fixture.h"
+#include "base/Hex.h"
 #include "trust/modHash.h"
 
 using namespace pankor;

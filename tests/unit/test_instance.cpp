@@ -62,8 +62,8 @@ TEST_F(InstanceTest, PostHandoffCreatesTheDataFolderAndSurvivesAMissingParent) {
     app.instance.PostHandoff("show");
     EXPECT_EQ(File(HandoffFile()), "2031-05-06 14:03:27|show\r\n");
 
-    app.main.DataDir = "C:\\missing\\Pankor";
-    app.main.DebugMode = false;
+    app.process.DataDir = "C:\\missing\\Pankor";
+    app.process.DebugMode = false;
     app.instance.PostHandoff("show");  // nothing can be written; the later steps still run
     EXPECT_EQ(fake.system.allowForegroundCalls, 2);
 }

@@ -1,4 +1,5 @@
 #include "Fixture.h"
+#include "startup/Encoders.h"
 #include "trust/TrustKeys.h"
 
 using namespace pankor;
@@ -9,8 +10,8 @@ namespace {
 class MainTest : public AppTest {
 protected:
     MainTest() {
-        app.main.DebugMode = false;
-        app.main.DataDir.clear();
+        app.process.DebugMode = false;
+        app.process.DataDir.clear();
     }
     bool Start(const std::string& commandLine) {
         fake.system.commandLine = commandLine;
@@ -30,22 +31,22 @@ TEST_F(MainTest, FirstCopySetsProcessValuesWritesFeatureValuesAndKeepsThePending
     fake.fs.folders.erase(kDataDir);
     EXPECT_TRUE(Start("/Debug /installed=Clock-Pro"));
 
-    EXPECT_TRUE(app.main.DebugMode);
+    EXPECT_TRUE(app.process.DebugMode);
     EXPECT_TRUE(fake.system.dpiAwareCalled);
-    EXPECT_EQ(app.main.RunDir, "C:\\Apps\\Pankor");
-    EXPECT_EQ(app.main.DataDir, kDataDir);
+    EXPECT_EQ(app.process.RunDir, "C:\\Apps\\Pankor");
+    EXPECT_EQ(app.process.DataDir, kDataDir);
     EXPECT_TRUE(fake.fs.folders.count(kDataDir));
     EXPECT_EQ(fake.instanceLock.askedFor, "Local\\Pankor.SingleInstance.v1");
     EXPECT_EQ(fake.registry.values[kEmulation], "11001");
     EXPECT_EQ(fake.registry.values[kLmz], "0");
-    EXPECT_EQ(app.main.PendingCommand, "installed=clock-pro");
+    EXPECT_EQ(app.process.PendingCommand, "installed=clock-pro");
     EXPECT_EQ(Log(), std::string("14:03:27 --- Pankor start, runDir=C:\\Apps\\Pankor\r\n") +
                          (kTrustsDevelopmentKeys ? "14:03:27 TRUST: this build trusts the DEVELOPMENT keys - not for release\r\n" : ""));
     EXPECT_EQ(Handoff(), "<missing>");
 }
 
 TEST_F(MainTest, SecondCopyHandsItsRequestOverAndEnds) {
-    fake.instanceLock.next = {LockOutcome::HeldElsewhere, 0};
+    fake.instanceLock.next = Result<bool>::Of(false);
     EXPECT_FALSE(Start("/debug"));
     EXPECT_EQ(Handoff(), "2031-05-06 14:03:27|show\r\n");
     EXPECT_EQ(fake.system.allowForegroundCalls, 1);
@@ -54,7 +55,7 @@ TEST_F(MainTest, SecondCopyHandsItsRequestOverAndEnds) {
 }
 
 TEST_F(MainTest, SecondCopyWithTrayStaysQuietUnlessItCarriesASlug) {
-    fake.instanceLock.next = {LockOutcome::HeldElsewhere, 0};
+    fake.instanceLock.next = Result<bool>::Of(false);
     EXPECT_FALSE(Start("/tray /debug"));
     EXPECT_EQ(Handoff(), "<missing>");
     EXPECT_NE(Log().find("second copy with /tray - exiting quietly"), std::string::npos);
@@ -64,14 +65,14 @@ TEST_F(MainTest, SecondCopyWithTrayStaysQuietUnlessItCarriesASlug) {
 }
 
 TEST_F(MainTest, SecondCopyWithABadSlugFallsBackToShow) {
-    fake.instanceLock.next = {LockOutcome::HeldElsewhere, 0};
+    fake.instanceLock.next = Result<bool>::Of(false);
     EXPECT_FALSE(Start("/debug /installed=my_app"));
     EXPECT_EQ(Handoff(), "2031-05-06 14:03:27|show\r\n");
     EXPECT_NE(Log().find("REFUSED /installed= : not a plain slug"), std::string::npos);
 }
 
 TEST_F(MainTest, AFailedLockRunsAsFirstCopyAndSaysSo) {
-    fake.instanceLock.next = {LockOutcome::Failed, 5};
+    fake.instanceLock.next = Result<bool>::Fail("Access is denied.", 5);
     EXPECT_TRUE(Start("/debug"));
     EXPECT_NE(Log().find("CreateMutex failed, err=5 - running anyway"), std::string::npos);
 }
@@ -80,31 +81,31 @@ TEST_F(MainTest, DebugSwitchIsACaseInsensitiveSubstring) {
     for (const char* line : {"/DEBUG", "x /Debug y", "/debugger"}) {
         fake.system.commandLine = line;
         app.main.Main();
-        EXPECT_TRUE(app.main.DebugMode) << line;
+        EXPECT_TRUE(app.process.DebugMode) << line;
     }
     for (const char* line : {"", "/deb ug", "debug"}) {
         fake.system.commandLine = line;
         app.main.Main();
-        EXPECT_FALSE(app.main.DebugMode) << line;
+        EXPECT_FALSE(app.process.DebugMode) << line;
     }
 }
 
 TEST_F(MainTest, MissingAppDataGivesARootRelativeDataFolder) {
     fake.environment.vars.clear();
     Start("");
-    EXPECT_EQ(app.main.DataDir, "\\Pankor");
+    EXPECT_EQ(app.process.DataDir, "\\Pankor");
 }
 
 TEST_F(AppTest, DebugLogLineLayoutAndGate) {
     fake.system.now = {2031, 1, 2, 21, 5, 3};
-    app.main.DebugLog("hello");
+    app.log.DebugLog("hello");
     EXPECT_EQ(Log(), "21:05:03 hello\r\n");
-    app.main.DebugMode = false;
-    app.main.DebugLog("hidden");
+    app.process.DebugMode = false;
+    app.log.DebugLog("hidden");
     EXPECT_EQ(Log(), "21:05:03 hello\r\n");
-    app.main.DebugMode = true;
-    app.main.DataDir = "C:\\nowhere";  // a folder that does not exist: the line is lost quietly
-    app.main.DebugLog("lost");
+    app.process.DebugMode = true;
+    app.process.DataDir = "C:\\nowhere";  // a folder that does not exist: the line is lost quietly
+    app.log.DebugLog("lost");
     EXPECT_EQ(Log(), "21:05:03 hello\r\n");
 }
 

@@ -63,7 +63,7 @@ TEST_F(AppTest, ProcessesMatchWholeFileNamesIgnoringCase) {
 }
 
 TEST_F(AppTest, AutostartWritesTheQuotedRunningExecutableWithTray) {
-    app.main.RunDir = "C:\\Apps\\Pankor";
+    app.process.RunDir = "C:\\Apps\\Pankor";
     EXPECT_FALSE(app.probe.AutostartEnabled());
     app.probe.SetAutostart(true);
     EXPECT_TRUE(app.probe.AutostartEnabled());
@@ -114,13 +114,13 @@ TEST_F(AppTest, AppIconsAreWrittenAsBitmapsWithFileAddresses) {
 
     fake.fs.files[exe] = "MZ";
     EXPECT_EQ(app.icons.ExtractAppIcon(exe, "tool"), "");  // no icon in it
-    fake.icons.rendered[exe] = {true, "", Bytes{'B', 'M', '1'}};
+    fake.icons.rendered.insert_or_assign(exe, Result<std::optional<Bytes>>::Of(Bytes{'B', 'M', '1'}));
     EXPECT_EQ(app.icons.ExtractAppIcon(exe, "tool"), "file:///C:/Users/ann/AppData/Roaming/Pankor/icons/tool.bmp");
-    fake.icons.rendered[exe] = {true, "", Bytes{'B', 'M', '2'}};
+    fake.icons.rendered.insert_or_assign(exe, Result<std::optional<Bytes>>::Of(Bytes{'B', 'M', '2'}));
     app.icons.ExtractAppIcon(exe, "tool");
     EXPECT_EQ(File(std::string(kDataDir) + "\\icons\\tool.bmp"), "BM2");  // rewritten, one file
 
-    fake.icons.rendered[exe] = {false, "DrawIconEx failed", {}};
+    fake.icons.rendered.insert_or_assign(exe, Result<std::optional<Bytes>>::Fail("DrawIconEx failed"));
     EXPECT_EQ(app.icons.ExtractAppIcon(exe, "tool"), "");
     EXPECT_EQ(app.icons.ExtractAppIcon(exe, "..\\..\\evil"), "");
     EXPECT_EQ(Log(),
@@ -135,7 +135,7 @@ TEST(FileUrlOf, ForwardSlashesOnlyAndNothingEncoded) {
 }
 
 TEST_F(AppTest, OwnIconsAskForTheSystemSizesAndFallBack) {
-    app.main.RunDir = "C:\\Apps\\Pankor";
+    app.process.RunDir = "C:\\Apps\\Pankor";
     const std::string exe = "C:\\Apps\\Pankor\\Pankor.exe";
     EXPECT_EQ(app.icons.OwnSmallIcon(), 0u);  // no file
     fake.fs.files[exe] = "MZ";

@@ -1,4 +1,5 @@
 #include "Fixture.h"
+#include "base/Hex.h"
 #include "trust/modSign.h"
 
 using namespace pankor;
@@ -141,7 +142,7 @@ TEST_F(SignTest, SelfTestChecksTheFileFourWays) {
     fake.fs.files[path] = catalog;
     fake.fs.files[path + ".sig"] = "  " + sigHex + "\r\nignored second line\r\n";
     fake.system.commandLine = "/debug /TESTSIG \"" + path + "\"";
-    app.sign.SigSelfTest();
+    app.sign.SigSelfTest(fake.system.commandLine);
     const std::string log = Log();
     EXPECT_NE(log.find("SIGTEST: C:\\pub\\catalog.json (12 bytes), sig 512 hex chars\r\n"), std::string::npos);
     EXPECT_NE(log.find("SIGTEST: intact   -> True   (want True)\r\n"), std::string::npos) << log;
@@ -153,12 +154,12 @@ TEST_F(SignTest, SelfTestChecksTheFileFourWays) {
 
 TEST_F(SignTest, SelfTestSaysWhatIsMissing) {
     fake.system.commandLine = "/testsig";
-    app.sign.SigSelfTest();
+    app.sign.SigSelfTest(fake.system.commandLine);
     fake.system.commandLine = "/testsig C:\\none.json";
-    app.sign.SigSelfTest();
+    app.sign.SigSelfTest(fake.system.commandLine);
     fake.fs.files["C:\\cat.json"] = "x";
     fake.system.commandLine = "/testsig C:\\cat.json";
-    app.sign.SigSelfTest();
+    app.sign.SigSelfTest(fake.system.commandLine);
     EXPECT_EQ(Log(),
               "14:03:27 SIGTEST: no file given\r\n"
               "14:03:27 SIGTEST: no such file C:\\none.json\r\n"
@@ -173,8 +174,8 @@ TEST(HexHelpers, Decoding) {
     EXPECT_FALSE(HexToBytes("", b));
     EXPECT_FALSE(HexToBytes("0g", b));
     EXPECT_FALSE(HexToBytes("\t00", b));  // only blanks are trimmed here
-    EXPECT_EQ(HexNibble('F'), 15);
-    EXPECT_EQ(HexNibble('g'), -1);
+    EXPECT_EQ(HexDigitValue('F'), 15);
+    EXPECT_EQ(HexDigitValue('g'), -1);
     EXPECT_EQ(TrimWhite("\r\n\t x \t\r\n"), "x");
     EXPECT_EQ(TrimWhite(" \t"), "");
     Bytes r{1, 2, 3};

@@ -45,7 +45,7 @@ TEST_F(AppTest, FileVersionFormatsTheFixedRecord) {
 }
 
 TEST_F(AppTest, OwnVersionPrefersTheExecutablesResourceOverCompiledNumbers) {
-    app.main.RunDir = "C:\\Apps\\Pankor";
+    app.process.RunDir = "C:\\Apps\\Pankor";
     EXPECT_EQ(app.version.OwnVersion(), std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) +
                                             ".0." + std::to_string(kVersionRevision));
     fake.fs.files["C:\\Apps\\Pankor\\Pankor.exe"] = "MZ";

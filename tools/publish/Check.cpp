@@ -1,19 +1,15 @@
 // check: reads a catalog with the manager's own reader and model, shows what
 // the manager would make of it, and warns about what would quietly go wrong.
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <exception>
 #include <map>
 #include <vector>
 
 #include "Publish.h"
+#include "base/Text.h"
 #include "catalog/modCatalog.h"
-#include "core/Text.h"
+#include "catalog/modCatalog_model.h"
 #include "core/modJson.h"
-#include "platform/Platform.h"
-#include "startup/Pankor.h"
 #include "startup/modInstance.h"
 
 namespace pankor::publish {
@@ -101,7 +97,7 @@ void CheckDropped(const JsonValue& root, Warnings& w) {
     }
 }
 
-void CheckApps(const modCatalog& catalog, Warnings& w) {
+void CheckApps(const CatalogModel& catalog, Warnings& w) {
     std::map<std::string, const CatalogApp*> seen;
     for (int i = 0; i < catalog.AppCount; ++i) {
         const CatalogApp& a = catalog.Apps[static_cast<std::size_t>(i)];
@@ -125,7 +121,7 @@ void CheckApps(const modCatalog& catalog, Warnings& w) {
     }
 }
 
-void CheckSelf(const modCatalog& catalog, Warnings& w) {
+void CheckSelf(const CatalogModel& catalog, Warnings& w) {
     if (!catalog.SelfVersion.empty() && !IsDottedVersion(catalog.SelfVersion))
         w.Add("\"pankor\": \"version\" " + Quoted(catalog.SelfVersion) +
               " does not compare as a dotted version (every part must start with a digit)");
@@ -133,7 +129,7 @@ void CheckSelf(const modCatalog& catalog, Warnings& w) {
         w.Add("\"pankor\": \"sha\" is not 64 hexadecimal digits, so no installer will ever match it");
 }
 
-void Show(const JsonValue& root, const modCatalog& catalog) {
+void Show(const JsonValue& root, const CatalogModel& catalog) {
     const std::string serial = JsonStr(root, "serial");
     std::printf("serial: %s\n", serial.empty() ? "none (counts as 0)" : NumberText(LenientNumber(serial)).c_str());
     int games = 0;
@@ -159,29 +155,6 @@ void Show(const JsonValue& root, const modCatalog& catalog) {
                 catalog.SelfSha.empty() ? "none" : catalog.SelfSha.c_str());
 }
 
-// The check describes the catalog, not this machine: the model's look at
-// installed apps is pointed at an empty folder, so it finds nothing and
-// writes nothing.
-class EmptyAppData {
-public:
-    EmptyAppData() {
-        char pattern[] = "/tmp/pankor-check-XXXXXX";
-        if (mkdtemp(pattern) != nullptr) {
-            dir_ = pattern;
-            setenv("APPDATA", dir_.c_str(), 1);
-        }
-    }
-    ~EmptyAppData() {
-        if (!dir_.empty()) rmdir(dir_.c_str());
-    }
-    EmptyAppData(const EmptyAppData&) = delete;
-    EmptyAppData& operator=(const EmptyAppData&) = delete;
-    bool Ok() const noexcept { return !dir_.empty(); }
-
-private:
-    std::string dir_;
-};
-
 }  // namespace
 
 int Check(const Args& args) {
@@ -203,25 +176,22 @@ int Check(const Args& args) {
             return Fail(path + " is " + std::to_string(bytes.size()) + " bytes; the manager refuses more than " +
                         std::to_string(kMaxCatalogBytes));
 
-        const EmptyAppData appData;
-        if (!appData.Ok()) return Fail("cannot make a temporary folder");
-        NativePlatform native;
-        Pankor app(native.Get());
-
         std::printf("catalog: %s (%zu bytes)\n", path.c_str(), bytes.size());
         Warnings w;
         CheckEncoding(bytes, w);
         const std::string text =
             BytesToUtf8(ByteView(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()));
-        const JsonValue root = app.json.JsonParseObject(text);
-        if (!app.json.JsonOk() || !root.IsContainer()) {
+        modJson json;
+        const JsonValue root = json.JsonParseObject(text);
+        if (!json.JsonOk() || !root.IsContainer()) {
             w.Print();
-            const std::string& why = app.json.JsonError();
+            const std::string& why = json.JsonError();
             return Fail(path + (why.empty() ? " does not parse as JSON" : " does not parse: " + why) +
                         ", so the manager loads nothing from it");
         }
-        app.catalog.FillModel(root);
-        const modCatalog& catalog = app.catalog;
+        // The catalog as published: nothing of this machine is looked at.
+        CatalogModel catalog;
+        ParseCatalog(root, catalog);
         Show(root, catalog);
 
         if (root.kind() != JsonValue::Kind::Object)

@@ -12,7 +12,7 @@
 #include <memory>
 
 #include "Publish.h"
-#include "trust/modHash.h"
+#include "base/Hex.h"
 
 namespace pankor::publish {
 

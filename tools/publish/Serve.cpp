@@ -26,7 +26,8 @@
 #include <thread>
 
 #include "Publish.h"
-#include "core/Text.h"
+#include "base/Loopback.h"
+#include "base/Text.h"
 
 namespace pankor::publish {
 
@@ -119,23 +120,6 @@ std::optional<std::string> ParseServeArgs(const Args& args, ServeOptions& o) {
     if (o.host.size() > 2 && o.host.front() == '[' && o.host.back() == ']') o.host = o.host.substr(1, o.host.size() - 2);
     if (o.host.empty()) return "--host wants an address";
     return std::nullopt;
-}
-
-bool IsLoopbackHost(const std::string& host) {
-    if (EqualsNoCase(host, "localhost") || host == "::1") return true;
-    // Any 127.x.y.z written as a plain dotted quad.
-    if (host.rfind("127.", 0) != 0) return false;
-    int parts = 0;
-    std::size_t start = 0;
-    while (start <= host.size()) {
-        std::size_t dot = host.find('.', start);
-        if (dot == std::string::npos) dot = host.size();
-        int n = 0;
-        if (!ParseInt(std::string_view(host).substr(start, dot - start), 0, 255, n)) return false;
-        ++parts;
-        start = dot + 1;
-    }
-    return parts == 4;
 }
 
 std::string UrlHost(const std::string& host) {

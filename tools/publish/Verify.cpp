@@ -4,6 +4,7 @@
 
 #include "Publish.h"
 #include "platform/Platform.h"
+#include "base/Text.h"
 #include "startup/Pankor.h"
 #include "trust/modHash.h"
 #include "trust/modSign.h"
@@ -29,15 +30,15 @@ struct Kit {
     NativePlatform native;
     Pankor app{native.Get()};
     Kit() {
-        app.main.DebugMode = true;
-        app.main.LogSink = [](std::string_view line) { std::printf("%.*s\n", static_cast<int>(line.size()), line.data()); };
+        app.process.DebugMode = true;
+        app.log.SetSink([](std::string_view line) { std::printf("%.*s\n", static_cast<int>(line.size()), line.data()); });
     }
 };
 
 bool ReadKey(const std::string& path, std::string& hex) {
     std::string text;
     if (!ReadWholeFile(path, text)) return false;
-    hex = TrimWhite(text);
+    hex = std::string(TrimWhite(text));
     return true;
 }
 

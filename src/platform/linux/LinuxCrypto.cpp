@@ -19,6 +19,9 @@ constexpr unsigned long kBadData = 0x80090005;       // NTE_BAD_DATA
 constexpr unsigned long kBadHashState = 0x80090002;  // NTE_BAD_HASH_STATE (hash already read)
 constexpr unsigned long kNoMemory = 0x8009000E;      // NTE_NO_MEMORY
 
+// A failure described by its code, as the core logs it.
+Status Fail(unsigned long code) { return Status::Fail("crypto error " + std::to_string(code), code); }
+
 unsigned long OpenSslError(unsigned long fallback) {
     const unsigned long e = ERR_get_error();
     ERR_clear_error();
@@ -35,25 +38,25 @@ public:
     bool Init() { return ctx_ != nullptr && EVP_DigestInit_ex(ctx_, md_, nullptr) == 1; }
     const EVP_MD* md() const { return md_; }
 
-    CryptoStatus HashData(ByteView data) noexcept override {
-        if (finished_) return CryptoStatus::Fail(kBadHashState);
-        if (EVP_DigestUpdate(ctx_, data.data(), data.size()) != 1) return CryptoStatus::Fail(OpenSslError(kBadData));
-        return CryptoStatus::Ok();
+    Status HashData(ByteView data) noexcept override {
+        if (finished_) return Fail(kBadHashState);
+        if (EVP_DigestUpdate(ctx_, data.data(), data.size()) != 1) return Fail(OpenSslError(kBadData));
+        return Status::Ok();
     }
-    CryptoStatus GetValue(Bytes& digest) noexcept override {
-        if (!finished_) {
-            unsigned len = 0;
-            value_.resize(EVP_MAX_MD_SIZE);
-            if (EVP_DigestFinal_ex(ctx_, value_.data(), &len) != 1) return CryptoStatus::Fail(OpenSslError(kBadData));
-            value_.resize(len);
-            finished_ = true;
-        }
+    Result<Bytes> GetValue() noexcept override {
         try {
-            digest = value_;
+            if (!finished_) {
+                unsigned len = 0;
+                value_.resize(EVP_MAX_MD_SIZE);
+                if (EVP_DigestFinal_ex(ctx_, value_.data(), &len) != 1)
+                    return Result<Bytes>::From(Fail(OpenSslError(kBadData)));
+                value_.resize(len);
+                finished_ = true;
+            }
+            return Result<Bytes>::Of(value_);
         } catch (...) {
-            return CryptoStatus::Fail(kNoMemory);
+            return Result<Bytes>::From(Fail(kNoMemory));
         }
-        return CryptoStatus::Ok();
     }
 
 private:
@@ -113,29 +116,29 @@ EVP_PKEY* KeyFromBlob(ByteView blob) {
 
 class OpenSslContext : public ICryptoContext {
 public:
-    CryptoStatus CreateHash(HashAlgorithm algorithm, std::unique_ptr<ICryptoHash>& out) noexcept override {
+    Result<std::unique_ptr<ICryptoHash>> CreateHash(HashAlgorithm algorithm) noexcept override {
+        using R = Result<std::unique_ptr<ICryptoHash>>;
         const EVP_MD* md = algorithm == HashAlgorithm::Sha256 ? EVP_sha256()
                            : algorithm == HashAlgorithm::Md5  ? EVP_md5()
                                                               : nullptr;
-        if (md == nullptr) return CryptoStatus::Fail(kBadAlgorithm);
         try {
+            if (md == nullptr) return R::From(Fail(kBadAlgorithm));
             auto hash = std::make_unique<OpenSslHash>(md);
-            if (!hash->Init()) return CryptoStatus::Fail(OpenSslError(kBadAlgorithm));
-            out = std::move(hash);
-            return CryptoStatus::Ok();
+            if (!hash->Init()) return R::From(Fail(OpenSslError(kBadAlgorithm)));
+            return R::Of(std::move(hash));
         } catch (...) {
-            return CryptoStatus::Fail(kNoMemory);
+            return R::From(Fail(kNoMemory));
         }
     }
 
-    CryptoStatus ImportKey(ByteView blob, std::unique_ptr<ICryptoKey>& out) noexcept override {
+    Result<std::unique_ptr<ICryptoKey>> ImportKey(ByteView blob) noexcept override {
+        using R = Result<std::unique_ptr<ICryptoKey>>;
         try {
             EVP_PKEY* key = KeyFromBlob(blob);
-            if (key == nullptr) return CryptoStatus::Fail(OpenSslError(kBadData));
-            out = std::make_unique<OpenSslKey>(key);
-            return CryptoStatus::Ok();
+            if (key == nullptr) return R::From(Fail(OpenSslError(kBadData)));
+            return R::Of(std::make_unique<OpenSslKey>(key));
         } catch (...) {
-            return CryptoStatus::Fail(kNoMemory);
+            return R::From(Fail(kNoMemory));
         }
     }
 
@@ -143,8 +146,10 @@ public:
         try {
             auto* h = dynamic_cast<OpenSslHash*>(&hash);
             auto* k = dynamic_cast<OpenSslKey*>(&key);
-            Bytes digest;
-            if (h == nullptr || k == nullptr || !h->GetValue(digest).ok) return false;
+            if (h == nullptr || k == nullptr) return false;
+            const Result<Bytes> value = h->GetValue();
+            if (!value.ok()) return false;
+            const Bytes& digest = *value;
             std::vector<std::uint8_t> bigEndian(signature.rbegin(), signature.rend());
             EVP_PKEY_CTX* ctx = EVP_PKEY_CTX_new(k->get(), nullptr);
             const bool ok = ctx != nullptr && EVP_PKEY_verify_init(ctx) == 1 &&
@@ -162,12 +167,12 @@ public:
 
 }  // namespace
 
-CryptoStatus LinuxCrypto::AcquireContext(CryptoProvider, std::unique_ptr<ICryptoContext>& out) noexcept {
+Result<std::unique_ptr<ICryptoContext>> LinuxCrypto::AcquireContext(CryptoProvider) noexcept {
+    using R = Result<std::unique_ptr<ICryptoContext>>;
     try {
-        out = std::make_unique<OpenSslContext>();
-        return CryptoStatus::Ok();
+        return R::Of(std::make_unique<OpenSslContext>());
     } catch (...) {
-        return CryptoStatus::Fail(kNoMemory);
+        return R::From(Fail(kNoMemory));
     }
 }
 

@@ -7,7 +7,7 @@ namespace pankor {
 // MD5, and RSA public keys are read from the same blob layout Windows uses.
 class LinuxCrypto : public ICrypto {
 public:
-    CryptoStatus AcquireContext(CryptoProvider provider, std::unique_ptr<ICryptoContext>& out) noexcept override;
+    Result<std::unique_ptr<ICryptoContext>> AcquireContext(CryptoProvider provider) noexcept override;
 };
 
 }  // namespace pankor

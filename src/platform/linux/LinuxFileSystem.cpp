@@ -7,30 +7,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/TempFiles.h"
 #include "platform/linux/PosixError.h"
+#include "platform/linux/UniqueFd.h"
 
 namespace pankor {
 
 namespace {
-
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-    int release() {
-        const int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-
-private:
-    int fd_;
-};
 
 bool WriteAll(int fd, const std::string& data) {
     std::size_t done = 0;
@@ -61,35 +44,56 @@ FileAttributes LinuxFileSystem::Attributes(const std::string& path) const noexce
 
 Status LinuxFileSystem::CreateFolder(const std::string& path) noexcept {
     try {
-        if (mkdir(path.c_str(), 0777) != 0) return Status::Fail(ErrnoText());
+        if (mkdir(path.c_str(), 0777) != 0) return ErrnoFailure();
         return Status::Ok();
     } catch (...) {
         return Status::Fail("out of memory");
     }
 }
 
-std::optional<DateTime> LinuxFileSystem::FolderCreated(const std::string& path) const noexcept {
+Result<DateTime> LinuxFileSystem::FolderCreated(const std::string& path) const noexcept {
     std::time_t when = 0;
     struct statx sx {};
-    if (statx(AT_FDCWD, path.c_str(), 0, STATX_BTIME | STATX_CTIME, &sx) != 0) return std::nullopt;
+    if (statx(AT_FDCWD, path.c_str(), 0, STATX_BTIME | STATX_CTIME, &sx) != 0)
+        return Result<DateTime>::From(ErrnoFailure());
     // Not every file system records a birth time; the change time stands in.
     when = (sx.stx_mask & STATX_BTIME) ? sx.stx_btime.tv_sec : sx.stx_ctime.tv_sec;
     std::tm tm{};
-    if (localtime_r(&when, &tm) == nullptr) return std::nullopt;
-    return DateTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+    if (localtime_r(&when, &tm) == nullptr) return Result<DateTime>::Fail("the time cannot be read");
+    return Result<DateTime>::Of({tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec});
+}
+
+Result<std::vector<FolderEntry>> LinuxFileSystem::ListFolder(const std::string& path) const noexcept {
+    using R = Result<std::vector<FolderEntry>>;
+    try {
+        const UniqueDir dir(opendir(path.c_str()));
+        if (!dir) return R::From(ErrnoFailure());
+        std::vector<FolderEntry> entries;
+        while (const dirent* e = readdir(dir.Get())) {
+            const std::string name = e->d_name;
+            if (name == "." || name == "..") continue;
+            struct stat st {};
+            // An entry that vanished between listing and looking is no entry.
+            if (fstatat(dirfd(dir.Get()), name.c_str(), &st, 0) != 0) continue;
+            entries.push_back({name, S_ISDIR(st.st_mode), static_cast<std::int64_t>(st.st_mtime)});
+        }
+        return R::Of(std::move(entries));
+    } catch (...) {
+        return R::Fail("out of memory");
+    }
 }
 
 Result<Bytes> LinuxFileSystem::ReadFile(const std::string& path) const noexcept {
     try {
-        Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-        if (fd.get() < 0) return Result<Bytes>::Fail(ErrnoText());
+        const UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+        if (!fd) return Result<Bytes>::From(ErrnoFailure());
         Bytes out;
         std::uint8_t buf[65536];
         while (true) {
-            const ssize_t n = read(fd.get(), buf, sizeof buf);
+            const ssize_t n = read(fd.Get(), buf, sizeof buf);
             if (n < 0) {
                 if (errno == EINTR) continue;
-                return Result<Bytes>::Fail(ErrnoText());
+                return Result<Bytes>::From(ErrnoFailure());
             }
             if (n == 0) break;
             out.insert(out.end(), buf, buf + n);
@@ -102,24 +106,24 @@ Result<Bytes> LinuxFileSystem::ReadFile(const std::string& path) const noexcept 
 
 Status ReplaceFileAtomically(const std::string& path, const std::string& data) noexcept {
     try {
-        std::string temp = path + ".tmp-XXXXXX";
-        Fd fd(mkostemp(temp.data(), O_CLOEXEC));
-        if (fd.get() < 0) return Status::Fail(ErrnoText());
+        std::string temp = path + std::string(kTempMarker) + "XXXXXX";
+        UniqueFd fd(mkostemp(temp.data(), O_CLOEXEC));
+        if (!fd) return ErrnoFailure();
         struct stat old {};
         // Keep the permissions of the file being replaced; new files get the usual ones.
-        fchmod(fd.get(), stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
+        fchmod(fd.Get(), stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
 
         int err = 0;
-        if (!WriteAll(fd.get(), data) || fsync(fd.get()) != 0) err = errno;
-        if (close(fd.release()) != 0 && err == 0) err = errno;
+        if (!WriteAll(fd.Get(), data) || fsync(fd.Get()) != 0) err = errno;
+        if (close(fd.Release()) != 0 && err == 0) err = errno;
         if (err == 0 && rename(temp.c_str(), path.c_str()) != 0) err = errno;
         if (err != 0) {
             unlink(temp.c_str());
-            return Status::Fail(ErrnoText(err));
+            return ErrnoFailure(err);
         }
         // Make the rename itself durable.
-        Fd dir(open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (dir.get() >= 0) fsync(dir.get());
+        const UniqueFd dir(open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (dir) fsync(dir.Get());
         return Status::Ok();
     } catch (...) {
         return Status::Fail("out of memory");
@@ -131,14 +135,14 @@ Status LinuxFileSystem::ReplaceFile(const std::string& path, const std::string& 
 }
 
 Status LinuxFileSystem::AppendFile(const std::string& path, const std::string& data) noexcept {
-    Fd fd(open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
-    if (fd.get() < 0) return Status::Fail(ErrnoText());
-    if (!WriteAll(fd.get(), data)) return Status::Fail(ErrnoText());
+    const UniqueFd fd(open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+    if (!fd) return ErrnoFailure();
+    if (!WriteAll(fd.Get(), data)) return ErrnoFailure();
     return Status::Ok();
 }
 
 Status LinuxFileSystem::DeleteFile(const std::string& path) noexcept {
-    if (unlink(path.c_str()) != 0) return Status::Fail(ErrnoText());
+    if (unlink(path.c_str()) != 0) return ErrnoFailure();
     return Status::Ok();
 }
 

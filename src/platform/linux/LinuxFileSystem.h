@@ -8,7 +8,8 @@ public:
     char Separator() const noexcept override { return '/'; }
     FileAttributes Attributes(const std::string& path) const noexcept override;
     Status CreateFolder(const std::string& path) noexcept override;
-    std::optional<DateTime> FolderCreated(const std::string& path) const noexcept override;
+    Result<DateTime> FolderCreated(const std::string& path) const noexcept override;
+    Result<std::vector<FolderEntry>> ListFolder(const std::string& path) const noexcept override;
     Result<Bytes> ReadFile(const std::string& path) const noexcept override;
     Status ReplaceFile(const std::string& path, const std::string& data) noexcept override;
     Status AppendFile(const std::string& path, const std::string& data) noexcept override;

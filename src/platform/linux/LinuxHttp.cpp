@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "base/UniqueHandle.h"
+
 namespace pankor {
 
 namespace {
@@ -29,6 +31,29 @@ std::size_t OnData(char* data, std::size_t size, std::size_t count, void* user) 
     return n;
 }
 
+struct CurlTraits {
+    using Handle = CURL*;
+    static CURL* Invalid() noexcept { return nullptr; }
+    static void Close(CURL* c) noexcept { curl_easy_cleanup(c); }
+};
+using CurlHandle = UniqueHandle<CurlTraits>;
+
+struct HeaderListTraits {
+    using Handle = curl_slist*;
+    static curl_slist* Invalid() noexcept { return nullptr; }
+    static void Close(curl_slist* l) noexcept { curl_slist_free_all(l); }
+};
+using HeaderList = UniqueHandle<HeaderListTraits>;
+
+// Adds one header line; false (the list so far kept) when memory runs out.
+bool Append(HeaderList& list, const std::string& line) noexcept {
+    curl_slist* head = curl_slist_append(list.Get(), line.c_str());
+    if (head == nullptr) return false;
+    list.Release();  // the same list, now with one more line
+    list.Reset(head);
+    return true;
+}
+
 }  // namespace
 
 LinuxHttp::LinuxHttp() noexcept {
@@ -36,24 +61,24 @@ LinuxHttp::LinuxHttp() noexcept {
     (void)init;
 }
 
-HttpResponse LinuxHttp::Get(const HttpRequest& request) noexcept {
-    HttpResponse response;
+Result<HttpResponse> LinuxHttp::Get(const HttpRequest& request) noexcept {
+    using R = Result<HttpResponse>;
     try {
-        CURL* curl = curl_easy_init();
-        if (curl == nullptr) {
-            response.error = "the HTTP client could not start";
-            return response;
-        }
-        curl_slist* headers = nullptr;
-        for (const auto& [name, value] : request.headers) headers = curl_slist_append(headers, (name + ": " + value).c_str());
-        headers = curl_slist_append(headers, "Accept:");  // send only the headers we were given
+        HttpResponse response;
+        const CurlHandle handle(curl_easy_init());
+        if (!handle) return R::Fail("the HTTP client could not start");
+        CURL* curl = handle.Get();
+        HeaderList headers;
+        for (const auto& [name, value] : request.headers)
+            if (!Append(headers, name + ": " + value)) return R::Fail("out of memory");
+        if (!Append(headers, "Accept:")) return R::Fail("out of memory");  // send only the headers we were given
         char error[CURL_ERROR_SIZE] = "";
         Body body{&response.body, request.maxBodyBytes};
         const bool https = request.url.rfind("https://", 0) == 0;
 
         curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
         curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
-        curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+        curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers.Get());
         curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
         // Follow redirects as the Windows client does, never from https down to http.
         curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
@@ -76,22 +101,15 @@ HttpResponse LinuxHttp::Get(const HttpRequest& request) noexcept {
         curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
         response.status = static_cast<int>(status);
         if (body.tooLarge) {
-            response.transportOk = true;
             response.tooLarge = true;
             response.body.clear();
-        } else if (rc == CURLE_OK) {
-            response.transportOk = true;
-        } else {
-            response.error = error[0] != '\0' ? error : curl_easy_strerror(rc);
-            response.body.clear();
+            return R::Of(std::move(response));
         }
-        curl_slist_free_all(headers);
-        curl_easy_cleanup(curl);
+        if (rc != CURLE_OK) return R::Fail(error[0] != '\0' ? error : curl_easy_strerror(rc), rc);
+        return R::Of(std::move(response));
     } catch (...) {
-        response = {};
-        response.error = "out of memory";
+        return R::Fail("out of memory");
     }
-    return response;
 }
 
 }  // namespace pankor

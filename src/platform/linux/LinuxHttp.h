@@ -8,7 +8,7 @@ namespace pankor {
 class LinuxHttp : public IHttp {
 public:
     LinuxHttp() noexcept;
-    HttpResponse Get(const HttpRequest& request) noexcept override;
+    Result<HttpResponse> Get(const HttpRequest& request) noexcept override;
 };
 
 }  // namespace pankor

@@ -44,30 +44,25 @@ int LinuxIcons::SystemMetric(int index) noexcept {
     }
 }
 
-RenderedIcon LinuxIcons::RenderFirstIcon(const std::string& path, int size, std::uint32_t backgroundRgb) noexcept {
-    RenderedIcon result;
+Result<std::optional<Bytes>> LinuxIcons::RenderFirstIcon(const std::string& path, int size,
+                                                         std::uint32_t backgroundRgb) noexcept {
+    using R = Result<std::optional<Bytes>>;
     try {
         const MappedFile file(path);
         const auto pe = PeResources::Parse(file.bytes());
-        if (!pe) return result;
+        if (!pe) return R::Of(std::nullopt);
         const auto group = pe->Find(kRtGroupIcon);
-        if (!group) return result;
+        if (!group) return R::Of(std::nullopt);
         const auto entry = ChooseIcon(ReadIconGroup(*group), size);
-        if (!entry) return result;
+        if (!entry) return R::Of(std::nullopt);
         const auto image = pe->Find(kRtIcon, entry->id);
-        if (!image) return result;
+        if (!image) return R::Of(std::nullopt);
         const std::optional<RgbaImage> decoded = IsPng(*image) ? DecodePng(*image) : DecodeDibIcon(*image);
-        if (!decoded) {
-            result.error = "the icon image could not be decoded";
-            return result;
-        }
-        result.bmp = EncodeBmp24(ComposeOnBackground(*decoded, size, backgroundRgb));
-        result.hasIcon = true;
+        if (!decoded) return R::Fail("the icon image could not be decoded");
+        return R::Of(EncodeBmp24(ComposeOnBackground(*decoded, size, backgroundRgb)));
     } catch (...) {
-        result = {};
-        result.error = "out of memory";
+        return R::Fail("out of memory");
     }
-    return result;
 }
 
 }  // namespace pankor

@@ -12,7 +12,8 @@ public:
     IconHandle ExtractDefault(const std::string&) noexcept override { return 0; }
     void Destroy(IconHandle) noexcept override {}
     int SystemMetric(int index) noexcept override;
-    RenderedIcon RenderFirstIcon(const std::string& path, int size, std::uint32_t backgroundRgb) noexcept override;
+    Result<std::optional<Bytes>> RenderFirstIcon(const std::string& path, int size,
+                                                 std::uint32_t backgroundRgb) noexcept override;
 };
 
 }  // namespace pankor

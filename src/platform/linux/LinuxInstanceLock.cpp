@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/linux/PosixError.h"
+
 namespace pankor {
 
 std::string LinuxInstanceLock::LockFolder() {
@@ -14,32 +16,30 @@ std::string LinuxInstanceLock::LockFolder() {
     return "/tmp/pankor-" + std::to_string(getuid());
 }
 
-LockResult LinuxInstanceLock::Acquire(const std::string& name) noexcept {
+Result<bool> LinuxInstanceLock::Acquire(const std::string& name) noexcept {
+    const auto fail = [](int err) { return Result<bool>::From(ErrnoFailure(err)); };
     try {
         const std::string folder = LockFolder();
         mkdir(folder.c_str(), 0700);
         struct stat st {};
         // A shared /tmp folder must be ours alone, or another user could hold our lock.
-        if (lstat(folder.c_str(), &st) != 0) return {LockOutcome::Failed, static_cast<unsigned long>(errno)};
-        if (!S_ISDIR(st.st_mode) || st.st_uid != getuid()) return {LockOutcome::Failed, EACCES};
+        if (lstat(folder.c_str(), &st) != 0) return fail(errno);
+        if (!S_ISDIR(st.st_mode) || st.st_uid != getuid()) return fail(EACCES);
 
         std::string file = name;
         for (char& c : file)
             if (c == '\\' || c == '/') c = '.';
         // Close-on-exec: programs we start must not inherit (and so keep) the lock.
-        const int fd = open((folder + "/" + file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (fd < 0) return {LockOutcome::Failed, static_cast<unsigned long>(errno)};
-        if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            const int err = errno;
-            close(fd);
-            if (err == EWOULDBLOCK) return {LockOutcome::HeldElsewhere, 0};
-            return {LockOutcome::Failed, static_cast<unsigned long>(err)};
+        UniqueFd fd(open((folder + "/" + file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+        if (!fd) return fail(errno);
+        if (flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
+            if (errno == EWOULDBLOCK) return Result<bool>::Of(false);
+            return fail(errno);
         }
-        if (fd_ >= 0) close(fd_);
-        fd_ = fd;
-        return {LockOutcome::Acquired, 0};
+        fd_ = std::move(fd);
+        return Result<bool>::Of(true);
     } catch (...) {
-        return {LockOutcome::Failed, ENOMEM};
+        return fail(ENOMEM);
     }
 }
 

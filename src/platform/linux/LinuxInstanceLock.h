@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/IInstanceLock.h"
+#include "platform/linux/UniqueFd.h"
 
 namespace pankor {
 
@@ -7,13 +8,13 @@ namespace pankor {
 // when the holder dies, so a crash never leaves a stale lock behind.
 class LinuxInstanceLock : public IInstanceLock {
 public:
-    LockResult Acquire(const std::string& name) noexcept override;
+    Result<bool> Acquire(const std::string& name) noexcept override;
 
     // $XDG_RUNTIME_DIR, else a private folder under /tmp.
     static std::string LockFolder();
 
 private:
-    int fd_ = -1;  // held open for the life of the process
+    UniqueFd fd_;  // held open for the life of the process
 };
 
 }  // namespace pankor

@@ -7,10 +7,11 @@
 
 #include <map>
 
-#include "core/Text.h"
+#include "base/Text.h"
 #include "platform/linux/LinuxEnvironment.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/PosixError.h"
+#include "platform/linux/UniqueFd.h"
 
 namespace pankor {
 
@@ -68,13 +69,12 @@ std::optional<std::string> Normalise(const std::string& path) {
 
 Store Load(const std::string& file) {
     Store store;
-    const int fd = open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return store;
+    const UniqueFd fd(open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) return store;
     std::string text;
     char buf[8192];
     ssize_t n;
-    while ((n = read(fd, buf, sizeof buf)) > 0) text.append(buf, static_cast<std::size_t>(n));
-    close(fd);
+    while ((n = read(fd.Get(), buf, sizeof buf)) > 0) text.append(buf, static_cast<std::size_t>(n));
     for (std::string_view line : SplitLines(text)) {
         const std::size_t t1 = line.find('\t');
         const std::size_t t2 = t1 == std::string_view::npos ? t1 : line.find('\t', t1 + 1);
@@ -96,16 +96,11 @@ Status Save(const std::string& file, const Store& store) {
 class StoreLock {
 public:
     explicit StoreLock(const std::string& file) : fd_(open((file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
-        if (fd_ >= 0) flock(fd_, LOCK_EX);
+        if (fd_) flock(fd_.Get(), LOCK_EX);  // released when the descriptor closes
     }
-    ~StoreLock() {
-        if (fd_ >= 0) close(fd_);
-    }
-    StoreLock(const StoreLock&) = delete;
-    StoreLock& operator=(const StoreLock&) = delete;
 
 private:
-    int fd_;
+    UniqueFd fd_;
 };
 
 std::string InvalidRoot(const std::string& path) { return "Invalid root in registry key \"" + path + "\"."; }
@@ -132,9 +127,11 @@ void LinuxRegistry::MirrorAutostart(const std::string& key, const std::string* c
             exec += c;
         }
         mkdir(autostart_.c_str(), 0700);
-        ReplaceFileAtomically(file, "[Desktop Entry]\nType=Application\nName=Pankor\nExec=" + exec +
+        // The desktop entry is a courtesy copy: the registry value stays the truth.
+        (void)ReplaceFileAtomically(file, "[Desktop Entry]\nType=Application\nName=Pankor\nExec=" + exec +
                                         "\nX-GNOME-Autostart-enabled=true\n");
     } catch (...) {
+        // Out of memory while mirroring: the registry value itself was written.
     }
 }
 
@@ -152,6 +149,8 @@ Result<std::string> LinuxRegistry::Read(const std::string& path) noexcept {
     }
 }
 
+bool LinuxRegistry::Exists(const std::string& path) noexcept { return Read(path).ok(); }
+
 Status LinuxRegistry::Write(const std::string& path, const std::string& type, const std::string& value) noexcept {
     try {
         const auto key = Normalise(path);
@@ -163,7 +162,7 @@ Status LinuxRegistry::Write(const std::string& path, const std::string& type, co
         Store store = Load(store_);
         store[*key] = {path, type, value};
         const Status saved = Save(store_, store);
-        if (saved.ok) MirrorAutostart(*key, &value);
+        if (saved.ok()) MirrorAutostart(*key, &value);
         return saved;
     } catch (...) {
         return Status::Fail("out of memory");
@@ -186,7 +185,7 @@ Status LinuxRegistry::Remove(const std::string& path) noexcept {
         Store store = Load(store_);
         if (store.erase(*key) == 0) return Status::Fail("Unable to remove registry key \"" + path + "\".");
         const Status saved = Save(store_, store);
-        if (saved.ok) MirrorAutostart(*key, nullptr);
+        if (saved.ok()) MirrorAutostart(*key, nullptr);
         return saved;
     } catch (...) {
         return Status::Fail("out of memory");

@@ -13,6 +13,7 @@ public:
     explicit LinuxRegistry(std::string storePath = DefaultStorePath(), std::string autostartFolder = DefaultAutostartFolder());
 
     Result<std::string> Read(const std::string& path) noexcept override;
+    bool Exists(const std::string& path) noexcept override;
     Status WriteString(const std::string& path, const std::string& value) noexcept override;
     Status WriteDword(const std::string& path, std::int32_t value) noexcept override;
     Status Remove(const std::string& path) noexcept override;

@@ -51,6 +51,8 @@ DateTime LinuxSystem::LocalNow() const noexcept {
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
+std::int64_t LinuxSystem::UtcNow() const noexcept { return static_cast<std::int64_t>(std::time(nullptr)); }
+
 int LinuxSystem::ScreenDpi() const noexcept {
     return 0;  // unknown here: the caller's default scale applies
 }

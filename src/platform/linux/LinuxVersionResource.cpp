@@ -5,9 +5,10 @@
 
 namespace pankor {
 
-std::optional<FixedFileVersion> LinuxVersionResource::Read(const std::string& path) const noexcept {
+Result<FixedFileVersion> LinuxVersionResource::Read(const std::string& path) const noexcept {
     const MappedFile file(path);
-    return ReadVersionResource(file.bytes());
+    const std::optional<FixedFileVersion> v = ReadVersionResource(file.bytes());
+    return v ? Result<FixedFileVersion>::Of(*v) : Result<FixedFileVersion>::Fail("no version resource");
 }
 
 }  // namespace pankor

@@ -6,7 +6,7 @@ namespace pankor {
 // Reads the version record of Windows program files with our own PE reader.
 class LinuxVersionResource : public IVersionResource {
 public:
-    std::optional<FixedFileVersion> Read(const std::string& path) const noexcept override;
+    Result<FixedFileVersion> Read(const std::string& path) const noexcept override;
 };
 
 }  // namespace pankor

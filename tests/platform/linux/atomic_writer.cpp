@@ -11,5 +11,5 @@ int main(int argc, char** argv) {
     const std::string data(std::strtoull(argv[2], nullptr, 10), 'N');
     std::printf("writing\n");
     std::fflush(stdout);
-    return pankor::LinuxFileSystem().ReplaceFile(argv[1], data).ok ? 0 : 1;
+    return pankor::LinuxFileSystem().ReplaceFile(argv[1], data).ok() ? 0 : 1;
 }

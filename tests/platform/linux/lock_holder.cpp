@@ -14,7 +14,7 @@ extern char** environ;
 int main(int argc, char** argv) {
     pankor::LinuxInstanceLock lock;
     const auto r = lock.Acquire(pankor::kInstanceMutexName);
-    if (r.outcome != pankor::LockOutcome::Acquired) {
+    if (!r.ok() || !*r) {
         std::printf("not held\n");
         return 1;
     }

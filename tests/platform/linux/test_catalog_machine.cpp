@@ -64,7 +64,7 @@ TEST(LinuxProcesses, NativeAndWineStartedProgramsAreListedByFileName) {
     LinuxProcesses processes;
     auto has = [&](const std::string& name) {
         const auto names = processes.ExecutableNames();
-        return names.ok() && std::find(names.value->begin(), names.value->end(), name) != names.value->end();
+        return names.ok() && std::find(names->begin(), names->end(), name) != names->end();
     };
     EXPECT_FALSE(has("clock-pro.exe"));
     Sleeper wineStyle("C:\\users\\ann\\AppData\\Roaming\\Tarnwick\\Clock\\clock-pro.exe");
@@ -82,8 +82,8 @@ TEST(LinuxProcesses, TheRowsReportARunningInstalledApp) {
     std::filesystem::copy_file(Fixture("x86_64_with_version.exe"), tmp / "Tarnwick/Clock/clock-pro.exe");
     NativePlatform native;
     Pankor app(native.Get());
-    app.main.DataDir = tmp / "Pankor";
-    std::filesystem::create_directory(app.main.DataDir);
+    app.process.DataDir = tmp / "Pankor";
+    std::filesystem::create_directory(app.process.DataDir);
     CatalogApp a;
     a.slug = "clock-pro";
     a.exe = "Tarnwick\\Clock\\clock-pro.exe";
@@ -100,37 +100,42 @@ TEST(LinuxIcons, ThePngImageIsChosenForSixtyFourPixels) {
     if (!std::filesystem::exists(Fixture("x86_64_png_icon.exe"))) GTEST_SKIP() << "no MinGW toolchain";
     LinuxIcons icons;
     for (const char* arch : {"i686", "x86_64"}) {
-        const RenderedIcon r = icons.RenderFirstIcon(Fixture(std::string(arch) + "_png_icon.exe"), 64, 0x0D1119);
-        ASSERT_TRUE(r.hasIcon) << arch << r.error;
-        ASSERT_EQ(Le32(r.bmp, 18), 64u);
-        EXPECT_EQ(BmpPixel(r.bmp, 0, 0), 0x0D1119u);    // transparent corner: the background
-        EXPECT_EQ(BmpPixel(r.bmp, 32, 32), 0x00C800u);  // the green square
-        EXPECT_EQ(r.bmp.size(), Le32(r.bmp, 2));
+        const auto r = icons.RenderFirstIcon(Fixture(std::string(arch) + "_png_icon.exe"), 64, 0x0D1119);
+        ASSERT_TRUE(r.ok() && r->has_value()) << arch << r.error();
+        const Bytes& bmp = **r;
+        ASSERT_EQ(Le32(bmp, 18), 64u);
+        EXPECT_EQ(BmpPixel(bmp, 0, 0), 0x0D1119u);    // transparent corner: the background
+        EXPECT_EQ(BmpPixel(bmp, 32, 32), 0x00C800u);  // the green square
+        EXPECT_EQ(bmp.size(), Le32(bmp, 2));
     }
 }
 
 TEST(LinuxIcons, AClassicImageIsStretchedOverTheBackground) {
     if (!std::filesystem::exists(Fixture("x86_64_dib_icon.exe"))) GTEST_SKIP() << "no MinGW toolchain";
-    const RenderedIcon r = LinuxIcons().RenderFirstIcon(Fixture("x86_64_dib_icon.exe"), 64, 0x0D1119);
-    ASSERT_TRUE(r.hasIcon) << r.error;
-    EXPECT_EQ(BmpPixel(r.bmp, 1, 1), 0x0D1119u);
-    EXPECT_EQ(BmpPixel(r.bmp, 32, 32), 0xFF0000u);  // the red disc, scaled up from 32 pixels
+    const auto r = LinuxIcons().RenderFirstIcon(Fixture("x86_64_dib_icon.exe"), 64, 0x0D1119);
+    ASSERT_TRUE(r.ok() && r->has_value()) << r.error();
+    EXPECT_EQ(BmpPixel(**r, 1, 1), 0x0D1119u);
+    EXPECT_EQ(BmpPixel(**r, 32, 32), 0xFF0000u);  // the red disc, scaled up from 32 pixels
 }
 
 TEST(LinuxIcons, FilesWithoutIconsAndBrokenFilesGiveNone) {
     LinuxIcons icons;
-    EXPECT_FALSE(icons.RenderFirstIcon(Fixture("x86_64_no_version.exe"), 64, 0).hasIcon);
-    EXPECT_FALSE(icons.RenderFirstIcon("/nonexistent/x.exe", 64, 0).hasIcon);
-    EXPECT_FALSE(icons.RenderFirstIcon("/etc/hostname", 64, 0).hasIcon);
+    const auto none = [&](const std::string& path) {
+        const auto r = icons.RenderFirstIcon(path, 64, 0);
+        return r.ok() && !r->has_value();
+    };
+    EXPECT_TRUE(none(Fixture("x86_64_no_version.exe")));
+    EXPECT_TRUE(none("/nonexistent/x.exe"));
+    EXPECT_TRUE(none("/etc/hostname"));
     if (!std::filesystem::exists(Fixture("x86_64_png_icon.exe"))) return;
     std::ifstream in(Fixture("x86_64_png_icon.exe"), std::ios::binary);
     const std::string full((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     TempFolder tmp;
     for (std::size_t n = 0; n < full.size(); n += 997) {
         std::ofstream(tmp / "cut.exe", std::ios::binary | std::ios::trunc).write(full.data(), static_cast<std::streamsize>(n));
-        const RenderedIcon r = icons.RenderFirstIcon(tmp / "cut.exe", 64, 0x0D1119);
-        if (r.hasIcon) {
-            EXPECT_EQ(BmpPixel(r.bmp, 32, 32), 0x00C800u) << n;  // whole or nothing
+        const auto r = icons.RenderFirstIcon(tmp / "cut.exe", 64, 0x0D1119);
+        if (r.ok() && r->has_value()) {
+            EXPECT_EQ(BmpPixel(**r, 32, 32), 0x00C800u) << n;  // whole or nothing
         }
     }
 }
@@ -140,7 +145,7 @@ TEST(LinuxIcons, ExtractAppIconWritesTheBitmapTheCardShows) {
     TempFolder tmp;
     NativePlatform native;
     Pankor app(native.Get());
-    app.main.DataDir = tmp.path();
+    app.process.DataDir = tmp.path();
     const std::string url = app.icons.ExtractAppIcon(Fixture("x86_64_png_icon.exe"), "tool");
     EXPECT_EQ(url, "file://" + tmp.path() + "/icons/tool.bmp");
     EXPECT_EQ(std::filesystem::file_size(tmp / "icons/tool.bmp"), 54u + 64 * 64 * 3);

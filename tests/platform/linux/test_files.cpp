@@ -34,7 +34,7 @@ TEST(LinuxFileSystem, ReplaceFileSurvivesAKillInTheMiddleOfALargeWrite) {
     TempFolder tmp;
     const std::string target = tmp / "state.ini";
     const std::string old = "consent=yes\r\ncatalogserial=41\r\n";
-    ASSERT_TRUE(LinuxFileSystem().ReplaceFile(target, old).ok);
+    ASSERT_TRUE(LinuxFileSystem().ReplaceFile(target, old).ok());
 
     bool killedMidWrite = false;
     for (int attempt = 0; attempt < 5 && !killedMidWrite; ++attempt) {
@@ -54,7 +54,7 @@ TEST(LinuxFileSystem, ReplaceFileSurvivesAKillInTheMiddleOfALargeWrite) {
         if (!killedMidWrite) {
             ASSERT_EQ(ReadAll(target).size(), 256u << 20);  // finished first: the whole new file
         }
-        ASSERT_TRUE(LinuxFileSystem().ReplaceFile(target, old).ok);
+        ASSERT_TRUE(LinuxFileSystem().ReplaceFile(target, old).ok());
         for (const auto& t : TempFilesBeside(target)) std::filesystem::remove(t);
     }
     ASSERT_TRUE(killedMidWrite) << "the writer always finished before it could be killed";
@@ -65,9 +65,9 @@ TEST(LinuxFileSystem, ReplaceFileKeepsPermissionsAndCleansUpAfterAFailure) {
     TempFolder tmp;
     LinuxFileSystem fs;
     const std::string file = tmp / "options.ini";
-    ASSERT_TRUE(fs.ReplaceFile(file, "a").ok);
+    ASSERT_TRUE(fs.ReplaceFile(file, "a").ok());
     chmod(file.c_str(), 0640);
-    ASSERT_TRUE(fs.ReplaceFile(file, "abc").ok);
+    ASSERT_TRUE(fs.ReplaceFile(file, "abc").ok());
     struct stat st {};
     stat(file.c_str(), &st);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
@@ -75,33 +75,33 @@ TEST(LinuxFileSystem, ReplaceFileKeepsPermissionsAndCleansUpAfterAFailure) {
     EXPECT_TRUE(TempFilesBeside(file).empty());
 
     const Status s = fs.ReplaceFile(tmp / "missing/x.ini", "abc");
-    EXPECT_FALSE(s.ok);
-    EXPECT_EQ(s.error, "No such file or directory");
+    EXPECT_FALSE(s.ok());
+    EXPECT_EQ(s.error(), "No such file or directory");
 
     // A target that is a folder cannot be replaced: the temporary file goes away again.
     std::filesystem::create_directory(tmp / "folder.ini");
-    EXPECT_FALSE(fs.ReplaceFile(tmp / "folder.ini", "abc").ok);
+    EXPECT_FALSE(fs.ReplaceFile(tmp / "folder.ini", "abc").ok());
     EXPECT_TRUE(TempFilesBeside(tmp / "folder.ini").empty());
 }
 
 TEST(LinuxFileSystem, FoldersFilesAndTimes) {
     TempFolder tmp;
     LinuxFileSystem fs;
-    EXPECT_TRUE(fs.CreateFolder(tmp / "icons").ok);
-    EXPECT_FALSE(fs.CreateFolder(tmp / "a/b").ok);  // one level only
+    EXPECT_TRUE(fs.CreateFolder(tmp / "icons").ok());
+    EXPECT_FALSE(fs.CreateFolder(tmp / "a/b").ok());  // one level only
     EXPECT_TRUE(fs.Attributes(tmp / "icons").isFolder);
     EXPECT_FALSE(fs.Attributes(tmp / "none").exists);
 
-    ASSERT_TRUE(fs.AppendFile(tmp / "debug.log", "one\r\n").ok);
-    ASSERT_TRUE(fs.AppendFile(tmp / "debug.log", "two\r\n").ok);
+    ASSERT_TRUE(fs.AppendFile(tmp / "debug.log", "one\r\n").ok());
+    ASSERT_TRUE(fs.AppendFile(tmp / "debug.log", "two\r\n").ok());
     EXPECT_EQ(ReadAll(tmp / "debug.log"), "one\r\ntwo\r\n");
-    EXPECT_EQ(fs.ReadFile(tmp / "debug.log").value->size(), 10u);
+    EXPECT_EQ(fs.ReadFile(tmp / "debug.log")->size(), 10u);
     EXPECT_FALSE(fs.ReadFile(tmp / "none").ok());
-    EXPECT_TRUE(fs.DeleteFile(tmp / "debug.log").ok);
-    EXPECT_FALSE(fs.DeleteFile(tmp / "debug.log").ok);
+    EXPECT_TRUE(fs.DeleteFile(tmp / "debug.log").ok());
+    EXPECT_FALSE(fs.DeleteFile(tmp / "debug.log").ok());
 
     const auto created = fs.FolderCreated(tmp / "icons");
-    ASSERT_TRUE(created.has_value());
+    ASSERT_TRUE(created.ok());
     const std::time_t t = std::time(nullptr);
     std::tm now{};
     localtime_r(&t, &now);
@@ -109,7 +109,7 @@ TEST(LinuxFileSystem, FoldersFilesAndTimes) {
                          DateTime{now.tm_year + 1900, now.tm_mon + 1, now.tm_mday, now.tm_hour, now.tm_min, now.tm_sec}
                              .SerialSeconds()),
               5);
-    EXPECT_FALSE(fs.FolderCreated(tmp / "none").has_value());
+    EXPECT_FALSE(fs.FolderCreated(tmp / "none").ok());
 }
 
 TEST(LinuxEnvironment, WindowsFoldersFallBackToXdgOnes) {

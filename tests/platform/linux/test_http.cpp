@@ -37,8 +37,8 @@ protected:
         base = line.substr(at + 4);
         std::string why;
         ASSERT_TRUE(app.catalog.UsePublisher(base, why)) << why;
-        app.main.DataDir = data.path();
-        app.main.DebugMode = true;
+        app.process.DataDir = data.path();
+        app.process.DebugMode = true;
     }
     std::string Log() const { return ReadAll(data / "debug.log"); }
     HttpRequest Request(const std::string& path) const {
@@ -103,10 +103,10 @@ TEST_F(Publisher, AServerThatNeverAnswersFailsAfterTheReceiveLimit) {
     HttpRequest r = Request("/slow.json");
     r.receiveTimeoutMs = 2000;
     const auto start = std::chrono::steady_clock::now();
-    const HttpResponse answer = LinuxHttp().Get(r);
+    const Result<HttpResponse> answer = LinuxHttp().Get(r);
     const auto waited = std::chrono::steady_clock::now() - start;
-    EXPECT_FALSE(answer.transportOk);
-    EXPECT_FALSE(answer.error.empty());
+    EXPECT_FALSE(answer.ok());
+    EXPECT_FALSE(answer.error().empty());
     EXPECT_GE(waited, std::chrono::milliseconds(1900));
     EXPECT_LT(waited, std::chrono::milliseconds(8000));
 }
@@ -119,5 +119,5 @@ TEST_F(Publisher, UnreachableServersAreTransportFailures) {
     EXPECT_NE(Log().find("HttpGetBytes failed " + base + "/pankor/catalog.json : "), std::string::npos) << Log();
     HttpRequest r;
     r.url = "http://nonexistent.invalid/";
-    EXPECT_FALSE(LinuxHttp().Get(r).transportOk);
+    EXPECT_FALSE(LinuxHttp().Get(r).ok());
 }

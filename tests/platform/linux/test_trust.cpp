@@ -4,6 +4,7 @@
 #include <fstream>
 #include <random>
 
+#include "base/Hex.h"
 #include "TestSupport.h"
 #include "platform/Platform.h"
 #include "startup/Pankor.h"
@@ -34,8 +35,8 @@ ByteView View(const std::string& s) { return {reinterpret_cast<const std::uint8_
 class Trust : public ::testing::Test {
 protected:
     Trust() {
-        app.main.DebugMode = true;
-        app.main.DataDir = tmp.path();
+        app.process.DebugMode = true;
+        app.process.DataDir = tmp.path();
     }
     std::string TakeLog() {
         const std::string log = ReadAll(tmp / "debug.log");

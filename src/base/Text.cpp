@@ -1,21 +1,17 @@
-#include "core/Text.h"
+#include "base/Text.h"
 
 namespace pankor {
 
-namespace {
-char LowerChar(char c) noexcept { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-}  // namespace
-
 std::string LowerAscii(std::string_view s) {
     std::string out(s);
-    for (char& c : out) c = LowerChar(c);
+    for (char& c : out) c = LowerAscii(c);
     return out;
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) noexcept {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (LowerChar(a[i]) != LowerChar(b[i])) return false;
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
     return true;
 }
 
@@ -30,9 +26,20 @@ bool ContainsNoCase(std::string_view hay, std::string_view needle) noexcept {
     return FindNoCase(hay, needle) != std::string_view::npos;
 }
 
+bool StartsWithNoCase(std::string_view s, std::string_view prefix) noexcept {
+    return s.size() >= prefix.size() && EqualsNoCase(s.substr(0, prefix.size()), prefix);
+}
+
 std::string_view TrimSpaces(std::string_view s) noexcept {
     while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
     while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+    return s;
+}
+
+std::string_view TrimWhite(std::string_view s) noexcept {
+    const auto white = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!s.empty() && white(s.front())) s.remove_prefix(1);
+    while (!s.empty() && white(s.back())) s.remove_suffix(1);
     return s;
 }
 

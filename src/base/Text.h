@@ -7,13 +7,19 @@
 
 namespace pankor {
 
+inline char LowerAscii(char c) noexcept { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 std::string LowerAscii(std::string_view s);
 bool EqualsNoCase(std::string_view a, std::string_view b) noexcept;
 // Position of needle in hay ignoring case, or npos.
 std::size_t FindNoCase(std::string_view hay, std::string_view needle) noexcept;
 bool ContainsNoCase(std::string_view hay, std::string_view needle) noexcept;
+bool StartsWithNoCase(std::string_view s, std::string_view prefix) noexcept;
 // Removes leading and trailing blanks (the space character only).
+// Key files, handoff lines and switch values trim this way.
 std::string_view TrimSpaces(std::string_view s) noexcept;
+// Removes leading and trailing spaces, tabs, CRs and LFs (signature texts,
+// which arrive with a line end).
+std::string_view TrimWhite(std::string_view s) noexcept;
 // Splits at CR LF, lone CR or lone LF; a final line end adds no empty line.
 std::vector<std::string_view> SplitLines(std::string_view s);
 // "hh:nn:ss" / "yyyy-mm-dd hh:nn:ss" with two-digit fields.
