@@ -1,7 +1,7 @@
 # The two commands of the README:
 #   make demo   set up and run Pankor against the bundled demo publisher
 #   make test   set up and run every test
-.PHONY: deps build test test-native test-asan test-wine product fuzz-smoke fuzz clean
+.PHONY: deps build test test-native test-asan test-wine product fuzz-smoke fuzz tidy clean
 
 JOBS ?= $(shell nproc)
 WERROR := -DPANKOR_WERROR=ON
@@ -14,8 +14,8 @@ build: deps
 	cmake --build --preset linux -j$(JOBS)
 
 product: deps
-	cmake --preset win32 $(WERROR) >/dev/null
-	cmake --build --preset win32 -j$(JOBS)
+	cmake --preset win32-dev $(WERROR) >/dev/null
+	cmake --build --preset win32-dev -j$(JOBS)
 	scripts/check-product.sh
 
 test-asan: deps
@@ -35,11 +35,14 @@ fuzz-smoke: deps
 fuzz: deps
 	fuzz/run.sh
 
+tidy: build
+	scripts/tidy.sh build/linux
+
 test-native: build
-	PANKOR_WIN32_EXE=$(CURDIR)/build/win32/app/win32/Pankor.exe ctest --preset linux -j$(JOBS)
+	PANKOR_WIN32_EXE=$(CURDIR)/build/win32-dev/app/win32/Pankor.exe ctest --preset linux -j$(JOBS)
 
 # The native run comes last so its summary closes the output.
-test: product test-asan test-wine fuzz-smoke test-native
+test: product test-asan test-wine fuzz-smoke tidy test-native
 
 clean:
 	rm -rf build

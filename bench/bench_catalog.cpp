@@ -6,14 +6,14 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <simdjson.h>
 #include <cstdio>
 #include <filesystem>
 #include <nlohmann/json.hpp>
-#include <simdjson.h>
 
+#include "base/Hex.h"
 #include "platform/Platform.h"
 #include "startup/Pankor.h"
-#include "base/Hex.h"
 #include "trust/modHash.h"
 
 using namespace pankor;
@@ -26,10 +26,10 @@ std::string CatalogText(int apps) {
         if (i) t += ',';
         const std::string n = std::to_string(i);
         t += "{\"slug\":\"app-" + n + "\",\"name\":\"App \\\"" + n + "\\\"\",\"desc\":\"A useful app, number " + n +
-             ", with caf\\u00e9 text.\",\"exe\":\"Tarnwick\\\\App" + n + "\\\\app" + n +
-             ".exe\",\"latest\":\"1.2.3." + n + "\",\"page\":\"https://tarnwick.test/app-" + n +
-             "/\",\"url\":\"https://dl.tarnwick.test/app-" + n + ".exe\",\"headline\":\"Headline " + n +
-             "\",\"notes\":\"https://tarnwick.test/notes/" + n + "\",\"sha\":\"" + std::string(64, 'a') + "\"}";
+             ", with caf\\u00e9 text.\",\"exe\":\"Tarnwick\\\\App" + n + "\\\\app" + n + ".exe\",\"latest\":\"1.2.3." +
+             n + "\",\"page\":\"https://tarnwick.test/app-" + n + "/\",\"url\":\"https://dl.tarnwick.test/app-" + n +
+             ".exe\",\"headline\":\"Headline " + n + "\",\"notes\":\"https://tarnwick.test/notes/" + n +
+             "\",\"sha\":\"" + std::string(64, 'a') + "\"}";
     }
     return t + "],\"skins\":[{\"name\":\"Midnight\",\"forApp\":\"app-1\"}],\"pankor\":{\"version\":\"1.0.0.2\"}}";
 }

@@ -87,9 +87,9 @@ void OpenSslVerify1MB(benchmark::State& state) {
     const SignedCatalog& c = Catalog1MB();
     for (auto _ : state) {
         EVP_MD_CTX* ctx = EVP_MD_CTX_new();
-        const bool ok = EVP_DigestVerifyInit(ctx, nullptr, EVP_sha256(), nullptr, c.key) == 1 &&
-                        EVP_DigestVerify(ctx, c.signature.data(), c.signature.size(), c.catalog.data(),
-                                         c.catalog.size()) == 1;
+        const bool ok =
+            EVP_DigestVerifyInit(ctx, nullptr, EVP_sha256(), nullptr, c.key) == 1 &&
+            EVP_DigestVerify(ctx, c.signature.data(), c.signature.size(), c.catalog.data(), c.catalog.size()) == 1;
         EVP_MD_CTX_free(ctx);
         if (!ok) state.SkipWithError("did not verify");
     }

@@ -1,5 +1,8 @@
 # Embeds the two public key blobs. The development keys in keys/dev are the
-# default; a Release build must be given others.
+# default, but only a build that opts in with PANKOR_DEV_KEYS=ON (the
+# development and test presets) may use them; a product build must be given
+# the publisher's keys, and a Release build never takes the development ones.
+option(PANKOR_DEV_KEYS "Development build: may trust the development keys in keys/dev" OFF)
 set(PANKOR_DEV_SIGNING_KEY "${PROJECT_SOURCE_DIR}/keys/dev/development-signing.pub.hex")
 set(PANKOR_DEV_RECOVERY_KEY "${PROJECT_SOURCE_DIR}/keys/dev/development-recovery.pub.hex")
 set(PANKOR_SIGNING_KEY_FILE "${PANKOR_DEV_SIGNING_KEY}" CACHE FILEPATH "Public signing key blob (hex)")
@@ -30,10 +33,11 @@ foreach(key IN ITEMS "${PANKOR_SIGNING_KEY_HEX}" "${PANKOR_RECOVERY_KEY_HEX}")
     set(PANKOR_TRUSTS_DEV_KEYS true)
   endif()
 endforeach()
-if(PANKOR_TRUSTS_DEV_KEYS AND CMAKE_BUILD_TYPE STREQUAL "Release")
+if(PANKOR_TRUSTS_DEV_KEYS AND (CMAKE_BUILD_TYPE STREQUAL "Release" OR NOT PANKOR_DEV_KEYS))
   message(FATAL_ERROR
-    "A Release build must not trust the development keys from keys/dev.\n"
-    "Give it the publisher's keys: -DPANKOR_SIGNING_KEY_FILE=... -DPANKOR_RECOVERY_KEY_FILE=...")
+    "A product build must not trust the development keys from keys/dev.\n"
+    "Give it the publisher's keys: -DPANKOR_SIGNING_KEY_FILE=... -DPANKOR_RECOVERY_KEY_FILE=...\n"
+    "(development and test builds opt in with -DPANKOR_DEV_KEYS=ON, as the linux and win32-dev presets do)")
 endif()
 if(PANKOR_SIGNING_KEY_HEX STREQUAL PANKOR_RECOVERY_KEY_HEX)
   message(FATAL_ERROR "The signing and the recovery key must differ.")

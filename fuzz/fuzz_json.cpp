@@ -25,7 +25,9 @@ void Walk(const JsonValue& v, int depth) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     modJson json;
     const JsonValue v = json.JsonParse(std::string_view(reinterpret_cast<const char*>(data), size));
-    if (json.JsonOk()) Walk(v, 0);
-    else if (v.kind() != JsonValue::Kind::Empty) __builtin_trap();
+    if (json.JsonOk())
+        Walk(v, 0);
+    else if (v.kind() != JsonValue::Kind::Empty)
+        __builtin_trap();
     return 0;
 }

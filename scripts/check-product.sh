@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows product must be a 32-bit GUI PE that needs no DLL beyond the system's.
 set -euo pipefail
-exe="$(cd "$(dirname "$0")/.." && pwd)/build/win32/app/win32/Pankor.exe"
+exe="$(cd "$(dirname "$0")/.." && pwd)/build/win32-dev/app/win32/Pankor.exe"
 kind="$(file -b "$exe")"
 echo "Pankor.exe: $kind"
 case "$kind" in

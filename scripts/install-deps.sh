@@ -6,7 +6,7 @@ packages=(
   cmake ninja-build g++ make file bc xxd openssl libssl-dev python3 pkg-config curl
   libcurl4-openssl-dev libgdk-pixbuf-2.0-dev libcpp-httplib-dev nlohmann-json3-dev libsimdjson-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-tidy clang-format
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
   wine wine64 xvfb xauth
   nodejs npm chromium

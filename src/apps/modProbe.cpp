@@ -58,9 +58,8 @@ int modProbe::DaysSinceCreated(const std::string& folder) const noexcept {
 }
 
 std::string modProbe::SkinOf(const std::string& folder) const noexcept {
-    return log_.Guard("SkinOf failed: ", std::string(), [&] {
-        return file_.IniRead(JoinPath(folder, "options.ini", fs_.Separator()), "Skin", "");
-    });
+    return log_.Guard("SkinOf failed: ", std::string(),
+                      [&] { return file_.IniRead(JoinPath(folder, "options.ini", fs_.Separator()), "Skin", ""); });
 }
 
 std::string modProbe::InstallSource() noexcept { return reg_.RegGet("HKCU\\Software\\Tarnwick\\Pankor\\Source", ""); }

@@ -7,16 +7,14 @@
 namespace pankor {
 
 // What an escaping exception says about itself.
-inline std::string DescribeException(std::exception_ptr e) noexcept {
+inline std::string DescribeException(const std::exception_ptr& e) noexcept {
     try {
         std::rethrow_exception(e);
     } catch (const std::exception& ex) {
         try {
             return ex.what();
-        } catch (...) {
-        }
-    } catch (...) {
-    }
+        } catch (...) {}
+    } catch (...) {}
     return "unknown error";
 }
 
@@ -29,8 +27,7 @@ R GuardedOr(R fallback, Body&& body, Report&& report) noexcept {
     } catch (...) {
         try {
             report(DescribeException(std::current_exception()));
-        } catch (...) {
-        }
+        } catch (...) {}
     }
     return fallback;
 }
@@ -43,8 +40,7 @@ void Guarded(Body&& body, Report&& report) noexcept {
     } catch (...) {
         try {
             report(DescribeException(std::current_exception()));
-        } catch (...) {
-        }
+        } catch (...) {}
     }
 }
 

@@ -104,15 +104,31 @@ std::string SanitizeUtf8(std::string_view s) {
         const auto b0 = static_cast<unsigned char>(s[i]);
         std::size_t len = 0;
         char32_t min = 0, cp = 0;
-        if (b0 >= 0xC2 && b0 <= 0xDF) { len = 2; cp = b0 & 0x1F; min = 0x80; }
-        else if (b0 >= 0xE0 && b0 <= 0xEF) { len = 3; cp = b0 & 0x0F; min = 0x800; }
-        else if (b0 >= 0xF0 && b0 <= 0xF4) { len = 4; cp = b0 & 0x07; min = 0x10000; }
+        if (b0 >= 0xC2 && b0 <= 0xDF) {
+            len = 2;
+            cp = b0 & 0x1F;
+            min = 0x80;
+        } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+            len = 3;
+            cp = b0 & 0x0F;
+            min = 0x800;
+        } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+            len = 4;
+            cp = b0 & 0x07;
+            min = 0x10000;
+        }
         std::size_t used = 1;
         bool valid = len != 0;
         for (; valid && used < len; ++used) {
-            if (i + used >= s.size()) { valid = false; break; }
+            if (i + used >= s.size()) {
+                valid = false;
+                break;
+            }
             const auto b = static_cast<unsigned char>(s[i + used]);
-            if ((b & 0xC0) != 0x80) { valid = false; break; }
+            if ((b & 0xC0) != 0x80) {
+                valid = false;
+                break;
+            }
             cp = (cp << 6) | (b & 0x3F);
         }
         if (valid && cp >= min && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF)) {

@@ -49,8 +49,8 @@ bool modCatalog::LoadCatalog() noexcept {
         const double serial = LenientNumber(JsonStr(root, "serial"));
         const double seen = LenientNumber(d_.file.IniRead(StatePath(), "catalogserial", "0"));
         if (serial < seen) {
-            d_.log.DebugLog("catalog REFUSED: serial " + NumberText(serial) + " is older than the " +
-                            NumberText(seen) + " already seen");
+            d_.log.DebugLog("catalog REFUSED: serial " + NumberText(serial) + " is older than the " + NumberText(seen) +
+                            " already seen");
             return false;
         }
         if (serial > seen) d_.file.IniWrite(StatePath(), "catalogserial", NumberText(std::nearbyint(serial)));

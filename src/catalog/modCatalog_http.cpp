@@ -1,10 +1,10 @@
 // Fetching from the publisher's server, and where that server is.
-#include "catalog/PublisherDefault.h"
-#include "catalog/modCatalog.h"
-#include "core/PankorVersion.h"
 #include "base/Loopback.h"
 #include "base/Switches.h"
 #include "base/Text.h"
+#include "catalog/PublisherDefault.h"
+#include "catalog/modCatalog.h"
+#include "core/PankorVersion.h"
 
 namespace pankor {
 
@@ -37,7 +37,8 @@ std::optional<PublisherAddress> ParsePublisherAddress(std::string_view url, std:
     while (!rest.empty() && rest.back() == '/') rest.remove_suffix(1);
     const std::size_t slash = rest.find('/');
     const std::string_view authority = rest.substr(0, slash);
-    if (authority.find_first_of("@?#\\ ") != std::string_view::npos || rest.find_first_of("?# ") != std::string_view::npos) {
+    if (authority.find_first_of("@?#\\ ") != std::string_view::npos ||
+        rest.find_first_of("?# ") != std::string_view::npos) {
         why = "an address with credentials, a query or blanks";
         return std::nullopt;
     }
@@ -106,7 +107,8 @@ std::string modCatalog::HttpGet(const std::string& url) noexcept {
             return {};
         }
         if (r->tooLarge) {
-            d_.log.DebugLog("HttpGet " + url + " too large: more than " + std::to_string(kMaxSignatureBytes) + " bytes");
+            d_.log.DebugLog("HttpGet " + url + " too large: more than " + std::to_string(kMaxSignatureBytes) +
+                            " bytes");
             return {};
         }
         if (r->status != 200) return {};

@@ -41,7 +41,8 @@ void ParseCatalog(const JsonValue& root, CatalogModel& m) {
     const JsonValue skins = JsonObj(root, "skins");
     for (int i = 1; i <= JsonCount(skins); ++i) {
         const JsonValue e = JsonItemObj(skins, i);
-        CatalogSkin s{JsonStr(e, "name"), JsonStr(e, "forApp"), JsonStr(e, "author"), JsonStr(e, "shot"), JsonStr(e, "url")};
+        CatalogSkin s{JsonStr(e, "name"), JsonStr(e, "forApp"), JsonStr(e, "author"), JsonStr(e, "shot"),
+                      JsonStr(e, "url")};
         if (!s.name.empty()) m.Skins.push_back(std::move(s));
     }
     m.AppCount = static_cast<int>(m.Apps.size());

@@ -10,7 +10,8 @@
 namespace pankor {
 
 struct CatalogApp {
-    std::string slug, name, desc, exe, latest, page, url, headline, notes, installed, icon, kind, shot, requirements, sha;
+    std::string slug, name, desc, exe, latest, page, url, headline, notes, installed, icon, kind, shot, requirements,
+        sha;
     // "requirements" is the catalog's "requires" (a reserved word here).
 };
 

@@ -1,7 +1,7 @@
 // The app and skin rows the page draws its cards from. The text must be the
 // same for an unchanged model: the live check compares it with the last sent.
-#include "catalog/modCatalog.h"
 #include "base/Paths.h"
+#include "catalog/modCatalog.h"
 #include "startup/Encoders.h"
 
 namespace pankor {

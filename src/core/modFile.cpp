@@ -62,20 +62,21 @@ std::string modFile::IniRead(const std::string& path, std::string_view key,
 }
 
 void modFile::IniWrite(const std::string& path, std::string_view key, std::string_view value) noexcept {
-    log_.Guard([&](const std::string& why) { return "IniWrite failed " + path + ": " + why; }, [&] {
-        std::string text;
-        if (FileExists(path)) {
-            Result<std::string> read = ReadTextFile(path);
-            // Rewriting a file we could not read would wipe every other key.
-            if (!read.ok()) {
-                log_.DebugLog("IniWrite refused " + path + ": cannot read it (" + read.error() + ")");
-                return;
-            }
-            text = std::move(*read);
-        }
-        EnsureFolder(ParentFolderOf(path));
-        WriteTextFile(path, IniRewrite(text, key, value));
-    });
+    log_.Guard([&](const std::string& why) { return "IniWrite failed " + path + ": " + why; },
+               [&] {
+                   std::string text;
+                   if (FileExists(path)) {
+                       Result<std::string> read = ReadTextFile(path);
+                       // Rewriting a file we could not read would wipe every other key.
+                       if (!read.ok()) {
+                           log_.DebugLog("IniWrite refused " + path + ": cannot read it (" + read.error() + ")");
+                           return;
+                       }
+                       text = std::move(*read);
+                   }
+                   EnsureFolder(ParentFolderOf(path));
+                   WriteTextFile(path, IniRewrite(text, key, value));
+               });
 }
 
 void modFile::RemoveLeftoverTempFiles(const std::string& folder) noexcept {

@@ -36,8 +36,10 @@ void JsonObject::Set(const std::string& key, JsonValue value) {
     }
     entries_.push_back({key, std::move(value), false});
     ++live_;
-    if (index_) (*index_)[LowerAscii(key)] = entries_.size() - 1;
-    else if (entries_.size() > kIndexFrom) BuildIndex();
+    if (index_)
+        (*index_)[LowerAscii(key)] = entries_.size() - 1;
+    else if (entries_.size() > kIndexFrom)
+        BuildIndex();
 }
 
 const JsonValue* JsonObject::Find(std::string_view key) const {
@@ -319,6 +321,7 @@ const JsonValue& JsonMember(const JsonValue& value, std::string_view key) noexce
             if (const JsonValue* found = (*obj)->Find(key)) return *found;
         }
     } catch (...) {
+        // Out of memory while searching: the accessors answer "absent", never fail.
     }
     return kEmpty;
 }
@@ -401,8 +404,10 @@ double LenientNumber(std::string_view text, bool* overflow) noexcept {
     if (i < s.size() && s[i] == '.') {
         ++i;
         while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
-            if (!seenNonZero && s[i] == '0') ++leadingFracZeros;
-            else seenNonZero = true;
+            if (!seenNonZero && s[i] == '0')
+                ++leadingFracZeros;
+            else
+                seenNonZero = true;
             ++i;
         }
     }
@@ -428,8 +433,8 @@ double LenientNumber(std::string_view text, bool* overflow) noexcept {
     const auto r = std::from_chars(number.data(), number.data() + number.size(), value);
     if (r.ec == std::errc::result_out_of_range) {
         // Tell an overflow from an underflow by the decimal magnitude.
-        const long long magnitude =
-            exponent + (intDigits > 0 ? static_cast<long long>(intDigits) - 1 : -static_cast<long long>(leadingFracZeros) - 1);
+        const long long magnitude = exponent + (intDigits > 0 ? static_cast<long long>(intDigits) - 1
+                                                              : -static_cast<long long>(leadingFracZeros) - 1);
         if (magnitude < 0) return 0;
         if (overflow) *overflow = true;
         return 0;

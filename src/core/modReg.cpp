@@ -12,7 +12,8 @@ auto FailedLine(const char* routine, const std::string& path) {
 std::string modReg::RegGet(const std::string& path, const std::string& defaultValue) noexcept {
     return log_.Guard(FailedLine("RegGet", path), defaultValue, [&] {
         Result<std::string> r = registry_.Read(path);
-        return r.ok() ? std::move(*r) : defaultValue;
+        if (!r.ok()) return defaultValue;
+        return std::move(*r);
     });
 }
 

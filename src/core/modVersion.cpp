@@ -27,7 +27,8 @@ std::string modVersion::OwnVersion() const noexcept {
 }
 
 std::string CompiledVersion() {
-    return std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + ".0." + std::to_string(kVersionRevision);
+    return std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + ".0." +
+           std::to_string(kVersionRevision);
 }
 
 namespace {

@@ -23,7 +23,7 @@ struct DateTime {
 
     // Seconds since 1970-01-01 00:00:00 of this wall-clock time.
     constexpr std::int64_t SerialSeconds() const {
-        return DayNumber() * 86400 + hour * 3600 + minute * 60 + second;
+        return DayNumber() * 86400 + std::int64_t{hour} * 3600 + std::int64_t{minute} * 60 + second;
     }
 
     bool IsValid() const;
@@ -34,8 +34,7 @@ inline bool DateTime::IsValid() const {
     if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1) return false;
     const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
     const int maxDay = (month == 2 && !leap) ? 28 : kDays[month - 1];
-    return day <= maxDay && hour >= 0 && hour < 24 && minute >= 0 && minute < 60 && second >= 0 &&
-           second < 60;
+    return day <= maxDay && hour >= 0 && hour < 24 && minute >= 0 && minute < 60 && second >= 0 && second < 60;
 }
 
 }  // namespace pankor

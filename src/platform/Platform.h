@@ -4,11 +4,11 @@
 
 #include "ICrypto.h"
 #include "IEnvironment.h"
+#include "IFileSystem.h"
 #include "IHttp.h"
 #include "IIcons.h"
-#include "IProcesses.h"
-#include "IFileSystem.h"
 #include "IInstanceLock.h"
+#include "IProcesses.h"
 #include "IRegistry.h"
 #include "ISystem.h"
 #include "IVersionResource.h"

@@ -41,8 +41,10 @@ private:
 
     template <typename Line>
     static std::string Compose(Line& line, const std::string& why) {
-        if constexpr (std::is_invocable_v<Line&, const std::string&>) return line(why);
-        else return std::string(line) + why;
+        if constexpr (std::is_invocable_v<Line&, const std::string&>)
+            return line(why);
+        else
+            return std::string(line) + why;
     }
 };
 

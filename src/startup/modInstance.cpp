@@ -91,8 +91,7 @@ std::string FormatHandoffLine(const DateTime& now, std::string_view command) {
 std::optional<DateTime> ParseStamp(std::string_view text) noexcept {
     text = TrimSpaces(text);
     // yyyy-mm-dd hh:nn:ss
-    if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':' ||
-        text[16] != ':')
+    if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':' || text[16] != ':')
         return std::nullopt;
     auto num = [&](std::size_t pos, std::size_t len, int& out) {
         int v = 0;

@@ -18,10 +18,10 @@ inline constexpr int kHandoffMaxAgeSeconds = 30;
 
 // What a handoff line says once read against the current time.
 struct HandoffLine {
-    bool valid = false;        // false: no separator, or nothing before it
-    bool fresh = false;        // at most kHandoffMaxAgeSeconds old (or unreadable stamp)
+    bool valid = false;  // false: no separator, or nothing before it
+    bool fresh = false;  // at most kHandoffMaxAgeSeconds old (or unreadable stamp)
     long long ageSeconds = 0;
-    std::string command;       // trimmed when fresh; as written otherwise
+    std::string command;  // trimmed when fresh; as written otherwise
 };
 
 class modInstance {

@@ -45,8 +45,8 @@ bool modMain::Main() noexcept {
 std::string modMain::GetRunDir() const noexcept {
     return log_.Guard("GetRunDir failed: ", std::string("."), [&] {
         const std::string exe = system_.ExecutablePath();
-        const std::size_t p = exe.find_last_of(fs_.Separator());
-        if (p != std::string::npos && p > 0) return exe.substr(0, p);
+        std::string folder = ParentFolderOf(exe);
+        if (!folder.empty()) return folder;
         return exe.empty() ? std::string(".") : exe;
     });
 }

@@ -19,8 +19,15 @@ class modMain {
 public:
     modMain(ISystem& system, const IEnvironment& environment, const IFileSystem& fs, ProcessValues& process,
             const Log& log, modFile& file, modReg& reg, modInstance& instance, modCatalog& catalog) noexcept
-        : system_(system), environment_(environment), fs_(fs), process_(process), log_(log), file_(file), reg_(reg),
-          instance_(instance), catalog_(catalog) {}
+        : system_(system),
+          environment_(environment),
+          fs_(fs),
+          process_(process),
+          log_(log),
+          file_(file),
+          reg_(reg),
+          instance_(instance),
+          catalog_(catalog) {}
 
     // Runs the start-up sequence. True for the first copy, which then loads
     // its main window; a second copy has handed its request over and ends.

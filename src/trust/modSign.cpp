@@ -14,7 +14,12 @@ constexpr std::size_t kSignatureBytes = 256;
 }
 
 modSign::modSign(ICrypto& crypto, const IFileSystem& fs, const modFile& file, const Log& log) noexcept
-    : SigningKeyHex(kSigningKeyHex), RecoveryKeyHex(kRecoveryKeyHex), crypto_(crypto), fs_(fs), file_(file), log_(log) {}
+    : SigningKeyHex(kSigningKeyHex),
+      RecoveryKeyHex(kRecoveryKeyHex),
+      crypto_(crypto),
+      fs_(fs),
+      file_(file),
+      log_(log) {}
 
 bool modSign::VerifyCatalogSig(ByteView catalog, std::string_view signatureText) noexcept {
     // No error number exists for a C++ error: the line shows 0.
@@ -116,8 +121,8 @@ void modSign::SigSelfTest(std::string_view commandLine) noexcept {
         if (!bytes.empty()) bytes[0] ^= 1;
         verdict("tampered", signature, "False");
         if (!bytes.empty()) bytes[0] ^= 1;
-        verdict("truncated sig", std::string_view(signature).substr(0, signature.size() >= 2 ? signature.size() - 2 : 0),
-                "False");
+        verdict("truncated sig",
+                std::string_view(signature).substr(0, signature.size() >= 2 ? signature.size() - 2 : 0), "False");
         verdict("empty sig    ", "", "False");
     });
 }

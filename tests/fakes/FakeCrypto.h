@@ -67,7 +67,8 @@ private:
         Result<std::unique_ptr<ICryptoHash>> CreateHash(HashAlgorithm a) noexcept override {
             using R = Result<std::unique_ptr<ICryptoHash>>;
             crypto.calls.push_back("create hash " + std::to_string(static_cast<unsigned>(a)));
-            if (auto it = crypto.failCreateHash.find(a); it != crypto.failCreateHash.end()) return R::From(Fail(it->second));
+            if (auto it = crypto.failCreateHash.find(a); it != crypto.failCreateHash.end())
+                return R::From(Fail(it->second));
             return R::Of(std::make_unique<Hash>(crypto, a));
         }
         Result<std::unique_ptr<ICryptoKey>> ImportKey(ByteView blob) noexcept override {
@@ -78,8 +79,8 @@ private:
         }
         bool VerifySignature(ICryptoHash& hash, ByteView signature, ICryptoKey& key) noexcept override {
             crypto.calls.push_back("verify");
-            return crypto.validSignatures.count(
-                {static_cast<Key&>(key).blob, static_cast<Hash&>(hash).data, Bytes(signature.begin(), signature.end())});
+            return crypto.validSignatures.count({static_cast<Key&>(key).blob, static_cast<Hash&>(hash).data,
+                                                 Bytes(signature.begin(), signature.end())});
         }
         FakeCrypto& crypto;
     };

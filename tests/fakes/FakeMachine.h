@@ -64,7 +64,9 @@ public:
         return it == byDefault.end() ? 1 : it->second;
     }
     void Destroy(IconHandle icon) noexcept override { destroyed.push_back(icon); }
-    int SystemMetric(int index) noexcept override { return index == 11 ? largeIcon : smallIcon + (index == 50 ? 1 : 0); }
+    int SystemMetric(int index) noexcept override {
+        return index == 11 ? largeIcon : smallIcon + (index == 50 ? 1 : 0);
+    }
     Result<std::optional<Bytes>> RenderFirstIcon(const std::string& path, int, std::uint32_t) noexcept override {
         const auto it = rendered.find(path);
         return it == rendered.end() ? Result<std::optional<Bytes>>::Of(std::nullopt) : it->second;

@@ -74,8 +74,8 @@ public:
     std::set<std::string> folders{"C:", "C:\\Users\\ann\\AppData\\Roaming"};
     std::map<std::string, DateTime> created;
     std::map<std::string, std::int64_t> modified;  // UTC seconds; 0 when not set
-    std::set<std::string> lockedFiles;    // reads and writes of these fail
-    std::set<std::string> undeletable;    // deleting these fails
+    std::set<std::string> lockedFiles;             // reads and writes of these fail
+    std::set<std::string> undeletable;             // deleting these fails
 
     std::string Parent(const std::string& path) const {
         const std::size_t p = path.rfind('\\');

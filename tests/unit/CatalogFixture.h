@@ -25,7 +25,8 @@ protected:
         std::string hex;
         static const char* d = "0123456789abcdef";
         for (auto b : sig) hex += {d[b >> 4], d[b & 15]};
-        fake.crypto.validSignatures.insert({Bytes(276, 0xAA), Bytes(text.begin(), text.end()), Bytes(sig.rbegin(), sig.rend())});
+        fake.crypto.validSignatures.insert(
+            {Bytes(276, 0xAA), Bytes(text.begin(), text.end()), Bytes(sig.rbegin(), sig.rend())});
         fake.http.Serve(std::string(kBase) + "/pankor/catalog.json", text);
         fake.http.Serve(std::string(kBase) + "/pankor/catalog.json.sig", hex + "\r\n");
     }

@@ -67,8 +67,8 @@ TEST_F(CatalogTest, RequestsCarryTheirHeadersAndGoToThePublisher) {
 TEST_F(CatalogTest, TheSerialOnlyGrows) {
     Publish(kCatalog);
     EXPECT_TRUE(app.catalog.LoadCatalog());
-    fake.fs.files[app.catalog.StatePath()] = "catalogserial=42\r\nnotify=1\r\n";  // marks the file
-    EXPECT_TRUE(app.catalog.LoadCatalog());  // the same serial again
+    fake.fs.files[app.catalog.StatePath()] = "catalogserial=42\r\nnotify=1\r\n";   // marks the file
+    EXPECT_TRUE(app.catalog.LoadCatalog());                                        // the same serial again
     EXPECT_EQ(File(app.catalog.StatePath()), "catalogserial=42\r\nnotify=1\r\n");  // not rewritten
 
     std::string older = kCatalog;
@@ -77,7 +77,8 @@ TEST_F(CatalogTest, TheSerialOnlyGrows) {
     EXPECT_FALSE(app.catalog.LoadCatalog());
     EXPECT_EQ(app.catalog.AppCount, 0);
     EXPECT_EQ(app.catalog.SkinCount, 0);
-    EXPECT_NE(LogWithoutSig().find("catalog REFUSED: serial 41 is older than the 42 already seen\n"), std::string::npos);
+    EXPECT_NE(LogWithoutSig().find("catalog REFUSED: serial 41 is older than the 42 already seen\n"),
+              std::string::npos);
     EXPECT_EQ(app.catalog.SelfVersion, "1.1.0.0");  // kept from the last catalog that had it
 }
 
@@ -96,7 +97,8 @@ TEST_F(CatalogTest, RefusalsLeaveAnEmptyModelAndOneLine) {
     };
     const std::string cat = std::string(kBase) + "/pankor/catalog.json";
     const Case cases[] = {
-        {[&] { fake.http.answers.clear(); }, "HttpGetBytes failed " + cat + " : The server name or address could not be resolved\n"},
+        {[&] { fake.http.answers.clear(); },
+         "HttpGetBytes failed " + cat + " : The server name or address could not be resolved\n"},
         {[&] { fake.http.Serve(cat, "gone", 404); }, "HttpGetBytes " + cat + " status 404\n"},
         {[&] { fake.http.Serve(cat, "", 200); }, ""},
         {[&] { fake.http.Serve(cat, std::string(kMaxCatalogBytes + 1, ' ')); },
@@ -104,7 +106,8 @@ TEST_F(CatalogTest, RefusalsLeaveAnEmptyModelAndOneLine) {
         {[&] { fake.http.Serve(cat + ".sig", "", 404); }, "catalog REFUSED: signature did not verify\n"},
         {[&] { Publish("{\"apps\": [}"); }, "catalog did not parse\n"},
         {[&] { Publish("[1, 2]x"); }, "catalog did not parse\n"},
-        {[&] { Publish("{\"apps\": [{\"slug\": \"\\u12G4\"}]}"); }, "LoadCatalog error: invalid \\u escape at offset 22\n"},
+        {[&] { Publish("{\"apps\": [{\"slug\": \"\\u12G4\"}]}"); },
+         "LoadCatalog error: invalid \\u escape at offset 22\n"},
         {[&] { Publish("{\"serial\": 1e999}"); }, "LoadCatalog error: number out of range at offset 11\n"},
     };
     for (const Case& c : cases) {
@@ -138,7 +141,8 @@ TEST_F(CatalogTest, RefreshInstalledSeesInstallsAndGivesGamesTheirIcons) {
     app.catalog.LoadCatalog();
     EXPECT_FALSE(app.catalog.RefreshInstalled());
     Install("Tarnwick\\Jotter\\jotter.exe", 0x00030004, 0x0000000C);
-    fake.icons.rendered.insert_or_assign(std::string(kAppData) + "\\Tarnwick\\Jotter\\jotter.exe", Result<std::optional<Bytes>>::Of(Bytes{'B', 'M'}));
+    fake.icons.rendered.insert_or_assign(std::string(kAppData) + "\\Tarnwick\\Jotter\\jotter.exe",
+                                         Result<std::optional<Bytes>>::Of(Bytes{'B', 'M'}));
     EXPECT_TRUE(app.catalog.RefreshInstalled());
     EXPECT_EQ(app.catalog.Apps[1].installed, "3.4.0.12");
     EXPECT_EQ(app.catalog.Apps[1].icon, "file:///C:/Users/ann/AppData/Roaming/Pankor/icons/jotter.bmp");
@@ -150,10 +154,12 @@ TEST(PublisherAddress, OnlyHttpsOrLoopbackHttp) {
     EXPECT_EQ(ParsePublisherAddress("https://tarnwick.com/", why)->base, "https://tarnwick.com");
     EXPECT_EQ(ParsePublisherAddress("https://tarnwick.com:8443/staging", why)->host, "tarnwick.com");
     EXPECT_EQ(ParsePublisherAddress("http://127.0.0.1:8080", why)->base, "http://127.0.0.1:8080");
+    EXPECT_EQ(ParsePublisherAddress("http://127.0.0.2:8080", why)->host, "127.0.0.2");  // where a kit may serve
     EXPECT_EQ(ParsePublisherAddress("HTTP://LOCALHOST:1", why)->host, "LOCALHOST");
     EXPECT_EQ(ParsePublisherAddress("http://[::1]:9/", why)->host, "[::1]");
-    for (const char* bad : {"http://tarnwick.com", "http://127.0.0.1.evil.test", "ftp://x", "https://", "https://u:p@x.test",
-                            "https://x.test:port", "tarnwick.com", "https://x.test/?q=1", "http://localhost.evil"})
+    for (const char* bad :
+         {"http://tarnwick.com", "http://127.0.0.1.evil.test", "ftp://x", "https://", "https://u:p@x.test",
+          "https://x.test:port", "tarnwick.com", "https://x.test/?q=1", "http://localhost.evil"})
         EXPECT_FALSE(ParsePublisherAddress(bad, why).has_value()) << bad;
 }
 
@@ -162,7 +168,8 @@ TEST_F(CatalogTest, ARefusedPublisherOverrideKeepsTheDefault) {
     app.catalog.ConfigurePublisher();
     EXPECT_EQ(app.catalog.PublisherBase(), "https://tarnwick.com");
     EXPECT_EQ(app.catalog.PublisherHost(), "tarnwick.com");
-    EXPECT_NE(Log().find("REFUSED /publisher= http://evil.test/ : plain http:// is only for loopback hosts; keeping https://tarnwick.com"),
+    EXPECT_NE(Log().find("REFUSED /publisher= http://evil.test/ : plain http:// is only for loopback hosts; keeping "
+                         "https://tarnwick.com"),
               std::string::npos);
     fake.system.commandLine = "/publisher=\"http://127.0.0.1:5000\" /tray";
     app.catalog.ConfigurePublisher();

@@ -102,7 +102,8 @@ TEST_F(FileTest, IniWriteOfAFileItCannotReadLeavesItAndLogs) {
     app.file.IniWrite(Ini(), "catalogserial", "41");
     fake.fs.lockedFiles.clear();
     EXPECT_EQ(File(Ini()), "consent=yes\r\ncatalogserial=40\r\n");  // "consent" survives
-    EXPECT_NE(Log().find("IniWrite refused " + Ini() + ": cannot read it (File not found)"), std::string::npos) << Log();
+    EXPECT_NE(Log().find("IniWrite refused " + Ini() + ": cannot read it (File not found)"), std::string::npos)
+        << Log();
 }
 
 TEST(IniRewrite, RoundTripsThroughIniLookup) {
@@ -114,4 +115,24 @@ TEST(IniRewrite, RoundTripsThroughIniLookup) {
     EXPECT_EQ(IniLookup(text, "a"), "z");
     EXPECT_EQ(IniLookup(text, "b"), "");
     EXPECT_EQ(IniLookup(text, "c"), std::nullopt);
+}
+
+TEST_F(FileTest, LeftoversOfKilledWritersAreSweptOnceTheyAreAMinuteOld) {
+    const std::int64_t now = fake.system.now.SerialSeconds();
+    const auto put = [&](const std::string& name, std::int64_t age) {
+        const std::string path = std::string(kDataDir) + "\\" + name;
+        fake.fs.files[path] = "x";
+        fake.fs.modified[path] = now - age;
+        return path;
+    };
+    const std::string old = put("state.ini.tmp-Ab12Cd", 61);
+    const std::string fresh = put("telemetry.ini.tmp-Zz99", 60);  // may still be being written
+    const std::string state = put("state.ini", 3600);
+    const std::string lookalike = put("notes.tmp-", 3600);  // no unique part: not ours
+    fake.fs.folders.insert(std::string(kDataDir) + "\\icons.tmp-1");
+    app.file.RemoveLeftoverTempFiles(kDataDir);
+    EXPECT_EQ(File(old), "<missing>");
+    for (const std::string& kept : {fresh, state, lookalike}) EXPECT_EQ(File(kept), "x") << kept;
+    EXPECT_TRUE(fake.fs.folders.count(std::string(kDataDir) + "\\icons.tmp-1"));
+    EXPECT_EQ(Log(), "");  // quietly
 }

@@ -31,8 +31,10 @@ std::vector<std::uint8_t> Dib(int w, int h, int bits, std::uint32_t bgra = 0) {
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const std::size_t row = xorAt + xorStride * static_cast<std::size_t>(y);
-            if (bits == 32) Put(b, row + 4ull * x, bgra, 4);
-            else b[row + static_cast<std::size_t>(x)] = x >= w / 2 ? 1 : 0;
+            if (bits == 32)
+                Put(b, row + 4ull * x, bgra, 4);
+            else
+                b[row + static_cast<std::size_t>(x)] = x >= w / 2 ? 1 : 0;
         }
     const std::size_t andAt = xorAt + xorStride * static_cast<std::size_t>(h);
     for (std::size_t i = 0; i < andStride; ++i) b[andAt + andStride * static_cast<std::size_t>(h - 1) + i] = 0xFF;
@@ -76,9 +78,9 @@ TEST(IconImage, DecodesAlphaIconsAndPalettedIconsWithTheirMask) {
 
     const auto pal = DecodeDibIcon(Dib(8, 4, 8));
     ASSERT_TRUE(pal.has_value());
-    EXPECT_EQ(Pixel(*pal, 0, 1)[2], 0xFF);   // blue on the left
-    EXPECT_EQ(Pixel(*pal, 7, 1)[0], 0xFF);   // red on the right
-    EXPECT_EQ(Pixel(*pal, 0, 0)[3], 0);      // the masked top row is transparent
+    EXPECT_EQ(Pixel(*pal, 0, 1)[2], 0xFF);  // blue on the left
+    EXPECT_EQ(Pixel(*pal, 7, 1)[0], 0xFF);  // red on the right
+    EXPECT_EQ(Pixel(*pal, 0, 0)[3], 0);     // the masked top row is transparent
     EXPECT_EQ(Pixel(*pal, 0, 1)[3], 255);
 }
 

@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "Fixture.h"
 
 using namespace pankor;
@@ -39,7 +41,8 @@ TEST_F(InstanceTest, InstalledArgumentIsCutQuotedAndLowerCased) {
 }
 
 TEST_F(InstanceTest, BadInstalledArgumentsAreRefusedAndLogged) {
-    for (const std::string& bad : std::vector<std::string>{"/installed=my_app", "/installed=", "/installed=" + std::string(33, 'a'),
+    for (const std::string& bad :
+         std::vector<std::string>{"/installed=my_app", "/installed=", "/installed=" + std::string(33, 'a'),
                                   "/installed= clock", "/installed=a.exe"}) {
         fake.fs.files.clear();
         EXPECT_EQ(ParsedArg(bad), "") << bad;
@@ -75,13 +78,13 @@ TEST_F(InstanceTest, TakeHandoffHonoursTheThirtySecondRuleInBothDirections) {
         const char* log;
     };
     const Case cases[] = {
-        {"2031-05-06 14:02:57", "show", "handoff taken: show"},                     // 30 s old
-        {"2031-05-06 14:02:56", "", "handoff DISCARDED, 31s old:  show "},          // 31 s old
-        {"2031-05-06 14:03:37", "show", "handoff taken: show"},                     // 10 s ahead
-        {"2031-05-06 14:03:58", "", "handoff DISCARDED, 31s old:  show "},          // 31 s ahead
-        {"2031-05-05 14:03:27", "", "handoff DISCARDED, 86400s old:  show "},       // across midnight
-        {"not a time", "show", "handoff taken: show"},                              // unreadable: fresh
-        {"2031-02-30 10:00:00", "show", "handoff taken: show"},                     // impossible date
+        {"2031-05-06 14:02:57", "show", "handoff taken: show"},                // 30 s old
+        {"2031-05-06 14:02:56", "", "handoff DISCARDED, 31s old:  show "},     // 31 s old
+        {"2031-05-06 14:03:37", "show", "handoff taken: show"},                // 10 s ahead
+        {"2031-05-06 14:03:58", "", "handoff DISCARDED, 31s old:  show "},     // 31 s ahead
+        {"2031-05-05 14:03:27", "", "handoff DISCARDED, 86400s old:  show "},  // across midnight
+        {"not a time", "show", "handoff taken: show"},                         // unreadable: fresh
+        {"2031-02-30 10:00:00", "show", "handoff taken: show"},                // impossible date
     };
     for (const Case& c : cases) {
         fake.fs.files.clear();
@@ -130,4 +133,21 @@ TEST(HandoffLine, FormatAndParseAgree) {
     EXPECT_TRUE(h.fresh);
     EXPECT_EQ(h.ageSeconds, 30);
     EXPECT_EQ(h.command, "installed=x");
+}
+
+TEST_F(InstanceTest, AHandoffThatCannotBeDeletedIsTakenOnceAndALostWriteIsLogged) {
+    WriteHandoff("2031-05-06 14:03:20|show\r\n");
+    fake.fs.undeletable.insert(HandoffFile());
+    EXPECT_EQ(app.instance.TakeHandoff(), "show");
+    EXPECT_EQ(app.instance.TakeHandoff(), "");  // the same request, still there: not again
+    EXPECT_EQ(app.instance.TakeHandoff(), "");
+    WriteHandoff("2031-05-06 14:03:25|installed=clock\r\n");  // a new one is news
+    EXPECT_EQ(app.instance.TakeHandoff(), "installed=clock");
+    const std::string log = Log();
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 4) << log;  // two deletes refused, two taken
+    EXPECT_NE(log.find("TakeHandoff could not delete " + HandoffFile() + ": Access is denied."), std::string::npos);
+
+    fake.fs.lockedFiles.insert(HandoffFile());
+    app.instance.PostHandoff("show");
+    EXPECT_NE(Log().find("PostHandoff failed " + HandoffFile() + ": Permission denied"), std::string::npos) << Log();
 }

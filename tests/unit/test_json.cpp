@@ -116,7 +116,8 @@ TEST_F(JsonTest, LenientNumberIgnoresBlanksAndStopsAtTheFirstForeignCharacter) {
 }
 
 TEST_F(JsonTest, StringEscapesDecodeToUtf8) {
-    const JsonValue v = Parse(R"(["\u00e9", "\uD83D\uDE00", "\ud83d", "\uDE00x", "a\"b\\c\/d\b\f\n\r\t", "raw é", "\u00E9\u0041"])");
+    const JsonValue v =
+        Parse(R"(["\u00e9", "\uD83D\uDE00", "\ud83d", "\uDE00x", "a\"b\\c\/d\b\f\n\r\t", "raw é", "\u00E9\u0041"])");
     ASSERT_TRUE(json.JsonOk());
     EXPECT_EQ(Str(JsonItem(v, 1)), "\xC3\xA9");
     EXPECT_EQ(Str(JsonItem(v, 2)), "\xF0\x9F\x98\x80");
@@ -124,7 +125,9 @@ TEST_F(JsonTest, StringEscapesDecodeToUtf8) {
     EXPECT_EQ(Str(JsonItem(v, 4)), "\xEF\xBF\xBDx");
     EXPECT_EQ(Str(JsonItem(v, 5)), "a\"b\\c/d\b\f\n\r\t");
     EXPECT_EQ(Str(JsonItem(v, 6)), "raw \xC3\xA9");
-    EXPECT_EQ(Str(JsonItem(v, 7)), "\xC3\xA9" "A");
+    EXPECT_EQ(Str(JsonItem(v, 7)),
+              "\xC3\xA9"
+              "A");
 
     for (const char* bad : {R"(["\x"])", R"(["abc)", R"(["abc\)", "\"\\"}) {
         Parse(bad);

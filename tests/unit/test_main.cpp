@@ -41,7 +41,9 @@ TEST_F(MainTest, FirstCopySetsProcessValuesWritesFeatureValuesAndKeepsThePending
     EXPECT_EQ(fake.registry.values[kLmz], "0");
     EXPECT_EQ(app.process.PendingCommand, "installed=clock-pro");
     EXPECT_EQ(Log(), std::string("14:03:27 --- Pankor start, runDir=C:\\Apps\\Pankor\r\n") +
-                         (kTrustsDevelopmentKeys ? "14:03:27 TRUST: this build trusts the DEVELOPMENT keys - not for release\r\n" : ""));
+                         (kTrustsDevelopmentKeys
+                              ? "14:03:27 TRUST: this build trusts the DEVELOPMENT keys - not for release\r\n"
+                              : ""));
     EXPECT_EQ(Handoff(), "<missing>");
 }
 
@@ -110,7 +112,7 @@ TEST_F(AppTest, DebugLogLineLayoutAndGate) {
 }
 
 TEST_F(AppTest, DpiPercentRoundsHalvesToEvenAndNeverGoesBelow100) {
-    const std::pair<int, int> cases[] = {{96, 100}, {120, 125}, {144, 150}, {192, 200}, {72, 100},
+    const std::pair<int, int> cases[] = {{96, 100},  {120, 125}, {144, 150}, {192, 200}, {72, 100},
                                          {108, 112}, {0, 100},   {-5, 100},  {100, 104}, {288, 300}};
     for (auto [dpi, percent] : cases) {
         fake.system.dpi = dpi;

@@ -129,9 +129,14 @@ TEST_F(AppTest, AppIconsAreWrittenAsBitmapsWithFileAddresses) {
 }
 
 TEST(FileUrlOf, ForwardSlashesOnlyAndNothingEncoded) {
-    EXPECT_EQ(FileUrlOf("C:\\Users\\u\\App Data\\Pankor\\icons\\tool.bmp"),
-              "file:///C:/Users/u/App Data/Pankor/icons/tool.bmp");
-    EXPECT_EQ(FileUrlOf("/home/u/.config/Pankor/icons/tool.bmp"), "file:///home/u/.config/Pankor/icons/tool.bmp");
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\Users\\u\\App Data\\Pankor\\icons\\tool.bmp", "file:///C:/Users/u/App Data/Pankor/icons/tool.bmp"},
+        {"/home/u/.config/Pankor/icons/tool.bmp", "file:///home/u/.config/Pankor/icons/tool.bmp"},
+        // A redirected APPDATA on a network share keeps both of its slashes.
+        {"\\\\srv\\home\\u\\Pankor\\icons\\tool.bmp", "file://///srv/home/u/Pankor/icons/tool.bmp"},
+        {"//srv/home/tool.bmp", "file://///srv/home/tool.bmp"},
+    };
+    for (const auto& [path, url] : cases) EXPECT_EQ(FileUrlOf(path), url) << path;
 }
 
 TEST_F(AppTest, OwnIconsAskForTheSystemSizesAndFallBack) {

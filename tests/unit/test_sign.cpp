@@ -49,8 +49,8 @@ TEST_F(SignTest, SigningKeyFirstThenRecoveryWithTheirOwnLines) {
     EXPECT_TRUE(Verify(sigHex));
     EXPECT_EQ(Log(), "14:03:27 SIG: ok (RECOVERY key) - the signing key is not the one publishing\r\n");
     // Each key gets its own context, key and hash, released hash, key, context.
-    const std::vector<std::string> oneKey{"acquire 24", "import key", "create hash 32780", "hash " + catalog,
-                                          "verify", "destroy hash", "destroy key", "release context"};
+    const std::vector<std::string> oneKey{"acquire 24", "import key",   "create hash 32780", "hash " + catalog,
+                                          "verify",     "destroy hash", "destroy key",       "release context"};
     std::vector<std::string> both(oneKey);
     both.insert(both.end(), oneKey.begin(), oneKey.end());
     EXPECT_EQ(fake.crypto.calls, both);

@@ -90,7 +90,8 @@ void CheckDropped(const JsonValue& root, Warnings& w) {
         for (int i = 1; i <= count; ++i) {
             const JsonValue& item = JsonItem(member, i);
             const std::string where = std::string(s.key) + " #" + std::to_string(i);
-            if (item.kind() != JsonValue::Kind::Object) w.Add(where + " is not an object: the manager drops it");
+            if (item.kind() != JsonValue::Kind::Object)
+                w.Add(where + " is not an object: the manager drops it");
             else if (JsonStr(item, s.required).empty())
                 w.Add(where + " has no " + Quoted(s.required) + ": the manager drops it");
         }
@@ -106,12 +107,14 @@ void CheckApps(const CatalogModel& catalog, Warnings& w) {
             w.Add(Label(a) + " has the slug of " + Label(*first->second) +
                   " before it: the manager only ever finds the first");
         if (!IsPlainSlug(a.slug))
-            w.Add(Label(a) + ": the slug is not plain (letters, digits and '-', at most 32): it can never be "
-                             "handed an \"/installed=\" request");
+            w.Add(Label(a) +
+                  ": the slug is not plain (letters, digits and '-', at most 32): it can never be "
+                  "handed an \"/installed=\" request");
         if (a.url.empty() || a.sha.empty())
-            w.Add(Label(a) + " has no " + (a.url.empty() && a.sha.empty() ? "\"url\" and no \"sha\""
-                                           : a.url.empty()              ? "\"url\""
-                                                                        : "\"sha\"") +
+            w.Add(Label(a) + " has no " +
+                  (a.url.empty() && a.sha.empty() ? "\"url\" and no \"sha\""
+                   : a.url.empty()                ? "\"url\""
+                                                  : "\"sha\"") +
                   ": it cannot be updated in place");
         if (!a.latest.empty() && !IsDottedVersion(a.latest))
             w.Add(Label(a) + ": \"latest\" " + Quoted(a.latest) +
@@ -143,7 +146,8 @@ void Show(const JsonValue& root, const CatalogModel& catalog) {
     }
     for (int i = 0; i < catalog.SkinCount; ++i) {
         const CatalogSkin& s = catalog.Skins[static_cast<std::size_t>(i)];
-        std::printf("  skin  %s for %s\n", Quoted(s.name).c_str(), s.forApp.empty() ? "no app" : Quoted(s.forApp).c_str());
+        std::printf("  skin  %s for %s\n", Quoted(s.name).c_str(),
+                    s.forApp.empty() ? "no app" : Quoted(s.forApp).c_str());
     }
     if (catalog.SelfVersion.empty() && catalog.SelfUrl.empty() && catalog.SelfSha.empty()) {
         std::printf("pankor: none\n");
@@ -162,9 +166,12 @@ int Check(const Args& args) {
     std::string path;
     bool strict = false;
     for (const auto& a : args) {
-        if (a == "--strict") strict = true;
-        else if (path.empty() && !a.empty() && a.rfind("--", 0) != 0) path = a;
-        else return Usage(kCheckUsage);
+        if (a == "--strict")
+            strict = true;
+        else if (path.empty() && !a.empty() && a.rfind("--", 0) != 0)
+            path = a;
+        else
+            return Usage(kCheckUsage);
     }
     if (path.empty()) return Usage(kCheckUsage);
 

@@ -79,15 +79,19 @@ int Keygen(const Args& args) {
     if (WantsHelp(args)) return Help(kKeygenUsage);
     std::string dir, name = "signing";
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--name" && i + 1 < args.size()) name = args[++i];
-        else if (dir.empty() && args[i].rfind("--", 0) != 0) dir = args[i];
-        else return Usage(kKeygenUsage);
+        if (args[i] == "--name" && i + 1 < args.size())
+            name = args[++i];
+        else if (dir.empty() && args[i].rfind("--", 0) != 0)
+            dir = args[i];
+        else
+            return Usage(kKeygenUsage);
     }
     if (dir.empty() || name.empty()) return Usage(kKeygenUsage);
     struct stat st {};
     if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return Fail("no such folder: " + dir);
     const std::string privatePath = dir + "/" + name + ".private.pem", publicPath = dir + "/" + name + ".pub.hex";
-    if (Exists(privatePath) || Exists(publicPath)) return Fail("refusing to overwrite " + privatePath + " or " + publicPath);
+    if (Exists(privatePath) || Exists(publicPath))
+        return Fail("refusing to overwrite " + privatePath + " or " + publicPath);
 
     Pkey key(EVP_RSA_gen(2048));
     if (!key) return Fail("key generation failed: " + OpenSslMessage());
@@ -110,9 +114,12 @@ int Sign(const Args& args) {
     if (WantsHelp(args)) return Help(kSignUsage);
     std::string catalog, keyPath;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--key" && i + 1 < args.size()) keyPath = args[++i];
-        else if (catalog.empty() && args[i].rfind("--", 0) != 0) catalog = args[i];
-        else return Usage(kSignUsage);
+        if (args[i] == "--key" && i + 1 < args.size())
+            keyPath = args[++i];
+        else if (catalog.empty() && args[i].rfind("--", 0) != 0)
+            catalog = args[i];
+        else
+            return Usage(kSignUsage);
     }
     if (catalog.empty() || keyPath.empty()) return Usage(kSignUsage);
     std::string data;
@@ -131,8 +138,8 @@ int Sign(const Args& args) {
     Bytes signature(256);
     std::size_t length = signature.size();
     const bool ok = ctx != nullptr && EVP_DigestSignInit(ctx, nullptr, EVP_sha256(), nullptr, key.get()) == 1 &&
-                    EVP_DigestSign(ctx, signature.data(), &length,
-                                   reinterpret_cast<const unsigned char*>(data.data()), data.size()) == 1;
+                    EVP_DigestSign(ctx, signature.data(), &length, reinterpret_cast<const unsigned char*>(data.data()),
+                                   data.size()) == 1;
     EVP_MD_CTX_free(ctx);
     if (!ok || length != 256) return Fail("signing failed: " + OpenSslMessage());
     const std::string sigPath = catalog + ".sig";

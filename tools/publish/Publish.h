@@ -19,8 +19,8 @@ int Serve(const Args& args);
 bool WantsHelp(const Args& args);
 bool ReadWholeFile(const std::string& path, std::string& out);
 bool WriteWholeFile(const std::string& path, const std::string& data);
-int Fail(const std::string& message);   // prints "pankor-publish: message", returns 1
-int Usage(const std::string& usage);    // prints the usage to stderr, returns 2
-int Help(const std::string& usage);     // prints the usage to stdout, returns 0
+int Fail(const std::string& message);  // prints "pankor-publish: message", returns 1
+int Usage(const std::string& usage);   // prints the usage to stderr, returns 2
+int Help(const std::string& usage);    // prints the usage to stdout, returns 0
 
 }  // namespace pankor::publish

@@ -26,6 +26,7 @@
 #include <thread>
 
 #include "Publish.h"
+#include "base/Guard.h"
 #include "base/Loopback.h"
 #include "base/Text.h"
 
@@ -117,27 +118,36 @@ std::optional<std::string> ParseServeArgs(const Args& args, ServeOptions& o) {
         }
     }
     if (o.dir.empty()) return "no folder to serve";
-    if (o.host.size() > 2 && o.host.front() == '[' && o.host.back() == ']') o.host = o.host.substr(1, o.host.size() - 2);
+    if (o.host.size() > 2 && o.host.front() == '[' && o.host.back() == ']')
+        o.host = o.host.substr(1, o.host.size() - 2);
     if (o.host.empty()) return "--host wants an address";
     return std::nullopt;
 }
 
-std::string UrlHost(const std::string& host) {
-    return host.find(':') != std::string::npos ? "[" + host + "]" : host;
-}
+std::string UrlHost(const std::string& host) { return host.find(':') != std::string::npos ? "[" + host + "]" : host; }
 
 std::string ContentType(const std::string& path) {
     static const std::map<std::string, std::string> types = {
-        {"json", "application/json"},      {"sig", "text/plain"},
-        {"txt", "text/plain"},             {"hex", "text/plain"},
-        {"ini", "text/plain"},             {"log", "text/plain"},
-        {"jsonl", "text/plain"},           {"html", "text/html; charset=utf-8"},
-        {"htm", "text/html; charset=utf-8"}, {"css", "text/css"},
-        {"js", "text/javascript"},         {"png", "image/png"},
-        {"bmp", "image/bmp"},              {"ico", "image/x-icon"},
-        {"jpg", "image/jpeg"},             {"jpeg", "image/jpeg"},
-        {"gif", "image/gif"},              {"svg", "image/svg+xml"},
-        {"zip", "application/zip"},        {"exe", "application/octet-stream"},
+        {"json", "application/json"},
+        {"sig", "text/plain"},
+        {"txt", "text/plain"},
+        {"hex", "text/plain"},
+        {"ini", "text/plain"},
+        {"log", "text/plain"},
+        {"jsonl", "text/plain"},
+        {"html", "text/html; charset=utf-8"},
+        {"htm", "text/html; charset=utf-8"},
+        {"css", "text/css"},
+        {"js", "text/javascript"},
+        {"png", "image/png"},
+        {"bmp", "image/bmp"},
+        {"ico", "image/x-icon"},
+        {"jpg", "image/jpeg"},
+        {"jpeg", "image/jpeg"},
+        {"gif", "image/gif"},
+        {"svg", "image/svg+xml"},
+        {"zip", "application/zip"},
+        {"exe", "application/octet-stream"},
     };
     const std::size_t slash = path.rfind('/');
     const std::size_t dot = path.rfind('.');
@@ -165,8 +175,7 @@ std::string Base64(std::string_view data) {
     for (std::size_t i = 0; i < data.size(); i += 3) {
         const std::size_t n = std::min<std::size_t>(3, data.size() - i);
         std::uint32_t v = 0;
-        for (std::size_t k = 0; k < 3; ++k)
-            v = (v << 8) | (k < n ? static_cast<unsigned char>(data[i + k]) : 0u);
+        for (std::size_t k = 0; k < 3; ++k) v = (v << 8) | (k < n ? static_cast<unsigned char>(data[i + k]) : 0u);
         for (std::size_t k = 0; k < 4; ++k) out += k <= n ? kDigits[(v >> (18 - 6 * k)) & 63] : '=';
     }
     return out;
@@ -181,8 +190,10 @@ Json HeadersJson(const httplib::Request& req) {
     for (const auto& [name, value] : req.headers) {
         if (added.count(name) != 0) continue;
         // A repeated header keeps every value, joined as HTTP allows.
-        if (headers.contains(name)) headers[name] = headers[name].get<std::string>() + ", " + value;
-        else headers[name] = value;
+        if (headers.contains(name))
+            headers[name] = headers[name].get<std::string>() + ", " + value;
+        else
+            headers[name] = value;
     }
     return headers;
 }
@@ -210,18 +221,13 @@ public:
         server.Post(kAnyPath, [this](const httplib::Request& req, httplib::Response& res) {
             if (Prelude(req, res)) Report(req, res);
         });
-        server.set_exception_handler([](const httplib::Request& req, httplib::Response& res, std::exception_ptr ep) {
-            std::string what = "unknown error";
-            try {
-                if (ep) std::rethrow_exception(ep);
-            } catch (const std::exception& e) {
-                what = e.what();
-            } catch (...) {
-            }
-            std::fprintf(stderr, "pankor-publish: %s %s: %s\n", req.method.c_str(), req.path.c_str(), what.c_str());
-            res.status = 500;
-            res.set_content("server error\n", "text/plain");
-        });
+        server.set_exception_handler(
+            [](const httplib::Request& req, httplib::Response& res, const std::exception_ptr& ep) {
+                const std::string what = ep ? DescribeException(ep) : "unknown error";
+                std::fprintf(stderr, "pankor-publish: %s %s: %s\n", req.method.c_str(), req.path.c_str(), what.c_str());
+                res.status = 500;
+                res.set_content("server error\n", "text/plain");
+            });
     }
 
     // Releases waiting delays; hung requests stay hung until the process ends.
@@ -270,7 +276,7 @@ private:
             return;
         }
         res.status = 200;
-        res.set_content(std::move(data), ContentType(file).c_str());
+        res.set_content(data, ContentType(file));  // the library copies the body in any case
     }
 
     // The file a path names: 200 and its real path, 403 for anything that
@@ -412,7 +418,7 @@ int Serve(const Args& args) {
         Publisher publisher(o, real);
         httplib::Server server;
         server.new_task_queue = [] { return new httplib::ThreadPool(32); };  // hung requests hold a thread each
-        server.set_keep_alive_timeout(1);  // idle connections must not hold up a stop
+        server.set_keep_alive_timeout(1);                                    // idle connections must not hold up a stop
         server.set_payload_max_length(16u << 20);
         // Address reuse for quick restarts, but no shared ports: a second
         // server on a busy port must fail, not take half of the requests.
@@ -423,8 +429,10 @@ int Serve(const Args& args) {
         publisher.Install(server);
 
         int port = o.port;
-        if (port == 0) port = server.bind_to_any_port(o.host);
-        else if (!server.bind_to_port(o.host, port)) port = -1;
+        if (port == 0)
+            port = server.bind_to_any_port(o.host);
+        else if (!server.bind_to_port(o.host, port))
+            port = -1;
         if (port <= 0)
             return Fail("cannot listen on " + UrlHost(o.host) + ":" + std::to_string(o.port) +
                         " (address in use, or not an address of this machine)");

@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "Publish.h"
-#include "platform/Platform.h"
 #include "base/Text.h"
+#include "platform/Platform.h"
 #include "startup/Pankor.h"
 #include "trust/modHash.h"
 #include "trust/modSign.h"
@@ -31,7 +31,8 @@ struct Kit {
     Pankor app{native.Get()};
     Kit() {
         app.process.DebugMode = true;
-        app.log.SetSink([](std::string_view line) { std::printf("%.*s\n", static_cast<int>(line.size()), line.data()); });
+        app.log.SetSink(
+            [](std::string_view line) { std::printf("%.*s\n", static_cast<int>(line.size()), line.data()); });
     }
 };
 
@@ -49,10 +50,14 @@ int Verify(const Args& args) {
     std::string catalog, sigPath;
     std::vector<std::string> keyPaths;
     for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "--sig" && i + 1 < args.size()) sigPath = args[++i];
-        else if (args[i] == "--key" && i + 1 < args.size()) keyPaths.push_back(args[++i]);
-        else if (catalog.empty() && args[i].rfind("--", 0) != 0) catalog = args[i];
-        else return Usage(kVerifyUsage);
+        if (args[i] == "--sig" && i + 1 < args.size())
+            sigPath = args[++i];
+        else if (args[i] == "--key" && i + 1 < args.size())
+            keyPaths.push_back(args[++i]);
+        else if (catalog.empty() && args[i].rfind("--", 0) != 0)
+            catalog = args[i];
+        else
+            return Usage(kVerifyUsage);
     }
     if (catalog.empty() || keyPaths.size() > 2) return Usage(kVerifyUsage);
     if (sigPath.empty()) sigPath = catalog + ".sig";
@@ -64,8 +69,10 @@ int Verify(const Args& args) {
     for (std::size_t i = 0; i < keyPaths.size(); ++i) {
         std::string hex;
         if (!ReadKey(keyPaths[i], hex)) return Fail("cannot read " + keyPaths[i]);
-        if (i == 0) kit.app.sign.SigningKeyHex = kit.app.sign.RecoveryKeyHex = hex;
-        else kit.app.sign.RecoveryKeyHex = hex;
+        if (i == 0)
+            kit.app.sign.SigningKeyHex = kit.app.sign.RecoveryKeyHex = hex;
+        else
+            kit.app.sign.RecoveryKeyHex = hex;
     }
     const ByteView bytes(reinterpret_cast<const std::uint8_t*>(data.data()), data.size());
     return kit.app.sign.VerifyCatalogSig(bytes, sig) ? 0 : 1;

@@ -1,7 +1,7 @@
 #include "platform/linux/LinuxEnvironment.h"
 
-#include <cstdlib>
 #include <sys/stat.h>
+#include <cstdlib>
 
 namespace pankor {
 
@@ -32,6 +32,7 @@ std::optional<std::string> LinuxEnvironment::Get(const std::string& name) const 
             return tmp && !tmp->empty() ? *tmp : std::string("/tmp");
         }
     } catch (...) {
+        // Out of memory: the variable reads as unset, as a failed lookup does on Windows.
     }
     return std::nullopt;
 }

@@ -1,11 +1,11 @@
 #include "platform/linux/LinuxFileSystem.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <ctime>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
 
 #include "base/TempFiles.h"
 #include "platform/linux/PosixError.h"

@@ -69,8 +69,12 @@ Result<HttpResponse> LinuxHttp::Get(const HttpRequest& request) noexcept {
         if (!handle) return R::Fail("the HTTP client could not start");
         CURL* curl = handle.Get();
         HeaderList headers;
-        for (const auto& [name, value] : request.headers)
-            if (!Append(headers, name + ": " + value)) return R::Fail("out of memory");
+        for (const auto& [name, value] : request.headers) {
+            std::string line = name;
+            line += ": ";
+            line += value;
+            if (!Append(headers, line)) return R::Fail("out of memory");
+        }
         if (!Append(headers, "Accept:")) return R::Fail("out of memory");  // send only the headers we were given
         char error[CURL_ERROR_SIZE] = "";
         Body body{&response.body, request.maxBodyBytes};
@@ -92,7 +96,8 @@ Result<HttpResponse> LinuxHttp::Get(const HttpRequest& request) noexcept {
         // A stall: less than one byte a second over the receive limit. (A GET
         // sends a few hundred bytes; its send limit never comes into play.)
         curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(std::max(1, (request.receiveTimeoutMs + 999) / 1000)));
+        curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME,
+                         static_cast<long>(std::max(1, (request.receiveTimeoutMs + 999) / 1000)));
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnData);
         curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
 

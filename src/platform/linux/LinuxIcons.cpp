@@ -27,7 +27,9 @@ std::optional<RgbaImage> DecodePng(IconBytes png) {
             for (int x = 0; x < w; ++x)
                 for (int c = 0; c < 4; ++c)
                     img.rgba[(static_cast<std::size_t>(y) * w + x) * 4 + c] =
-                        c < channels ? px[static_cast<std::size_t>(y) * stride + x * channels + c] : 255;
+                        c < channels
+                            ? px[static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x) * channels + c]
+                            : 255;
         out = std::move(img);
     }
     g_object_unref(loader);
@@ -38,8 +40,10 @@ std::optional<RgbaImage> DecodePng(IconBytes png) {
 
 int LinuxIcons::SystemMetric(int index) noexcept {
     switch (index) {
-        case 11: case 12: return 32;  // large icon
-        case 49: case 50: return 16;  // small icon
+        case 11:
+        case 12: return 32;  // large icon
+        case 49:
+        case 50: return 16;  // small icon
         default: return 0;
     }
 }

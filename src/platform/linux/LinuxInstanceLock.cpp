@@ -1,11 +1,11 @@
 #include "platform/linux/LinuxInstanceLock.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdlib>
 
 #include "platform/linux/PosixError.h"
 

@@ -8,8 +8,8 @@
 
 #include "base/Paths.h"
 #include "base/Text.h"
-#include "platform/linux/UniqueFd.h"
 #include "platform/linux/PosixError.h"
+#include "platform/linux/UniqueFd.h"
 
 namespace pankor {
 
@@ -22,7 +22,7 @@ bool EndsWithExe(const std::string& name) {
 }  // namespace
 
 std::string ProcessFileName(const std::string& argv0, const std::string& exeLink) {
-    const std::string fromArgs = FileNameOf(argv0);
+    std::string fromArgs = FileNameOf(argv0);
     if (EndsWithExe(fromArgs)) return fromArgs;
     const std::string fromLink = FileNameOf(exeLink);
     return fromLink.empty() ? fromArgs : fromLink;

@@ -55,9 +55,11 @@ std::string Unescape(std::string_view s) {
 // "HKEY_CURRENT_USER\A\B" and "hkcu\a\b" name the same value; nothing for a
 // path whose root is not a registry root.
 std::optional<std::string> Normalise(const std::string& path) {
-    static const std::pair<const char*, const char*> kRoots[] = {
-        {"HKEY_CURRENT_USER", "HKCU"}, {"HKEY_LOCAL_MACHINE", "HKLM"}, {"HKEY_CLASSES_ROOT", "HKCR"},
-        {"HKEY_USERS", "HKU"},         {"HKEY_CURRENT_CONFIG", "HKCC"}};
+    static const std::pair<const char*, const char*> kRoots[] = {{"HKEY_CURRENT_USER", "HKCU"},
+                                                                 {"HKEY_LOCAL_MACHINE", "HKLM"},
+                                                                 {"HKEY_CLASSES_ROOT", "HKCR"},
+                                                                 {"HKEY_USERS", "HKU"},
+                                                                 {"HKEY_CURRENT_CONFIG", "HKCC"}};
     const std::size_t slash = path.find('\\');
     if (slash == std::string::npos) return std::nullopt;
     const std::string root = path.substr(0, slash);
@@ -95,7 +97,8 @@ Status Save(const std::string& file, const Store& store) {
 // Serialises read-modify-write cycles of several processes.
 class StoreLock {
 public:
-    explicit StoreLock(const std::string& file) : fd_(open((file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
+    explicit StoreLock(const std::string& file)
+        : fd_(open((file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)) {
         if (fd_) flock(fd_.Get(), LOCK_EX);  // released when the descriptor closes
     }
 
@@ -129,7 +132,7 @@ void LinuxRegistry::MirrorAutostart(const std::string& key, const std::string* c
         mkdir(autostart_.c_str(), 0700);
         // The desktop entry is a courtesy copy: the registry value stays the truth.
         (void)ReplaceFileAtomically(file, "[Desktop Entry]\nType=Application\nName=Pankor\nExec=" + exec +
-                                        "\nX-GNOME-Autostart-enabled=true\n");
+                                              "\nX-GNOME-Autostart-enabled=true\n");
     } catch (...) {
         // Out of memory while mirroring: the registry value itself was written.
     }
@@ -161,7 +164,7 @@ Status LinuxRegistry::Write(const std::string& path, const std::string& type, co
         StoreLock lock(store_);
         Store store = Load(store_);
         store[*key] = {path, type, value};
-        const Status saved = Save(store_, store);
+        Status saved = Save(store_, store);
         if (saved.ok()) MirrorAutostart(*key, &value);
         return saved;
     } catch (...) {
@@ -184,7 +187,7 @@ Status LinuxRegistry::Remove(const std::string& path) noexcept {
         StoreLock lock(store_);
         Store store = Load(store_);
         if (store.erase(*key) == 0) return Status::Fail("Unable to remove registry key \"" + path + "\".");
-        const Status saved = Save(store_, store);
+        Status saved = Save(store_, store);
         if (saved.ok()) MirrorAutostart(*key, nullptr);
         return saved;
     } catch (...) {

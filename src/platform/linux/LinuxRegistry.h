@@ -10,7 +10,8 @@ public:
     // storePath: the file; by default registry.txt in ~/.config/pankor-registry/
     // autostartFolder: where the manager's Run value is mirrored as an XDG
     // autostart entry, so the desktop starts it as Windows would.
-    explicit LinuxRegistry(std::string storePath = DefaultStorePath(), std::string autostartFolder = DefaultAutostartFolder());
+    explicit LinuxRegistry(std::string storePath = DefaultStorePath(),
+                           std::string autostartFolder = DefaultAutostartFolder());
 
     Result<std::string> Read(const std::string& path) noexcept override;
     bool Exists(const std::string& path) noexcept override;

@@ -1,9 +1,9 @@
 #include "platform/linux/LinuxSystem.h"
 
+#include <unistd.h>
 #include <ctime>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
 
 namespace pankor {
 

@@ -134,6 +134,7 @@ std::optional<PeResources::ByteView> PeResources::Find(std::uint32_t type,
             }
         }
     } catch (...) {
+        // Out of memory on a hostile directory: no such resource.
     }
     return std::nullopt;
 }

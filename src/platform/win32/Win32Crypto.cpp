@@ -4,109 +4,123 @@
 
 #include <wincrypt.h>
 
+#include "base/UniqueHandle.h"
+#include "platform/win32/Win32Error.h"
+
 namespace pankor {
+
+using win32::LastErrorFailure;
+using win32::OutOfMemory;
 
 namespace {
 
+struct HashTraits {
+    using Handle = HCRYPTHASH;
+    static HCRYPTHASH Invalid() noexcept { return 0; }
+    static void Close(HCRYPTHASH h) noexcept { CryptDestroyHash(h); }
+};
+struct KeyTraits {
+    using Handle = HCRYPTKEY;
+    static HCRYPTKEY Invalid() noexcept { return 0; }
+    static void Close(HCRYPTKEY k) noexcept { CryptDestroyKey(k); }
+};
+struct ProviderTraits {
+    using Handle = HCRYPTPROV;
+    static HCRYPTPROV Invalid() noexcept { return 0; }
+    static void Close(HCRYPTPROV p) noexcept { CryptReleaseContext(p, 0); }
+};
+using UniqueHash = UniqueHandle<HashTraits>;
+using UniqueKey = UniqueHandle<KeyTraits>;
+using UniqueProvider = UniqueHandle<ProviderTraits>;
+
 class CapiHash : public ICryptoHash {
 public:
-    explicit CapiHash(HCRYPTHASH h) : hash_(h) {}
-    ~CapiHash() override { CryptDestroyHash(hash_); }
-    CapiHash(const CapiHash&) = delete;
-    CapiHash& operator=(const CapiHash&) = delete;
-    HCRYPTHASH get() const { return hash_; }
+    explicit CapiHash(UniqueHash h) noexcept : hash_(std::move(h)) {}
+    HCRYPTHASH get() const noexcept { return hash_.Get(); }
 
-    CryptoStatus HashData(ByteView data) noexcept override {
-        if (!CryptHashData(hash_, data.data(), static_cast<DWORD>(data.size()), 0))
-            return CryptoStatus::Fail(GetLastError());
-        return CryptoStatus::Ok();
+    Status HashData(ByteView data) noexcept override {
+        if (data.size() > MAXDWORD) return win32::ErrorFailure(static_cast<DWORD>(NTE_BAD_LEN));
+        if (!CryptHashData(hash_.Get(), data.data(), static_cast<DWORD>(data.size()), 0)) return LastErrorFailure();
+        return Status::Ok();
     }
-    CryptoStatus GetValue(Bytes& digest) noexcept override {
-        BYTE buffer[64];
-        DWORD length = sizeof buffer;
-        if (!CryptGetHashParam(hash_, HP_HASHVAL, buffer, &length, 0)) return CryptoStatus::Fail(GetLastError());
+    Result<Bytes> GetValue() noexcept override {
         try {
-            digest.assign(buffer, buffer + length);
+            BYTE buffer[64];
+            DWORD length = sizeof buffer;
+            if (!CryptGetHashParam(hash_.Get(), HP_HASHVAL, buffer, &length, 0))
+                return Result<Bytes>::From(LastErrorFailure());
+            return Result<Bytes>::Of(Bytes(buffer, buffer + length));
         } catch (...) {
-            return CryptoStatus::Fail(ERROR_NOT_ENOUGH_MEMORY);
+            return Result<Bytes>::From(OutOfMemory());
         }
-        return CryptoStatus::Ok();
     }
 
 private:
-    HCRYPTHASH hash_;
+    UniqueHash hash_;
 };
 
 class CapiKey : public ICryptoKey {
 public:
-    explicit CapiKey(HCRYPTKEY k) : key_(k) {}
-    ~CapiKey() override { CryptDestroyKey(key_); }
-    CapiKey(const CapiKey&) = delete;
-    CapiKey& operator=(const CapiKey&) = delete;
-    HCRYPTKEY get() const { return key_; }
+    explicit CapiKey(UniqueKey k) noexcept : key_(std::move(k)) {}
+    HCRYPTKEY get() const noexcept { return key_.Get(); }
 
 private:
-    HCRYPTKEY key_;
+    UniqueKey key_;
 };
 
 class CapiContext : public ICryptoContext {
 public:
-    explicit CapiContext(HCRYPTPROV p) : provider_(p) {}
-    ~CapiContext() override { CryptReleaseContext(provider_, 0); }
-    CapiContext(const CapiContext&) = delete;
-    CapiContext& operator=(const CapiContext&) = delete;
+    explicit CapiContext(UniqueProvider p) noexcept : provider_(std::move(p)) {}
 
-    CryptoStatus CreateHash(HashAlgorithm algorithm, std::unique_ptr<ICryptoHash>& out) noexcept override {
-        HCRYPTHASH h = 0;
-        if (!CryptCreateHash(provider_, static_cast<ALG_ID>(algorithm), 0, 0, &h))
-            return CryptoStatus::Fail(GetLastError());
+    Result<std::unique_ptr<ICryptoHash>> CreateHash(HashAlgorithm algorithm) noexcept override {
+        using R = Result<std::unique_ptr<ICryptoHash>>;
         try {
-            out = std::make_unique<CapiHash>(h);
+            UniqueHash h;
+            if (!CryptCreateHash(provider_.Get(), static_cast<ALG_ID>(algorithm), 0, 0, h.Out()))
+                return R::From(LastErrorFailure());
+            return R::Of(std::make_unique<CapiHash>(std::move(h)));
         } catch (...) {
-            CryptDestroyHash(h);
-            return CryptoStatus::Fail(ERROR_NOT_ENOUGH_MEMORY);
+            return R::From(OutOfMemory());
         }
-        return CryptoStatus::Ok();
     }
 
-    CryptoStatus ImportKey(ByteView blob, std::unique_ptr<ICryptoKey>& out) noexcept override {
-        HCRYPTKEY k = 0;
-        if (!CryptImportKey(provider_, blob.data(), static_cast<DWORD>(blob.size()), 0, 0, &k))
-            return CryptoStatus::Fail(GetLastError());
+    Result<std::unique_ptr<ICryptoKey>> ImportKey(ByteView blob) noexcept override {
+        using R = Result<std::unique_ptr<ICryptoKey>>;
         try {
-            out = std::make_unique<CapiKey>(k);
+            if (blob.size() > MAXDWORD) return R::From(win32::ErrorFailure(static_cast<DWORD>(NTE_BAD_DATA)));
+            UniqueKey k;
+            if (!CryptImportKey(provider_.Get(), blob.data(), static_cast<DWORD>(blob.size()), 0, 0, k.Out()))
+                return R::From(LastErrorFailure());
+            return R::Of(std::make_unique<CapiKey>(std::move(k)));
         } catch (...) {
-            CryptDestroyKey(k);
-            return CryptoStatus::Fail(ERROR_NOT_ENOUGH_MEMORY);
+            return R::From(OutOfMemory());
         }
-        return CryptoStatus::Ok();
     }
 
     bool VerifySignature(ICryptoHash& hash, ByteView signature, ICryptoKey& key) noexcept override {
         auto* h = dynamic_cast<CapiHash*>(&hash);
         auto* k = dynamic_cast<CapiKey*>(&key);
-        if (h == nullptr || k == nullptr) return false;
+        if (h == nullptr || k == nullptr || signature.size() > MAXDWORD) return false;
         return CryptVerifySignatureW(h->get(), signature.data(), static_cast<DWORD>(signature.size()), k->get(),
                                      nullptr, 0) != FALSE;
     }
 
 private:
-    HCRYPTPROV provider_;
+    UniqueProvider provider_;
 };
 
 }  // namespace
 
-CryptoStatus Win32Crypto::AcquireContext(CryptoProvider provider, std::unique_ptr<ICryptoContext>& out) noexcept {
-    HCRYPTPROV p = 0;
-    if (!CryptAcquireContextW(&p, nullptr, nullptr, static_cast<DWORD>(provider), CRYPT_VERIFYCONTEXT))
-        return CryptoStatus::Fail(GetLastError());
+Result<std::unique_ptr<ICryptoContext>> Win32Crypto::AcquireContext(CryptoProvider provider) noexcept {
+    using R = Result<std::unique_ptr<ICryptoContext>>;
     try {
-        out = std::make_unique<CapiContext>(p);
+        UniqueProvider p;
+        if (!CryptAcquireContextW(p.Out(), nullptr, nullptr, static_cast<DWORD>(provider), CRYPT_VERIFYCONTEXT))
+            return R::From(LastErrorFailure());
+        return R::Of(std::make_unique<CapiContext>(std::move(p)));
     } catch (...) {
-        CryptReleaseContext(p, 0);
-        return CryptoStatus::Fail(ERROR_NOT_ENOUGH_MEMORY);
+        return R::From(OutOfMemory());
     }
-    return CryptoStatus::Ok();
 }
 
 }  // namespace pankor

@@ -28,6 +28,7 @@ std::optional<std::string> Win32Environment::Get(const std::string& name) const 
             buffer.assign(n, L'\0');  // n counts the terminating NUL here
         }
     } catch (...) {
+        return std::nullopt;  // out of memory: this call can only answer "not set"
     }
     return std::nullopt;
 }

@@ -8,9 +8,10 @@ public:
     char Separator() const noexcept override { return '\\'; }
     FileAttributes Attributes(const std::string& path) const noexcept override;
     Status CreateFolder(const std::string& path) noexcept override;
-    std::optional<DateTime> FolderCreated(const std::string& path) const noexcept override;
+    Result<DateTime> FolderCreated(const std::string& path) const noexcept override;
+    Result<std::vector<FolderEntry>> ListFolder(const std::string& path) const noexcept override;
     Result<Bytes> ReadFile(const std::string& path) const noexcept override;
-    // Writes a temporary file beside the target (target.<pid>.<n>.tmp), makes
+    // Writes a temporary file beside the target (target.tmp-<pid>-<n>), makes
     // it durable, then renames it over the target in one step; a target held
     // open by a reader is waited for up to about a second. On any failure the
     // temporary file is removed and the target is left as it was.

@@ -9,7 +9,7 @@ namespace pankor {
 // their own per call, no cookies and no automatic logon, redirects followed.
 class Win32Http final : public IHttp {
 public:
-    HttpResponse Get(const HttpRequest& request) noexcept override;
+    Result<HttpResponse> Get(const HttpRequest& request) noexcept override;
 };
 
 // A readable description of a WinHTTP (12000-12199) or system error code.

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <optional>
 
+#include "base/UniqueHandle.h"
+#include "platform/win32/Win32Error.h"
 #include "platform/win32/Win32Text.h"
 
 namespace pankor {
@@ -21,19 +23,36 @@ IconHandle AsHandle(HICON icon) noexcept { return reinterpret_cast<IconHandle>(i
 // The first icon of the file at the system's large size; 0 or 1 when none.
 HICON FirstIcon(const std::wstring& path) noexcept { return ExtractIconW(GetModuleHandleW(nullptr), path.c_str(), 0); }
 
-// GDI objects of one drawing, released in reverse order whatever happens.
+struct IconTraits {
+    using Handle = HICON;
+    static HICON Invalid() noexcept { return nullptr; }
+    static void Close(HICON icon) noexcept { DestroyIcon(icon); }
+};
+using UniqueIcon = UniqueHandle<IconTraits>;
+
+struct MemoryDcTraits {
+    using Handle = HDC;
+    static HDC Invalid() noexcept { return nullptr; }
+    static void Close(HDC dc) noexcept { DeleteDC(dc); }
+};
+struct BitmapTraits {
+    using Handle = HBITMAP;
+    static HBITMAP Invalid() noexcept { return nullptr; }
+    static void Close(HBITMAP bitmap) noexcept { DeleteObject(bitmap); }
+};
+
+// A memory DC with a DIB section selected into it. The DC's own bitmap goes
+// back in before either is deleted: a selected bitmap must not be deleted.
 class Canvas {
 public:
     Canvas() noexcept : dc_(CreateCompatibleDC(nullptr)) {}
     ~Canvas() {
-        if (previous_) SelectObject(dc_, previous_);
-        if (bitmap_) DeleteObject(bitmap_);
-        if (dc_) DeleteDC(dc_);
+        if (previous_) SelectObject(dc_.Get(), previous_);
     }
     Canvas(const Canvas&) = delete;
     Canvas& operator=(const Canvas&) = delete;
 
-    HDC dc() const noexcept { return dc_; }
+    HDC dc() const noexcept { return dc_.Get(); }
     std::uint8_t* bits() const noexcept { return bits_; }
 
     // A bottom-up 32-bit DIB section selected into the device context.
@@ -47,31 +66,21 @@ public:
         info.bmiHeader.biBitCount = 32;
         info.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        bitmap_.Reset(CreateDIBSection(dc_.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
         if (!bitmap_ || !bits) return false;
         bits_ = static_cast<std::uint8_t*>(bits);
-        previous_ = SelectObject(dc_, bitmap_);
-        return previous_ != nullptr && previous_ != HGDI_ERROR;
+        const HGDIOBJ previous = SelectObject(dc_.Get(), bitmap_.Get());
+        if (previous == nullptr || previous == HGDI_ERROR) return false;
+        previous_ = previous;
+        return true;
     }
 
 private:
-    HDC dc_;
-    HBITMAP bitmap_ = nullptr;
+    // Declared in this order so the bitmap is deleted before its DC.
+    UniqueHandle<MemoryDcTraits> dc_;
+    UniqueHandle<BitmapTraits> bitmap_;
     HGDIOBJ previous_ = nullptr;
     std::uint8_t* bits_ = nullptr;
-};
-
-class IconGuard {
-public:
-    explicit IconGuard(HICON icon) noexcept : icon_(icon) {}
-    ~IconGuard() {
-        if (reinterpret_cast<std::uintptr_t>(icon_) > 1) DestroyIcon(icon_);
-    }
-    IconGuard(const IconGuard&) = delete;
-    IconGuard& operator=(const IconGuard&) = delete;
-
-private:
-    HICON icon_;
 };
 
 constexpr int kLargestSide = 4096;
@@ -116,24 +125,22 @@ void Win32Icons::Destroy(IconHandle icon) noexcept {
 
 int Win32Icons::SystemMetric(int index) noexcept { return GetSystemMetrics(index); }
 
-RenderedIcon Win32Icons::RenderFirstIcon(const std::string& path, int size, std::uint32_t backgroundRgb) noexcept {
-    RenderedIcon out;
+Result<std::optional<Bytes>> Win32Icons::RenderFirstIcon(const std::string& path, int size,
+                                                         std::uint32_t backgroundRgb) noexcept {
+    using R = Result<std::optional<Bytes>>;
     try {
         const std::optional<std::wstring> wide = win32::WidePath(path);
-        if (!wide || wide->empty()) return out;
-        HICON icon = FirstIcon(*wide);
-        if (AsHandle(icon) <= 1) return out;
-        out.hasIcon = true;
-        IconGuard keep(icon);
+        if (!wide || wide->empty()) return R::Of(std::nullopt);
+        const HICON first = FirstIcon(*wide);
+        if (AsHandle(first) <= 1) return R::Of(std::nullopt);  // 1: the file is no program or icon file
+        const UniqueIcon icon(first);
 
-        if (size <= 0 || size > kLargestSide) {
-            out.error = "cannot draw an icon of " + std::to_string(size) + " pixels";
-            return out;
-        }
+        if (size <= 0 || size > kLargestSide)
+            return R::Fail("cannot draw an icon of " + std::to_string(size) + " pixels", ERROR_INVALID_PARAMETER);
         Canvas canvas;
         if (!canvas.Create(size)) {
-            out.error = "cannot create the drawing surface: " + win32::LastErrorText();
-            return out;
+            const DWORD error = GetLastError();
+            return R::Fail("cannot create the drawing surface: " + win32::ErrorText(error), error);
         }
         // Pixels are blue, green, red, unused in memory; the colour comes as 0xRRGGBB.
         const std::uint8_t blue = static_cast<std::uint8_t>(backgroundRgb);
@@ -147,18 +154,17 @@ RenderedIcon Win32Icons::RenderFirstIcon(const std::string& path, int size, std:
             pixel[2] = red;
             pixel[3] = 0;
         }
-        if (!DrawIconEx(canvas.dc(), 0, 0, icon, size, size, 0, nullptr, DI_NORMAL)) {
-            out.error = "DrawIconEx failed: " + win32::LastErrorText();
-            return out;
+        if (!DrawIconEx(canvas.dc(), 0, 0, icon.Get(), size, size, 0, nullptr, DI_NORMAL)) {
+            const DWORD error = GetLastError();
+            return R::Fail("DrawIconEx failed: " + win32::ErrorText(error), error);
         }
         GdiFlush();  // the drawing must be in the pixels before they are read
-        out.bmp = EncodeDibAsBmp(canvas.bits(), size, size);
-        if (out.bmp.empty()) out.error = "cannot encode the bitmap";
+        Bytes bmp = EncodeDibAsBmp(canvas.bits(), size, size);
+        if (bmp.empty()) return R::Fail("cannot encode the bitmap");
+        return R::Of(std::move(bmp));
     } catch (...) {
-        out.bmp.clear();
-        out.error = win32::ErrorText(ERROR_NOT_ENOUGH_MEMORY);
+        return R::From(win32::OutOfMemory());
     }
-    return out;
 }
 
 }  // namespace pankor

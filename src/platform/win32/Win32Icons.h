@@ -13,7 +13,8 @@ public:
     IconHandle ExtractDefault(const std::string& path) noexcept override;
     void Destroy(IconHandle icon) noexcept override;
     int SystemMetric(int index) noexcept override;
-    RenderedIcon RenderFirstIcon(const std::string& path, int size, std::uint32_t backgroundRgb) noexcept override;
+    Result<std::optional<Bytes>> RenderFirstIcon(const std::string& path, int size,
+                                                 std::uint32_t backgroundRgb) noexcept override;
 };
 
 // A 24-bit Windows bitmap file of width x height pixels from 32-bit BGRx

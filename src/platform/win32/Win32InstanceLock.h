@@ -7,7 +7,7 @@ namespace pankor {
 // so the system releases the lock only when the process ends.
 class Win32InstanceLock final : public IInstanceLock {
 public:
-    LockResult Acquire(const std::string& name) noexcept override;
+    Result<bool> Acquire(const std::string& name) noexcept override;
 
 private:
     void* held_ = nullptr;  // HANDLE of the owned mutex

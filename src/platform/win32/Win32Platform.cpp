@@ -26,9 +26,7 @@ struct NativePlatform::Services {
     Win32Icons icons;
 };
 
-NativePlatform::NativePlatform()
-    : services_(std::make_unique<Services>()),
-      platform_(WirePlatform(*services_)) {}
+NativePlatform::NativePlatform() : services_(std::make_unique<Services>()), platform_(WirePlatform(*services_)) {}
 
 NativePlatform::~NativePlatform() = default;
 

@@ -4,39 +4,23 @@
 
 #include <tlhelp32.h>
 
+#include "platform/win32/Win32Error.h"
+#include "platform/win32/Win32Handles.h"
 #include "platform/win32/Win32Text.h"
 
 namespace pankor {
 
-namespace {
-
-class Snapshot {
-public:
-    Snapshot() noexcept : handle_(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0)) {}
-    ~Snapshot() {
-        if (valid()) CloseHandle(handle_);
-    }
-    Snapshot(const Snapshot&) = delete;
-    Snapshot& operator=(const Snapshot&) = delete;
-    bool valid() const noexcept { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
-    HANDLE get() const noexcept { return handle_; }
-
-private:
-    HANDLE handle_;
-};
-
-}  // namespace
-
 Result<std::vector<std::string>> Win32Processes::ExecutableNames() noexcept {
     try {
-        Snapshot snapshot;
-        if (!snapshot.valid()) return Result<std::vector<std::string>>::Fail(win32::LastErrorText());
+        // A snapshot is a kernel handle with the file handles' "no handle" value.
+        const win32::UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        if (!snapshot) return Result<std::vector<std::string>>::From(win32::LastErrorFailure());
         std::vector<std::string> names;
         PROCESSENTRY32W entry{};
         entry.dwSize = sizeof(entry);
-        BOOL more = Process32FirstW(snapshot.get(), &entry);
+        BOOL more = Process32FirstW(snapshot.Get(), &entry);
         if (!more && GetLastError() != ERROR_NO_MORE_FILES)
-            return Result<std::vector<std::string>>::Fail(win32::LastErrorText());
+            return Result<std::vector<std::string>>::From(win32::LastErrorFailure());
         while (more) {
             // The name field is fixed-size; a name filling it has no NUL.
             std::size_t length = 0;
@@ -47,11 +31,11 @@ Result<std::vector<std::string>> Win32Processes::ExecutableNames() noexcept {
             }
             entry = PROCESSENTRY32W{};
             entry.dwSize = sizeof(entry);
-            more = Process32NextW(snapshot.get(), &entry);
+            more = Process32NextW(snapshot.Get(), &entry);
         }
         return Result<std::vector<std::string>>::Of(std::move(names));
     } catch (...) {
-        return Result<std::vector<std::string>>::Fail(win32::ErrorText(ERROR_NOT_ENOUGH_MEMORY));
+        return Result<std::vector<std::string>>::From(win32::OutOfMemory());
     }
 }
 

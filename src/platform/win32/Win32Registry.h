@@ -20,6 +20,7 @@ Result<RegistryPath> ParseRegistryPath(const std::string& path) noexcept;
 class Win32Registry final : public IRegistry {
 public:
     Result<std::string> Read(const std::string& path) noexcept override;
+    bool Exists(const std::string& path) noexcept override;
     Status WriteString(const std::string& path, const std::string& value) noexcept override;
     Status WriteDword(const std::string& path, std::int32_t value) noexcept override;
     Status Remove(const std::string& path) noexcept override;

@@ -3,6 +3,7 @@
 #include "platform/win32/Win32Windows.h"
 
 #include "platform/win32/Win32Text.h"
+#include "platform/win32/Win32Time.h"
 
 namespace pankor {
 
@@ -42,6 +43,7 @@ std::string Win32System::ExecutablePath() const noexcept {
             buffer.resize(buffer.size() * 2);
         }
     } catch (...) {
+        return {};  // out of memory: "cannot be told" is the only answer this call has
     }
     return {};
 }
@@ -50,6 +52,12 @@ DateTime Win32System::LocalNow() const noexcept {
     SYSTEMTIME t{};
     GetLocalTime(&t);
     return DateTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
+std::int64_t Win32System::UtcNow() const noexcept {
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return win32::UnixSeconds(now);
 }
 
 int Win32System::ScreenDpi() const noexcept {

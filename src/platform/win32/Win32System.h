@@ -10,6 +10,7 @@ public:
     std::string CommandLine() const noexcept override;
     std::string ExecutablePath() const noexcept override;
     DateTime LocalNow() const noexcept override;
+    std::int64_t UtcNow() const noexcept override;
     int ScreenDpi() const noexcept override;
     bool DeclareDpiAware() noexcept override;
     void AllowAnyForeground() noexcept override;

@@ -2,7 +2,20 @@
 
 #include <climits>
 
+#include "base/UniqueHandle.h"
+
 namespace pankor::win32 {
+
+namespace {
+
+// The buffers FormatMessage allocates for its caller.
+struct LocalMemoryTraits {
+    using Handle = wchar_t*;
+    static wchar_t* Invalid() noexcept { return nullptr; }
+    static void Close(wchar_t* p) noexcept { LocalFree(p); }
+};
+
+}  // namespace
 
 std::optional<std::wstring> ToWide(std::string_view text, UINT codePage) noexcept {
     if (text.empty()) return std::wstring();
@@ -46,14 +59,13 @@ std::string MessageText(DWORD code, HMODULE module) noexcept {
         const DWORD source = module != nullptr ? FORMAT_MESSAGE_FROM_HMODULE : FORMAT_MESSAGE_FROM_SYSTEM;
         const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | source | FORMAT_MESSAGE_IGNORE_INSERTS, module,
                                        code, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+        const UniqueHandle<LocalMemoryTraits> owned(buffer);
         std::wstring text;
         if (n > 0 && buffer) text.assign(buffer, n);
-        if (buffer) LocalFree(buffer);
-        while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' '))
-            text.pop_back();
+        while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
         return FromWide(text).value_or(std::string());
     } catch (...) {
-        return {};
+        return {};  // out of memory: no message, which the callers replace by the number
     }
 }
 
@@ -62,7 +74,7 @@ std::string ErrorText(DWORD code) noexcept {
         const std::string text = MessageText(code, nullptr);
         return text.empty() ? "error " + std::to_string(code) : text;
     } catch (...) {
-        return {};
+        return "out of memory";  // short enough to need no allocation
     }
 }
 

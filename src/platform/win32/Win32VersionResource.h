@@ -5,7 +5,7 @@ namespace pankor {
 
 class Win32VersionResource final : public IVersionResource {
 public:
-    std::optional<FixedFileVersion> Read(const std::string& path) const noexcept override;
+    Result<FixedFileVersion> Read(const std::string& path) const noexcept override;
 };
 
 }  // namespace pankor

@@ -81,7 +81,8 @@ inline std::string ReadAll(const std::string& path) {
 
 inline void WriteAll(const std::string& path, const std::string& data) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream(path, std::ios::binary | std::ios::trunc).write(data.data(), static_cast<std::streamsize>(data.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(data.data(), static_cast<std::streamsize>(data.size()));
 }
 
 // Polls a condition for up to five seconds.

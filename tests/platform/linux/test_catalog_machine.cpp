@@ -132,7 +132,8 @@ TEST(LinuxIcons, FilesWithoutIconsAndBrokenFilesGiveNone) {
     const std::string full((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     TempFolder tmp;
     for (std::size_t n = 0; n < full.size(); n += 997) {
-        std::ofstream(tmp / "cut.exe", std::ios::binary | std::ios::trunc).write(full.data(), static_cast<std::streamsize>(n));
+        std::ofstream(tmp / "cut.exe", std::ios::binary | std::ios::trunc)
+            .write(full.data(), static_cast<std::streamsize>(n));
         const auto r = icons.RenderFirstIcon(tmp / "cut.exe", 64, 0x0D1119);
         if (r.ok() && r->has_value()) {
             EXPECT_EQ(BmpPixel(**r, 32, 32), 0x00C800u) << n;  // whole or nothing

@@ -25,7 +25,7 @@ protected:
     void Start(std::vector<std::string> switches = {}) {
         WriteAll(dir / "pankor/catalog.json", catalog);
         std::vector<std::string> sign{PUBLISH_EXE, "sign", dir / "pankor/catalog.json", "--key",
-                                      PANKOR_SOURCE_DIR "/keys/dev/development-signing.private.pem"};
+                                      std::string(PANKOR_SOURCE_DIR) + "/keys/dev/development-signing.private.pem"};
         ChildProcess signer(sign);
         ASSERT_EQ(signer.Wait(), 0);
         std::vector<std::string> argv{PUBLISH_EXE, "serve", dir.path(), "--port", "0"};
@@ -47,7 +47,8 @@ protected:
         return r;
     }
 
-    std::string catalog = "{\"serial\":3,\"apps\":[{\"slug\":\"clock\",\"name\":\"Clock\"}],\"pankor\":{\"version\":\"1.2.0.0\"}}";
+    std::string catalog =
+        "{\"serial\":3,\"apps\":[{\"slug\":\"clock\",\"name\":\"Clock\"}],\"pankor\":{\"version\":\"1.2.0.0\"}}";
     TempFolder dir, data;
     std::unique_ptr<ChildProcess> server;
     std::string base;
@@ -66,7 +67,8 @@ TEST_F(Publisher, ASignedCatalogLoadsOverRealHttpWithTheRightHeaders) {
 
     const std::string requests = ReadAll(dir / "reports/requests.jsonl");
     EXPECT_NE(requests.find("/pankor/catalog.json.sig"), std::string::npos) << requests;
-    for (const char* header : {"\"User-Agent\":\"Pankor/1.0\"", "\"Cache-Control\":\"no-cache\"", "\"Pragma\":\"no-cache\""})
+    for (const char* header :
+         {"\"User-Agent\":\"Pankor/1.0\"", "\"Cache-Control\":\"no-cache\"", "\"Pragma\":\"no-cache\""})
         EXPECT_NE(requests.find(header), std::string::npos) << header << "\n" << requests;
     EXPECT_EQ(requests.find("Cookie"), std::string::npos);
     EXPECT_EQ(requests.find("Accept\""), std::string::npos);  // nothing beyond what we send

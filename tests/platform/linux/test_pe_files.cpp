@@ -33,7 +33,8 @@ TEST(LinuxVersionResource, TruncatedCopiesOfARealProgramNeverGiveAWrongVersion) 
     LinuxVersionResource versions;
     int readable = 0;
     for (std::size_t n = 0; n < full.size(); n += 509) {
-        std::ofstream(tmp / "cut.exe", std::ios::binary | std::ios::trunc).write(full.data(), static_cast<std::streamsize>(n));
+        std::ofstream(tmp / "cut.exe", std::ios::binary | std::ios::trunc)
+            .write(full.data(), static_cast<std::streamsize>(n));
         const auto v = versions.Read(tmp / "cut.exe");
         // A cut may lose the record or keep it whole, but never yields a wrong one.
         if (n < 0x400) {
@@ -45,7 +46,7 @@ TEST(LinuxVersionResource, TruncatedCopiesOfARealProgramNeverGiveAWrongVersion) 
         EXPECT_EQ(v->fileVersionLS, 0x0003FFFEu) << n;
     }
     EXPECT_LT(readable, static_cast<int>(full.size() / 509));  // some cuts do lose it
-    EXPECT_FALSE(versions.Read(tmp.path()).ok());  // a folder
+    EXPECT_FALSE(versions.Read(tmp.path()).ok());              // a folder
     EXPECT_FALSE(versions.Read(tmp / "missing.exe").ok());
 }
 

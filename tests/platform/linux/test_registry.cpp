@@ -22,7 +22,8 @@ TEST(LinuxRegistry, ValuesRoundTripThroughTheStoreFile) {
         ASSERT_TRUE(reg.WriteString("HKCU\\Software\\X\\", "default value").ok());
     }
     LinuxRegistry reg(store);  // a new process reads the same file
-    EXPECT_EQ(reg.Read("hkcu\\software\\tarnwick\\pankor\\source").value_or("<none>"), "tab\there\r\nline \xC3\xA9 \\n");
+    EXPECT_EQ(reg.Read("hkcu\\software\\tarnwick\\pankor\\source").value_or("<none>"),
+              "tab\there\r\nline \xC3\xA9 \\n");
     EXPECT_EQ(reg.Read("HKCU\\Software\\X\\Pankor.exe").value_or("<none>"), "11001");
     EXPECT_EQ(reg.Read("HKCU\\Software\\X\\Negative").value_or("<none>"), "-1");
     EXPECT_EQ(reg.Read("HKCU\\Software\\X\\Empty").value_or("<none>"), "");
@@ -63,13 +64,15 @@ TEST(LinuxRegistry, WritersInSeveralThreadsLoseNoValue) {
     for (int w = 0; w < 4; ++w)
         writers.emplace_back([&, w] {
             LinuxRegistry reg(store);
-            for (int i = 0; i < 25; ++i) (void)reg.WriteDword("HKCU\\T\\v" + std::to_string(w) + "_" + std::to_string(i), i);
+            for (int i = 0; i < 25; ++i)
+                (void)reg.WriteDword("HKCU\\T\\v" + std::to_string(w) + "_" + std::to_string(i), i);
         });
     for (auto& t : writers) t.join();
     LinuxRegistry reg(store);
     for (int w = 0; w < 4; ++w)
         for (int i = 0; i < 25; ++i)
-            EXPECT_EQ(reg.Read("HKCU\\T\\v" + std::to_string(w) + "_" + std::to_string(i)).value_or("<none>"), std::to_string(i));
+            EXPECT_EQ(reg.Read("HKCU\\T\\v" + std::to_string(w) + "_" + std::to_string(i)).value_or("<none>"),
+                      std::to_string(i));
 }
 
 TEST(LinuxRegistry, TheManagersRunValueIsMirroredAsAnAutostartEntry) {

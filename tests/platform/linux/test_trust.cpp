@@ -4,8 +4,8 @@
 #include <fstream>
 #include <random>
 
-#include "base/Hex.h"
 #include "TestSupport.h"
+#include "base/Hex.h"
 #include "platform/Platform.h"
 #include "startup/Pankor.h"
 #include "trust/modHash.h"
@@ -27,8 +27,6 @@ std::string Shell(const std::string& command) {
     return out;
 }
 
-
-
 ByteView View(const std::string& s) { return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()}; }
 
 // The real services, with the debug log kept in a temporary folder.
@@ -39,15 +37,15 @@ protected:
         app.process.DataDir = tmp.path();
     }
     std::string TakeLog() {
-        const std::string log = ReadAll(tmp / "debug.log");
+        std::string log = ReadAll(tmp / "debug.log");
         std::remove((tmp / "debug.log").c_str());
         return log;
     }
     // Signs with the openssl command line, not with our own code.
     std::string OpenSslSignature(const std::string& data, const std::string& key) {
         WriteAll(tmp / "catalog.json", data);
-        Shell("openssl dgst -sha256 -sign " PANKOR_SOURCE_DIR "/keys/dev/development-" + key +
-            ".private.pem -out " + (tmp / "sig.bin") + " " + (tmp / "catalog.json"));
+        Shell("openssl dgst -sha256 -sign " PANKOR_SOURCE_DIR "/keys/dev/development-" + key + ".private.pem -out " +
+              (tmp / "sig.bin") + " " + (tmp / "catalog.json"));
         const std::string raw = ReadAll(tmp / "sig.bin");
         return ToLowerHex(View(raw));
     }

@@ -17,7 +17,7 @@ int wmain(int argc, wchar_t** argv) {
         const std::string line = std::string(62, 'n') + "\r\n";
         text.reserve(static_cast<std::size_t>(mebibytes) << 20);
         while (text.size() + line.size() <= text.capacity()) text += line;
-        return pankor::Win32FileSystem().ReplaceFile(*path, text).ok ? 0 : 1;
+        return pankor::Win32FileSystem().ReplaceFile(*path, text).ok() ? 0 : 1;
     } catch (...) {
         return 3;
     }

@@ -127,8 +127,7 @@ void TestHttpServer::Serve() {
         try {
             HttpExchange exchange(client, head, stopping_);
             handler_(exchange);
-        } catch (...) {
-        }
+        } catch (...) {}
         shutdown(client, SD_SEND);
         closesocket(client);
         {

@@ -18,7 +18,8 @@ namespace pankor::test {
 // One accepted connection whose request head has arrived.
 class HttpExchange {
 public:
-    HttpExchange(SOCKET socket, std::string head, HANDLE stopping) : socket_(socket), head_(std::move(head)), stopping_(stopping) {}
+    HttpExchange(SOCKET socket, std::string head, HANDLE stopping)
+        : socket_(socket), head_(std::move(head)), stopping_(stopping) {}
     const std::string& Head() const { return head_; }
     // The request target of the first line ("/catalog.json").
     std::string Path() const;

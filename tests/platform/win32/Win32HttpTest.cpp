@@ -63,34 +63,38 @@ TEST(Win32HttpTest, AnswersCarryStatusAndExactBody) {
     const std::string big = Pattern(200000);  // several reads of the client's buffer
     TestHttpServer server([&](HttpExchange& exchange) {
         const std::string path = exchange.Path();
-        if (path == "/catalog.json") exchange.Send(Reply("200 OK", big));
-        else if (path == "/empty") exchange.Send(Reply("200 OK", ""));
-        else if (path == "/stream") exchange.Send(Reply("200 OK", "streamed to the end", false));
-        else exchange.Send(Reply("404 Not Found", "no such file"));
+        if (path == "/catalog.json")
+            exchange.Send(Reply("200 OK", big));
+        else if (path == "/empty")
+            exchange.Send(Reply("200 OK", ""));
+        else if (path == "/stream")
+            exchange.Send(Reply("200 OK", "streamed to the end", false));
+        else
+            exchange.Send(Reply("404 Not Found", "no such file"));
     });
     Win32Http http;
 
-    const HttpResponse ok = http.Get(CatalogRequest(server.Base() + "/catalog.json"));
-    ASSERT_TRUE(ok.transportOk) << ok.error;
-    EXPECT_EQ(ok.status, 200);
-    EXPECT_FALSE(ok.tooLarge);
-    EXPECT_EQ(ok.body.size(), big.size());
-    EXPECT_TRUE(Text(ok.body) == big) << "the body differs from what was sent";
+    const Result<HttpResponse> ok = http.Get(CatalogRequest(server.Base() + "/catalog.json"));
+    ASSERT_TRUE(ok.ok()) << ok.error();
+    EXPECT_EQ(ok->status, 200);
+    EXPECT_FALSE(ok->tooLarge);
+    EXPECT_EQ(ok->body.size(), big.size());
+    EXPECT_TRUE(Text(ok->body) == big) << "the body differs from what was sent";
 
-    const HttpResponse missing = http.Get(CatalogRequest(server.Base() + "/catalog.json.sig"));
-    ASSERT_TRUE(missing.transportOk) << missing.error;
-    EXPECT_EQ(missing.status, 404);
-    EXPECT_EQ(Text(missing.body), "no such file");
+    const Result<HttpResponse> missing = http.Get(CatalogRequest(server.Base() + "/catalog.json.sig"));
+    ASSERT_TRUE(missing.ok()) << missing.error();
+    EXPECT_EQ(missing->status, 404);
+    EXPECT_EQ(Text(missing->body), "no such file");
 
-    const HttpResponse empty = http.Get(CatalogRequest(server.Base() + "/empty"));
-    ASSERT_TRUE(empty.transportOk) << empty.error;
-    EXPECT_EQ(empty.status, 200);
-    EXPECT_TRUE(empty.body.empty());
+    const Result<HttpResponse> empty = http.Get(CatalogRequest(server.Base() + "/empty"));
+    ASSERT_TRUE(empty.ok()) << empty.error();
+    EXPECT_EQ(empty->status, 200);
+    EXPECT_TRUE(empty->body.empty());
 
     // No length given: the body ends where the server closes the connection.
-    const HttpResponse streamed = http.Get(CatalogRequest(server.Base() + "/stream"));
-    ASSERT_TRUE(streamed.transportOk) << streamed.error;
-    EXPECT_EQ(Text(streamed.body), "streamed to the end");
+    const Result<HttpResponse> streamed = http.Get(CatalogRequest(server.Base() + "/stream"));
+    ASSERT_TRUE(streamed.ok()) << streamed.error();
+    EXPECT_EQ(Text(streamed->body), "streamed to the end");
 
     const std::vector<std::string> heads = server.Requests();
     ASSERT_EQ(heads.size(), 4u);
@@ -106,10 +110,10 @@ TEST(Win32HttpTest, SendsTheGivenHeadersInOrderAndNothingPersonal) {
         else
             exchange.Send(Reply("200 OK", "{}"));
     });
-    const HttpResponse response = Win32Http().Get(CatalogRequest(server.Base() + "/old/catalog.json"));
-    ASSERT_TRUE(response.transportOk) << response.error;
-    EXPECT_EQ(response.status, 200);  // the redirect was followed
-    EXPECT_EQ(Text(response.body), "{}");
+    const Result<HttpResponse> response = Win32Http().Get(CatalogRequest(server.Base() + "/old/catalog.json"));
+    ASSERT_TRUE(response.ok()) << response.error();
+    EXPECT_EQ(response->status, 200);  // the redirect was followed
+    EXPECT_EQ(Text(response->body), "{}");
 
     const std::vector<std::string> heads = server.Requests();
     ASSERT_EQ(heads.size(), 2u);
@@ -155,25 +159,25 @@ TEST(Win32HttpTest, BodiesOverTheLimitAreAbandoned) {
     };
 
     for (const char* path : {"/exact", "/exact-unannounced"}) {
-        const HttpResponse atLimit = http.Get(request(path));
-        ASSERT_TRUE(atLimit.transportOk) << path << ": " << atLimit.error;
-        EXPECT_FALSE(atLimit.tooLarge) << path;
-        EXPECT_TRUE(Text(atLimit.body) == exact) << path;
+        const Result<HttpResponse> atLimit = http.Get(request(path));
+        ASSERT_TRUE(atLimit.ok()) << path << ": " << atLimit.error();
+        EXPECT_FALSE(atLimit->tooLarge) << path;
+        EXPECT_TRUE(Text(atLimit->body) == exact) << path;
     }
 
-    const HttpResponse announced = http.Get(request("/announced"));
-    EXPECT_TRUE(announced.transportOk) << announced.error;
-    EXPECT_TRUE(announced.tooLarge);
-    EXPECT_EQ(announced.status, 200);
-    EXPECT_TRUE(announced.body.empty());
+    const Result<HttpResponse> announced = http.Get(request("/announced"));
+    ASSERT_TRUE(announced.ok()) << announced.error();
+    EXPECT_TRUE(announced->tooLarge);
+    EXPECT_EQ(announced->status, 200);
+    EXPECT_TRUE(announced->body.empty());
     ASSERT_TRUE(server.WaitForAnswered(3, 30000));
     EXPECT_TRUE(announcedLeft) << "the client kept the connection open";
 
-    const HttpResponse flood = http.Get(request("/flood"));
-    EXPECT_TRUE(flood.transportOk) << flood.error;
-    EXPECT_TRUE(flood.tooLarge);
-    EXPECT_EQ(flood.status, 200);
-    EXPECT_TRUE(flood.body.empty());
+    const Result<HttpResponse> flood = http.Get(request("/flood"));
+    ASSERT_TRUE(flood.ok()) << flood.error();
+    EXPECT_TRUE(flood->tooLarge);
+    EXPECT_EQ(flood->status, 200);
+    EXPECT_TRUE(flood->body.empty());
     ASSERT_TRUE(server.WaitForAnswered(4, 30000));
     EXPECT_LT(floodSent.load(), kFlood) << "the client read the whole body before giving up";
 }
@@ -186,27 +190,28 @@ TEST(Win32HttpTest, TransportFailuresAreDescribed) {
     HttpRequest request = CatalogRequest(silent.Base() + "/catalog.json");
     request.receiveTimeoutMs = 1500;
     const auto start = std::chrono::steady_clock::now();
-    const HttpResponse timedOut = http.Get(request);
+    const Result<HttpResponse> timedOut = http.Get(request);
     const auto waited = std::chrono::steady_clock::now() - start;
-    EXPECT_FALSE(timedOut.transportOk);
-    EXPECT_NE(Lower(timedOut.error).find("timed out"), std::string::npos) << timedOut.error;
+    EXPECT_FALSE(timedOut.ok());
+    EXPECT_NE(timedOut.code(), 0u);
+    EXPECT_NE(Lower(timedOut.error()).find("timed out"), std::string::npos) << timedOut.error();
     EXPECT_LT(waited, std::chrono::seconds(10)) << "the receive time-out was not applied";
     EXPECT_EQ(silent.Requests().size(), 1u);
 
-    const HttpResponse refused =
+    const Result<HttpResponse> refused =
         http.Get(CatalogRequest("http://127.0.0.1:" + std::to_string(test::ClosedPort()) + "/catalog.json"));
-    EXPECT_FALSE(refused.transportOk);
-    EXPECT_NE(Lower(refused.error).find("connection"), std::string::npos) << refused.error;
+    EXPECT_FALSE(refused.ok());
+    EXPECT_NE(Lower(refused.error()).find("connection"), std::string::npos) << refused.error();
 
-    const HttpResponse unknown = http.Get(CatalogRequest("http://nonexistent.invalid/catalog.json"));
-    EXPECT_FALSE(unknown.transportOk);
-    EXPECT_NE(Lower(unknown.error).find("resolve"), std::string::npos) << unknown.error;
+    const Result<HttpResponse> unknown = http.Get(CatalogRequest("http://nonexistent.invalid/catalog.json"));
+    EXPECT_FALSE(unknown.ok());
+    EXPECT_NE(Lower(unknown.error()).find("resolve"), std::string::npos) << unknown.error();
 
     for (const char* url : {"ftp://127.0.0.1/catalog.json", "not an address", ""}) {
-        const HttpResponse bad = http.Get(CatalogRequest(url));
-        EXPECT_FALSE(bad.transportOk) << url;
-        EXPECT_FALSE(bad.error.empty()) << url;
-        EXPECT_EQ(bad.status, 0) << url;
+        const Result<HttpResponse> bad = http.Get(CatalogRequest(url));
+        EXPECT_FALSE(bad.ok()) << url;
+        EXPECT_FALSE(bad.error().empty()) << url;
+        EXPECT_NE(bad.code(), 0u) << url;  // the WinHTTP error number, for the log
     }
 }
 

@@ -86,28 +86,30 @@ bool IconOfWidth(IconHandle handle, int width) {
 }
 
 TEST(Win32IconsTest, DrawsTheFirstIconOverTheBackground) {
-    const RenderedIcon icon = Win32Icons().RenderFirstIcon(IconFixture(), 64, kBackground);
-    ASSERT_TRUE(icon.hasIcon);
-    EXPECT_EQ(icon.error, "");
-    ASSERT_GE(icon.bmp.size(), 54u);
-    EXPECT_EQ(icon.bmp[0], 'B');
-    EXPECT_EQ(icon.bmp[1], 'M');
-    EXPECT_EQ(Le32(icon.bmp, 2), icon.bmp.size());
+    const Result<std::optional<Bytes>> icon = Win32Icons().RenderFirstIcon(IconFixture(), 64, kBackground);
+    ASSERT_TRUE(icon.ok()) << icon.error();
+    ASSERT_TRUE(icon->has_value());
+    const Bytes& bmp = **icon;
+    ASSERT_GE(bmp.size(), 54u);
+    EXPECT_EQ(bmp[0], 'B');
+    EXPECT_EQ(bmp[1], 'M');
+    EXPECT_EQ(Le32(bmp, 2), bmp.size());
 
-    LoadedBitmap bitmap(icon.bmp);
+    LoadedBitmap bitmap(bmp);
     ASSERT_TRUE(bitmap.Loaded()) << "the system cannot read the bitmap";
     EXPECT_EQ(bitmap.Width(), 64);
     EXPECT_EQ(bitmap.Height(), 64);
     // The icon's transparent margin shows the background...
     const std::initializer_list<std::pair<int, int>> margin = {{0, 0}, {63, 0}, {0, 63}, {63, 63}, {8, 32}, {32, 56}};
-    for (const auto& [x, y] : margin)
-        EXPECT_TRUE(IsRgb(bitmap.Rgb(x, y), kBackground)) << "at " << x << "," << y;
+    for (const auto& [x, y] : margin) EXPECT_TRUE(IsRgb(bitmap.Rgb(x, y), kBackground)) << "at " << x << "," << y;
     // ...and its square, stretched twice, shows its two halves the right way up.
     EXPECT_TRUE(IsRgb(bitmap.Rgb(32, 24), 0xE04020));
     EXPECT_TRUE(IsRgb(bitmap.Rgb(32, 40), 0x20C0F0));
 
-    const RenderedIcon light = Win32Icons().RenderFirstIcon(IconFixture(), 64, 0xFFFFFF);
-    LoadedBitmap lightBitmap(light.bmp);
+    const Result<std::optional<Bytes>> light = Win32Icons().RenderFirstIcon(IconFixture(), 64, 0xFFFFFF);
+    ASSERT_TRUE(light.ok()) << light.error();
+    ASSERT_TRUE(light->has_value());
+    LoadedBitmap lightBitmap(**light);
     ASSERT_TRUE(lightBitmap.Loaded());
     EXPECT_TRUE(IsRgb(lightBitmap.Rgb(0, 0), 0xFFFFFF));
     EXPECT_TRUE(IsRgb(lightBitmap.Rgb(32, 24), 0xE04020));
@@ -119,12 +121,19 @@ TEST(Win32IconsTest, FilesWithoutAnIconGiveNoPicture) {
     const std::string text = dir.Join("readme.txt");
     test::WriteWhole(text, "not a program");
     for (const std::string& path : {NoIconFixture(), dir.Join("missing.exe"), text, std::string()}) {
-        const RenderedIcon icon = icons.RenderFirstIcon(path, 64, kBackground);
-        EXPECT_FALSE(icon.hasIcon) << path;
-        EXPECT_EQ(icon.error, "") << path;
-        EXPECT_TRUE(icon.bmp.empty()) << path;
+        const Result<std::optional<Bytes>> icon = icons.RenderFirstIcon(path, 64, kBackground);
+        ASSERT_TRUE(icon.ok()) << path << ": " << icon.error();  // no icon is an answer, not a failure
+        EXPECT_FALSE(icon->has_value()) << path;
         EXPECT_LE(icons.ExtractDefault(path), 1u) << path;
         EXPECT_EQ(icons.ExtractSized(path, 16, 16), 0u) << path;
+    }
+}
+
+TEST(Win32IconsTest, ASizeThatCannotBeDrawnFails) {
+    for (int size : {0, -64, 100000}) {
+        const Result<std::optional<Bytes>> icon = Win32Icons().RenderFirstIcon(IconFixture(), size, kBackground);
+        EXPECT_FALSE(icon.ok()) << size;
+        EXPECT_FALSE(icon.error().empty()) << size;
     }
 }
 

@@ -12,9 +12,9 @@ namespace {
 
 bool Listed(Win32Processes& processes, const std::string& name) {
     const Result<std::vector<std::string>> names = processes.ExecutableNames();
-    EXPECT_TRUE(names.ok()) << names.error;
+    EXPECT_TRUE(names.ok()) << names.error();
     if (!names.ok()) return false;
-    return std::find(names.value->begin(), names.value->end(), name) != names.value->end();
+    return std::find(names->begin(), names->end(), name) != names->end();
 }
 
 // Polls for a change the system may show a moment late.
@@ -35,9 +35,9 @@ TEST(Win32ProcessesTest, ListsRunningProgramsByFileName) {
     const std::wstring ownPath = own;
     const std::string ownName = test::Utf8(ownPath.substr(ownPath.find_last_of(L'\\') + 1));
     const Result<std::vector<std::string>> names = processes.ExecutableNames();
-    ASSERT_TRUE(names.ok()) << names.error;
-    EXPECT_NE(std::find(names.value->begin(), names.value->end(), ownName), names.value->end()) << ownName;
-    for (const std::string& name : *names.value) {
+    ASSERT_TRUE(names.ok()) << names.error();
+    EXPECT_NE(std::find(names->begin(), names->end(), ownName), names->end()) << ownName;
+    for (const std::string& name : *names) {
         EXPECT_FALSE(name.empty());
         EXPECT_EQ(name.find('\\'), std::string::npos) << name << " carries a folder";
     }

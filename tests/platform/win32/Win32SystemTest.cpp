@@ -1,6 +1,8 @@
 // Process values, text conversion and environment of the Win32 layer.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "TestSupport.h"
 #include "platform/win32/Win32Environment.h"
 #include "platform/win32/Win32System.h"
@@ -32,6 +34,22 @@ TEST(Win32SystemTest, ExecutablePathNamesThisProgram) {
     EXPECT_EQ(path.substr(path.size() - 4), ".exe");
     EXPECT_NE(path.find('\\'), std::string::npos);
     EXPECT_NE(GetFileAttributesW(test::Wide(path).c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(Win32SystemTest, UtcNowCountsSecondsSince1970InUtc) {
+    Win32System sys;
+    SYSTEMTIME utc{};
+    GetSystemTime(&utc);
+    const DateTime reference{utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute, utc.wSecond};
+    const std::int64_t now = sys.UtcNow();
+    EXPECT_LE(std::llabs(now - reference.SerialSeconds()), 5) << now;
+
+    // The tests run far from UTC: the local clock is the zone's offset away.
+    TIME_ZONE_INFORMATION zone{};
+    const DWORD kind = GetTimeZoneInformation(&zone);
+    const long bias = zone.Bias + (kind == TIME_ZONE_ID_DAYLIGHT ? zone.DaylightBias : 0);  // minutes, UTC - local
+    ASSERT_NE(bias, 0) << "the test expects a local time zone other than UTC";
+    EXPECT_LE(std::llabs(sys.LocalNow().SerialSeconds() + bias * 60LL - sys.UtcNow()), 5);
 }
 
 TEST(Win32SystemTest, AnsiTextRoundTrips) {
@@ -86,7 +104,10 @@ TEST(Win32EnvironmentTest, ValuesUnsetAndEmptyAreTold) {
 TEST(Win32TextTest, ConversionsMarkWhatTheyCannotRead) {
     EXPECT_EQ(win32::ToWide("\xE2\x82\xAC").value_or(L""), L"\u20AC");
     EXPECT_EQ(win32::FromWide(L"\u20AC").value_or(""), "\xE2\x82\xAC");
-    EXPECT_EQ(win32::ToWide("a\xFF" "b").value_or(L""), L"a\uFFFDb");  // invalid UTF-8 is marked, not dropped
+    EXPECT_EQ(win32::ToWide("a\xFF"
+                            "b")
+                  .value_or(L""),
+              L"a\uFFFDb");  // invalid UTF-8 is marked, not dropped
     EXPECT_FALSE(win32::WidePath(std::string("a\0b", 3)).has_value());
 }
 
