@@ -4,9 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/Hex.h"
 #include "base/Text.h"
-#include "trust/modHash.h"
-#include "trust/modSign.h"
 
 using namespace pankor;
 
@@ -16,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (HexToBytes(text, bytes)) {
         if (ToLowerHex(bytes) != LowerAscii(TrimSpaces(text))) __builtin_trap();
     }
-    const std::string trimmed = TrimWhite(text);
+    const std::string_view trimmed = TrimWhite(text);
     if (!trimmed.empty() && (IsWhite(trimmed.front()) || IsWhite(trimmed.back()))) __builtin_trap();
     return 0;
 }

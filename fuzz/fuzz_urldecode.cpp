@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "base/Text.h"
-#include "startup/modMain.h"
+#include "startup/Encoders.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view in(reinterpret_cast<const char*>(data), size);

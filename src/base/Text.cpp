@@ -37,9 +37,8 @@ std::string_view TrimSpaces(std::string_view s) noexcept {
 }
 
 std::string_view TrimWhite(std::string_view s) noexcept {
-    const auto white = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!s.empty() && white(s.front())) s.remove_prefix(1);
-    while (!s.empty() && white(s.back())) s.remove_suffix(1);
+    while (!s.empty() && IsWhite(s.front())) s.remove_prefix(1);
+    while (!s.empty() && IsWhite(s.back())) s.remove_suffix(1);
     return s;
 }
 

@@ -17,8 +17,9 @@ bool StartsWithNoCase(std::string_view s, std::string_view prefix) noexcept;
 // Removes leading and trailing blanks (the space character only).
 // Key files, handoff lines and switch values trim this way.
 std::string_view TrimSpaces(std::string_view s) noexcept;
-// Removes leading and trailing spaces, tabs, CRs and LFs (signature texts,
-// which arrive with a line end).
+// Space, tab, CR or LF.
+inline bool IsWhite(char c) noexcept { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+// Removes leading and trailing white (signature texts, which arrive with a line end).
 std::string_view TrimWhite(std::string_view s) noexcept;
 // Splits at CR LF, lone CR or lone LF; a final line end adds no empty line.
 std::vector<std::string_view> SplitLines(std::string_view s);
