@@ -55,6 +55,18 @@ std::vector<std::string_view> SplitLines(std::string_view s) {
     return lines;
 }
 
+std::string LowerFirstCharacter(std::string_view s) {
+    std::string out(s);
+    if (out.empty()) return out;
+    out[0] = LowerAscii(out[0]);
+    // U+00C0..U+00DE (but U+00D7, the multiplication sign) lie 0x20 below their small letters.
+    if (out.size() >= 2 && out[0] == '\xC3') {
+        const auto second = static_cast<unsigned char>(out[1]);
+        if (second >= 0x80 && second <= 0x9E && second != 0x97) out[1] = static_cast<char>(second + 0x20);
+    }
+    return out;
+}
+
 std::string Pad2(int n) {
     std::string s = std::to_string(n);
     if (s.size() < 2) s.insert(0, 1, '0');

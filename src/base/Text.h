@@ -27,6 +27,9 @@ std::vector<std::string_view> SplitLines(std::string_view s);
 std::string FormatTime(int hour, int minute, int second);
 std::string Pad2(int n);
 std::string Pad4(int n);
+// The text with its first character in lower case: ASCII and the Latin-1
+// capitals ("Éclair" gives "éclair"); other scripts are left as they are.
+std::string LowerFirstCharacter(std::string_view s);
 // Replaces every invalid UTF-8 sequence by U+FFFD.
 std::string SanitizeUtf8(std::string_view s);
 void AppendUtf8(std::string& out, char32_t cp);

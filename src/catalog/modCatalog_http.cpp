@@ -13,7 +13,7 @@ namespace {
 HttpRequest PublisherRequest(const std::string& url, std::size_t maxBytes) {
     HttpRequest r;
     r.url = url;
-    r.headers = {{"User-Agent", "Pankor/" + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor)},
+    r.headers = {{"User-Agent", UserAgent()},
                  {"Cache-Control", "no-cache"},
                  {"Pragma", "no-cache"}};
     r.maxBodyBytes = maxBytes;
@@ -21,6 +21,8 @@ HttpRequest PublisherRequest(const std::string& url, std::size_t maxBytes) {
 }
 
 }  // namespace
+
+std::string UserAgent() { return "Pankor/" + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor); }
 
 std::optional<PublisherAddress> ParsePublisherAddress(std::string_view url, std::string& why) {
     std::string_view rest;

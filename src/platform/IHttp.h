@@ -9,8 +9,10 @@
 namespace pankor {
 
 struct HttpRequest {
+    std::string method = "GET";
     std::string url;
     std::vector<std::pair<std::string, std::string>> headers;  // sent in this order
+    std::string body;                                          // sent as it is (POST)
     int resolveTimeoutMs = 8000;
     int connectTimeoutMs = 8000;
     int sendTimeoutMs = 8000;

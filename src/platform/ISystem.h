@@ -7,6 +7,11 @@
 
 namespace pankor {
 
+struct PixelSize {
+    int width = 0;
+    int height = 0;
+};
+
 class ISystem {
 public:
     virtual ~ISystem() = default;
@@ -19,6 +24,10 @@ public:
     virtual std::int64_t UtcNow() const noexcept = 0;
     // Logical pixels per inch of the screen; 0 when it cannot be read.
     virtual int ScreenDpi() const noexcept = 0;
+    // The whole desktop in physical pixels; 0 x 0 when there is no screen.
+    virtual PixelSize DesktopSize() const noexcept = 0;
+    // The operating system's version as "major.minor.build"; "" when unknown.
+    virtual std::string OsVersion() const noexcept = 0;
     // Declares the process DPI-aware; false when the system lacks the call.
     virtual bool DeclareDpiAware() noexcept = 0;
     // Lets whichever process owns the running window take the foreground.

@@ -6,6 +6,7 @@
 namespace pankor {
 
 std::string JsonEscape(std::string_view s) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(s.size() + 8);
     for (std::size_t i = 0; i < s.size(); ++i) {
@@ -19,7 +20,20 @@ std::string JsonEscape(std::string_view s) {
                 break;
             case '\n': out += "\\n"; break;
             case '\t': out += "\\t"; break;
-            default: out += c;
+            default:
+                if (static_cast<unsigned char>(c) < 0x20) {
+                    // Other control characters make malformed JSON.
+                    out += "\\u00";
+                    out += kHex[(c >> 4) & 0xF];
+                    out += kHex[c & 0xF];
+                } else if (c == '\xE2' && s.substr(i + 1, 1) == "\x80" && i + 2 < s.size() &&
+                           (s[i + 2] == '\xA8' || s[i + 2] == '\xA9')) {
+                    // U+2028 and U+2029 end a JavaScript statement inside a string.
+                    out += s[i + 2] == '\xA8' ? "\\u2028" : "\\u2029";
+                    i += 2;
+                } else {
+                    out += c;
+                }
         }
     }
     return out;

@@ -7,7 +7,9 @@
 
 namespace pankor {
 
-// Escapes a text for a double-quoted JavaScript or JSON string literal.
+// Escapes a text for a double-quoted JavaScript or JSON string literal:
+// backslash, quote, line breaks (CR LF is one) and tab by their short escapes,
+// other control characters and U+2028/U+2029 as \uXXXX; all else as it is.
 std::string JsonEscape(std::string_view s);
 // Decodes a command argument; nothing when an escape is malformed. Escaped
 // bytes are read as UTF-8; an invalid sequence becomes U+FFFD.

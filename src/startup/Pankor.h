@@ -8,12 +8,16 @@
 #include "core/modJson.h"
 #include "core/modReg.h"
 #include "core/modVersion.h"
+#include "notify/modNotify.h"
 #include "platform/Platform.h"
+#include "startup/HostLink.h"
 #include "startup/Log.h"
 #include "startup/ProcessValues.h"
 #include "startup/modInstance.h"
 #include "startup/modMain.h"
 #include "trust/modHash.h"
+#include "telemetry/modIssue.h"
+#include "telemetry/modTelemetry.h"
 #include "trust/modSign.h"
 
 namespace pankor {
@@ -39,6 +43,11 @@ public:
                                    version, icons, probe, process, log}};
     modInstance instance{platform.instanceLock, platform.system, platform.fs, file, process, log};
     modMain main{platform.system, platform.environment, platform.fs, process, log, file, reg, instance, catalog};
+    modTelemetry telemetry{TelemetryDeps{file, reg, catalog, probe, version, main, platform.system,
+                                         platform.environment, platform.fs, platform.http, process, log}};
+    modIssue issue{telemetry, catalog, platform.http, log};
+    HostLink host;  // the windows attach here
+    modNotify notify{file, catalog, telemetry, host, log};
 };
 
 }  // namespace pankor

@@ -19,6 +19,8 @@ public:
     std::string executablePath = "C:\\Apps\\Pankor\\Pankor.exe";
     DateTime now{2031, 5, 6, 14, 3, 27};
     int dpi = 96;
+    PixelSize desktop{1920, 1080};
+    std::string osVersion = "10.0.19045";
     bool dpiAwareCalled = false;
     int allowForegroundCalls = 0;
 
@@ -27,6 +29,8 @@ public:
     DateTime LocalNow() const noexcept override { return now; }
     std::int64_t UtcNow() const noexcept override { return now.SerialSeconds(); }  // UTC here
     int ScreenDpi() const noexcept override { return dpi; }
+    PixelSize DesktopSize() const noexcept override { return desktop; }
+    std::string OsVersion() const noexcept override { return osVersion; }
     bool DeclareDpiAware() noexcept override { return dpiAwareCalled = true; }
     void AllowAnyForeground() noexcept override { ++allowForegroundCalls; }
     std::string ToNativeText(const std::string& utf8) const noexcept override { return utf8; }

@@ -129,6 +129,23 @@ for i in 1 2 3; do codes+="$(curl -s -o /dev/null -w '%{http_code}' --data-binar
 [ "$(wc -l <"$reports/issue.jsonl")" -eq 2 ] || fail "a refused issue report was recorded as accepted"
 [ "$(grep -c '"path":"/issue.php"' "$reports/requests.jsonl")" -eq 3 ] || fail "every issue post is in requests.jsonl"
 
+# The publisher's summary: per day, versions, and report texts that cannot
+# drive the terminal.
+printf '{"v":1,"os":"10.0.19045","pankor":"1.0.0.7","apps":[{"slug":"clock"}]}' |
+  curl -s -o /dev/null --data-binary @- "$base/telemetry.php"
+"$kit" reports "$site" >"$work/reports.out" 2>&1 || fail "reports: exit $?"
+contains "reports: usage count" "$work/reports.out" "usage reports: 3"
+contains "reports: per day" "$work/reports.out" "  $(date -u +%Y-%m-%d)  3"
+contains "reports: versions" "$work/reports.out" "manager versions: 1.0.0.7 (1) ? (2)"
+contains "reports: apps" "$work/reports.out" "installed apps: clock (1)"
+mkdir -p "$work/recorded-site/reports"
+printf '%s\n' '{"time":"2031-05-06T10:00:00.000Z","body":"{\"kind\":\"problem\",\"app\":\"clock\",\"text\":\"bad\\u001b[31m red\\nnext\"}"}' \
+  >"$work/recorded-site/reports/issue.jsonl"
+"$kit" reports "$work/recorded-site" >"$work/reports.out" 2>&1 || fail "reports of a recorded site: exit $?"
+contains "reports: an issue" "$work/reports.out" '2031-05-06T10:00:00  problem about "clock"'
+contains "reports: escaped text" "$work/reports.out" '    bad\x1B[31m red\nnext'
+lacks "reports: no raw escape" "$work/reports.out" "$(printf '\033')"
+
 curl -s --max-time 2 "$base/hang" >/dev/null
 rc=$?
 [ "$rc" -eq 28 ] || fail "--hang: curl exit $rc, want 28 (time-out)"

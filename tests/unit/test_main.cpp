@@ -120,13 +120,16 @@ TEST_F(AppTest, DpiPercentRoundsHalvesToEvenAndNeverGoesBelow100) {
     }
 }
 
-TEST(JsonEscape, EscapesExactlyBackslashQuoteLineBreaksAndTabs) {
+TEST(JsonEscape, EscapesWhatWouldBreakAStringLiteralAndNothingElse) {
     EXPECT_EQ(JsonEscape("a\r\nb"), "a\\nb");
     EXPECT_EQ(JsonEscape("a\rb\nc"), "a\\nb\\nc");
     EXPECT_EQ(JsonEscape("\r\r\n\n"), "\\n\\n\\n");
     EXPECT_EQ(JsonEscape("t\tq\"b\\"), "t\\tq\\\"b\\\\");
     EXPECT_EQ(JsonEscape("\\n"), "\\\\n");
-    EXPECT_EQ(JsonEscape(std::string("\x01/\xC3\xA9<", 5)), std::string("\x01/\xC3\xA9<", 5));
+    // Other control characters and the two Unicode line separators as \uXXXX.
+    EXPECT_EQ(JsonEscape(std::string("\x01/\xC3\xA9<\x1F\0", 7)), "\\u0001/\xC3\xA9<\\u001F\\u0000");
+    EXPECT_EQ(JsonEscape("a\xE2\x80\xA8" "b\xE2\x80\xA9" "c\xE2\x80\xA7"), "a\\u2028b\\u2029c\xE2\x80\xA7");
+    EXPECT_EQ(JsonEscape("\xE2\x80"), "\xE2\x80");  // a cut sequence passes as it is
     EXPECT_EQ(JsonEscape(""), "");
 }
 

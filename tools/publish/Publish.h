@@ -15,6 +15,7 @@ int Verify(const Args& args);
 int Hash(const Args& args);
 int Check(const Args& args);
 int Serve(const Args& args);
+int Reports(const Args& args);
 
 bool WantsHelp(const Args& args);
 bool ReadWholeFile(const std::string& path, std::string& out);

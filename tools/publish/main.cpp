@@ -19,6 +19,7 @@ constexpr const char* kHelp =
     "  hash FILE                             the keyed hash a catalog's \"sha\" wants\n"
     "  check CATALOG [--strict]              what the manager makes of a catalog, and warnings\n"
     "  serve DIR [--port N] [OPTIONS]        a local publisher over HTTP, for tests and demos\n"
+    "  reports DIR                           what the local publisher received, summarised\n"
     "\n"
     "'pankor-publish COMMAND --help' tells more about each.\n";
 
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
     if (command == "hash") return Hash(args);
     if (command == "check") return Check(args);
     if (command == "serve") return Serve(args);
+    if (command == "reports") return Reports(args);
     std::fprintf(stderr, "pankor-publish: unknown command '%s'\n\n%s", command.c_str(), kHelp);
     return 2;
 }

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <map>
 
 #include "base/Text.h"
@@ -106,6 +108,23 @@ private:
     UniqueFd fd_;
 };
 
+// Windows keeps the user's locale as a registry value; here the locale comes
+// from the environment, written the Windows way ("de_DE.UTF-8" is "de-DE").
+constexpr const char* kLocaleValue = "hkcu\\control panel\\international\\localename";
+
+std::optional<std::string> LocaleFromEnvironment() {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* value = std::getenv(name);
+        if (value == nullptr || *value == '\0') continue;
+        std::string locale(value);
+        locale = locale.substr(0, locale.find_first_of(".@"));
+        if (locale.empty() || locale == "C" || locale == "POSIX") return std::nullopt;
+        std::replace(locale.begin(), locale.end(), '_', '-');
+        return locale;
+    }
+    return std::nullopt;
+}
+
 std::string InvalidRoot(const std::string& path) { return "Invalid root in registry key \"" + path + "\"."; }
 
 }  // namespace
@@ -144,8 +163,11 @@ Result<std::string> LinuxRegistry::Read(const std::string& path) noexcept {
         if (!key) return Result<std::string>::Fail(InvalidRoot(path));
         const Store store = Load(store_);
         const auto it = store.find(*key);
-        if (it == store.end())
+        if (it == store.end()) {
+            if (*key == kLocaleValue)
+                if (auto locale = LocaleFromEnvironment()) return Result<std::string>::Of(std::move(*locale));
             return Result<std::string>::Fail("Unable to open registry key \"" + path + "\" for reading.");
+        }
         return Result<std::string>::Of(it->second.value);
     } catch (...) {
         return Result<std::string>::Fail("out of memory");

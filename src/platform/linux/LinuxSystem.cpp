@@ -1,5 +1,6 @@
 #include "platform/linux/LinuxSystem.h"
 
+#include <sys/utsname.h>
 #include <unistd.h>
 #include <ctime>
 #include <fstream>
@@ -53,8 +54,28 @@ DateTime LinuxSystem::LocalNow() const noexcept {
 
 std::int64_t LinuxSystem::UtcNow() const noexcept { return static_cast<std::int64_t>(std::time(nullptr)); }
 
-int LinuxSystem::ScreenDpi() const noexcept {
-    return 0;  // unknown here: the caller's default scale applies
+std::string DottedVersionPrefix(std::string_view release) {
+    std::string out;
+    int parts = 0;
+    std::size_t i = 0;
+    while (parts < 3 && i < release.size() && release[i] >= '0' && release[i] <= '9') {
+        if (parts > 0) out += '.';
+        while (i < release.size() && release[i] >= '0' && release[i] <= '9') out += release[i++];
+        ++parts;
+        if (i + 1 >= release.size() || release[i] != '.' || release[i + 1] < '0' || release[i + 1] > '9') break;
+        ++i;
+    }
+    return out;
+}
+
+std::string LinuxSystem::OsVersion() const noexcept {
+    try {
+        utsname u{};
+        if (uname(&u) != 0) return {};
+        return DottedVersionPrefix(u.release);
+    } catch (...) {
+        return {};  // out of memory: "unknown" is this call's only failure answer
+    }
 }
 
 }  // namespace pankor

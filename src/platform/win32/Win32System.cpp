@@ -68,6 +68,32 @@ int Win32System::ScreenDpi() const noexcept {
     return dpi > 0 ? dpi : 0;
 }
 
+PixelSize Win32System::DesktopSize() const noexcept {
+    HDC dc = GetDC(nullptr);
+    if (!dc) return {};
+    const PixelSize size{GetDeviceCaps(dc, DESKTOPHORZRES), GetDeviceCaps(dc, DESKTOPVERTRES)};
+    ReleaseDC(nullptr, dc);
+    return size;
+}
+
+std::string Win32System::OsVersion() const noexcept {
+    // RtlGetVersion tells the truth where GetVersionEx answers what the
+    // manifest claims to support.
+    using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    FARPROC proc = ntdll ? GetProcAddress(ntdll, "RtlGetVersion") : nullptr;
+    if (!proc) return {};
+    OSVERSIONINFOW info{};
+    info.dwOSVersionInfoSize = sizeof info;  // 276 bytes
+    if (reinterpret_cast<RtlGetVersionFn>(reinterpret_cast<void (*)()>(proc))(&info) != 0) return {};
+    try {
+        return std::to_string(info.dwMajorVersion) + "." + std::to_string(info.dwMinorVersion) + "." +
+               std::to_string(info.dwBuildNumber);
+    } catch (...) {
+        return {};  // out of memory: "unknown"
+    }
+}
+
 bool Win32System::DeclareDpiAware() noexcept {
     // Looked up at run time: systems before Vista lack the call, and the
     // manifest's declaration still applies there.

@@ -12,6 +12,8 @@ public:
     DateTime LocalNow() const noexcept override;
     std::int64_t UtcNow() const noexcept override;
     int ScreenDpi() const noexcept override;
+    PixelSize DesktopSize() const noexcept override;
+    std::string OsVersion() const noexcept override;
     bool DeclareDpiAware() noexcept override;
     void AllowAnyForeground() noexcept override;
     std::string ToNativeText(const std::string& utf8) const noexcept override;
