@@ -1,7 +1,9 @@
 #include "platform/linux/LinuxSystem.h"
 
 #include <unistd.h>
+#include <chrono>
 #include <ctime>
+#include <thread>
 #include <fstream>
 #include <iterator>
 
@@ -52,6 +54,15 @@ DateTime LinuxSystem::LocalNow() const noexcept {
 }
 
 std::int64_t LinuxSystem::UtcNow() const noexcept { return static_cast<std::int64_t>(std::time(nullptr)); }
+
+std::int64_t LinuxSystem::MonotonicMs() const noexcept {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void LinuxSystem::SleepMs(int milliseconds) const noexcept {
+    if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
 
 int LinuxSystem::ScreenDpi() const noexcept {
     return 0;  // unknown here: the caller's default scale applies

@@ -9,6 +9,8 @@ public:
     std::string ExecutablePath() const noexcept override;
     DateTime LocalNow() const noexcept override;
     std::int64_t UtcNow() const noexcept override;
+    std::int64_t MonotonicMs() const noexcept override;
+    void SleepMs(int milliseconds) const noexcept override;
     int ScreenDpi() const noexcept override;
     bool DeclareDpiAware() noexcept override { return true; }
     void AllowAnyForeground() noexcept override {}
