@@ -67,6 +67,24 @@ std::string LowerFirstCharacter(std::string_view s) {
     return out;
 }
 
+namespace {
+bool IsContinuationByte(char c) noexcept { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+}  // namespace
+
+std::size_t CharacterCount(std::string_view text) noexcept {
+    std::size_t n = 0;
+    for (const char c : text)
+        if (!IsContinuationByte(c)) ++n;
+    return n;
+}
+
+std::string FirstCharacters(std::string_view text, std::size_t n) {
+    std::size_t end = 0;
+    for (std::size_t seen = 0; end < text.size(); ++end)
+        if (!IsContinuationByte(text[end]) && seen++ == n) break;
+    return std::string(text.substr(0, end));
+}
+
 std::string Pad2(int n) {
     std::string s = std::to_string(n);
     if (s.size() < 2) s.insert(0, 1, '0');

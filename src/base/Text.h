@@ -30,6 +30,9 @@ std::string Pad4(int n);
 // The text with its first character in lower case: ASCII and the Latin-1
 // capitals ("Éclair" gives "éclair"); other scripts are left as they are.
 std::string LowerFirstCharacter(std::string_view s);
+// Characters, not bytes, of UTF-8 text: the count, and the first n.
+std::size_t CharacterCount(std::string_view text) noexcept;
+std::string FirstCharacters(std::string_view text, std::size_t n);
 // Replaces every invalid UTF-8 sequence by U+FFFD.
 std::string SanitizeUtf8(std::string_view s);
 void AppendUtf8(std::string& out, char32_t cp);

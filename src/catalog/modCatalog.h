@@ -74,9 +74,6 @@ private:
     std::string publisherHost_;
 };
 
-// "Pankor/<major>.<minor>": how the manager names itself to the publisher.
-std::string UserAgent();
-
 struct PublisherAddress {
     std::string base;  // scheme://host[:port][/path], no trailing slash
     std::string host;  // the host name alone, as users know it

@@ -22,8 +22,6 @@ HttpRequest PublisherRequest(const std::string& url, std::size_t maxBytes) {
 
 }  // namespace
 
-std::string UserAgent() { return "Pankor/" + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor); }
-
 std::optional<PublisherAddress> ParsePublisherAddress(std::string_view url, std::string& why) {
     std::string_view rest;
     bool https = false;

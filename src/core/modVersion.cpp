@@ -26,6 +26,8 @@ std::string modVersion::OwnVersion() const noexcept {
     });
 }
 
+std::string UserAgent() { return "Pankor/" + std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor); }
+
 std::string CompiledVersion() {
     return std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + ".0." +
            std::to_string(kVersionRevision);

@@ -34,5 +34,7 @@ unsigned HiWord(std::uint32_t value) noexcept;
 unsigned LoWord(std::uint32_t value) noexcept;
 // The numbers compiled into this program.
 std::string CompiledVersion();
+// "Pankor/<major>.<minor>": how the manager names itself in every request.
+std::string UserAgent();
 
 }  // namespace pankor

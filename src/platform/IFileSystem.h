@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "DateTime.h"
@@ -34,9 +35,12 @@ public:
     // Replaces the file as a whole: readers see the old content or the new,
     // never a truncated mix, even if the process dies in the middle (which
     // leaves a "<file>.tmp-<unique>" file beside it).
-    virtual Status ReplaceFile(const std::string& path, const std::string& data) noexcept = 0;
+    virtual Status ReplaceFile(const std::string& path, std::string_view data) noexcept = 0;
     virtual Status AppendFile(const std::string& path, const std::string& data) noexcept = 0;
     virtual Status DeleteFile(const std::string& path) noexcept = 0;
+    // Copies a file's content over `to` (created or replaced) the way
+    // ReplaceFile writes: a reader of `to` sees the old or the new, whole.
+    virtual Status CopyFile(const std::string& from, const std::string& to) noexcept = 0;
 };
 
 }  // namespace pankor

@@ -22,6 +22,11 @@ public:
     virtual DateTime LocalNow() const noexcept = 0;
     // Seconds since 1970-01-01 UTC, comparable with file times.
     virtual std::int64_t UtcNow() const noexcept = 0;
+    // Milliseconds from a clock that only moves forward (not the wall clock):
+    // what waits and time limits measure elapsed time with.
+    virtual std::int64_t MonotonicMs() const noexcept = 0;
+    // Gives the processor up for about this long.
+    virtual void SleepMs(int milliseconds) const noexcept = 0;
     // Logical pixels per inch of the screen; 0 when it cannot be read.
     virtual int ScreenDpi() const noexcept = 0;
     // The whole desktop in physical pixels; 0 x 0 when there is no screen.

@@ -1,6 +1,7 @@
 #pragma once
 // The application object: one instance of every module, wired to the platform
 // and to each other in one place. Each module receives only what it uses.
+#include "apps/modApps.h"
 #include "apps/modIcons.h"
 #include "apps/modProbe.h"
 #include "catalog/modCatalog.h"
@@ -10,25 +11,47 @@
 #include "core/modVersion.h"
 #include "notify/modNotify.h"
 #include "platform/Platform.h"
+#include "platform/host/IFolderPicker.h"
+#include "platform/host/IMessagePump.h"
+#include "platform/host/NoHost.h"
 #include "startup/HostLink.h"
 #include "startup/Log.h"
 #include "startup/ProcessValues.h"
 #include "startup/modInstance.h"
 #include "startup/modMain.h"
-#include "trust/modHash.h"
 #include "telemetry/modIssue.h"
 #include "telemetry/modTelemetry.h"
+#include "trust/modHash.h"
 #include "trust/modSign.h"
+#include "update/modAppUpdate.h"
+#include "update/modSelfUpdate.h"
+#include "update/modUpdate.h"
 
 namespace pankor {
 
+// What the host gives the modules that wait or ask the user: its message pump
+// and its folder dialog. Both exist before the windows do.
+struct HostServices {
+    IMessagePump& pump;
+    IFolderPicker& folderPicker;
+};
+
+// For programs without a display: nothing to pump, no folder to pick.
+inline HostServices NoHost() noexcept {
+    static NoHostPump pump;
+    static NoHostFolderPicker picker;
+    return {pump, picker};
+}
+
 class Pankor {
 public:
-    explicit Pankor(Platform& p) noexcept : platform(p) {}
+    explicit Pankor(Platform& p, HostServices h = NoHost()) noexcept : platform(p), host(h) {}
     Pankor(const Pankor&) = delete;
     Pankor& operator=(const Pankor&) = delete;
 
     Platform& platform;
+    HostServices host;
+    HostLink windows;  // the main window attaches here once it exists
     ProcessValues process;
     Log log{platform.system, platform.fs, process};
     modReg reg{platform.registry, log};
@@ -43,11 +66,16 @@ public:
                                    version, icons, probe, process, log}};
     modInstance instance{platform.instanceLock, platform.system, platform.fs, file, process, log};
     modMain main{platform.system, platform.environment, platform.fs, process, log, file, reg, instance, catalog};
+    modApps apps{AppsDeps{platform.registry, platform.processes, platform.fs, platform.environment, platform.system,
+                          file, catalog, host.folderPicker, log}};
+    modUpdate update{UpdateDeps{platform.http, platform.processes, platform.fs, platform.system, host.pump, log}};
+    modAppUpdate appUpdate{AppUpdateDeps{catalog, update, hash, platform.fs, platform.environment, windows, log}};
+    modSelfUpdate selfUpdate{SelfUpdateDeps{platform.http, platform.processes, platform.fs, platform.environment,
+                                            platform.system, host.pump, file, hash, catalog, update, log}};
     modTelemetry telemetry{TelemetryDeps{file, reg, catalog, probe, version, main, platform.system,
                                          platform.environment, platform.fs, platform.http, process, log}};
     modIssue issue{telemetry, catalog, platform.http, log};
-    HostLink host;  // the windows attach here
-    modNotify notify{file, catalog, telemetry, host, log};
+    modNotify notify{file, catalog, telemetry, windows, log};
 };
 
 }  // namespace pankor

@@ -5,25 +5,6 @@
 
 namespace pankor {
 
-namespace {
-bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-}  // namespace
-
-std::size_t CharacterCount(std::string_view text) noexcept {
-    std::size_t n = 0;
-    for (char c : text)
-        if (!IsContinuation(c)) ++n;
-    return n;
-}
-
-std::string FirstCharacters(std::string_view text, std::size_t n) {
-    std::size_t seen = 0, end = 0;
-    for (; end < text.size(); ++end) {
-        if (!IsContinuation(text[end]) && seen++ == n) break;
-    }
-    return std::string(text.substr(0, end));
-}
-
 std::string modIssue::PageFieldValue(IPageFields& page, const std::string& id) noexcept {
     Result<std::string> value = page.ElementValue(id);
     if (!value.ok()) return {};

@@ -28,8 +28,5 @@ private:
     const Log& log_;
 };
 
-// The first n characters (not bytes) of a UTF-8 text.
-std::string FirstCharacters(std::string_view text, std::size_t n);
-std::size_t CharacterCount(std::string_view text) noexcept;
 
 }  // namespace pankor

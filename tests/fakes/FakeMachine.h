@@ -1,6 +1,9 @@
 #pragma once
-// Scripted HTTP answers, process lists and icons for unit tests.
+// Scripted HTTP answers, processes and icons for unit tests.
+#include <functional>
 #include <map>
+#include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -12,8 +15,12 @@ namespace pankor::fakes {
 
 class FakeHttp : public IHttp {
 public:
-    std::map<std::string, HttpResponse> answers;  // by URL; others fail as unreachable
+    std::map<std::string, HttpResponse> answers;   // by URL; others fail as unreachable
+    std::map<std::string, std::string> failures;   // by URL: the transport failure's text
+    std::set<std::string> silent;                  // by URL: never answered
+    std::map<std::string, int> waitsBeforeAnswer;  // by URL: Wait calls until the answer is complete
     std::vector<HttpRequest> requests;
+    int abandoned = 0;  // transfers dropped before they finished
 
     void Serve(const std::string& url, const std::string& body, int status = 200) {
         HttpResponse r;
@@ -21,29 +28,113 @@ public:
         r.body.assign(body.begin(), body.end());
         answers[url] = r;
     }
-    Result<HttpResponse> Get(const HttpRequest& request) noexcept override {
+    std::unique_ptr<IHttpTransfer> Begin(const HttpRequest& request) noexcept override {
         requests.push_back(request);
-        const auto it = answers.find(request.url);
-        if (it == answers.end()) return Result<HttpResponse>::Fail("The server name or address could not be resolved");
-        HttpResponse r = it->second;
-        if (request.maxBodyBytes != 0 && r.body.size() > request.maxBodyBytes) {
-            r.tooLarge = true;
-            r.body.clear();
-        }
-        return Result<HttpResponse>::Of(std::move(r));
+        const auto waits = waitsBeforeAnswer.find(request.url);
+        return std::make_unique<Transfer>(*this, request, waits == waitsBeforeAnswer.end() ? 0 : waits->second);
     }
+
+private:
+    class Transfer : public IHttpTransfer {
+    public:
+        Transfer(FakeHttp& http, HttpRequest request, int waits)
+            : http_(http), request_(std::move(request)), waitsLeft_(waits) {}
+        ~Transfer() override {
+            if (!finished_) ++http_.abandoned;
+        }
+        Transfer(const Transfer&) = delete;
+        Transfer& operator=(const Transfer&) = delete;
+
+        bool Wait(int) noexcept override {
+            if (http_.silent.count(request_.url)) return false;
+            if (waitsLeft_ > 0) {
+                --waitsLeft_;
+                ++waited_;
+                return false;
+            }
+            return finished_ = true;
+        }
+        HttpProgress Progress() const noexcept override {
+            const auto it = http_.answers.find(request_.url);
+            if (it == http_.answers.end()) return {};
+            const std::uint64_t size = it->second.body.size();
+            const std::uint64_t steps = static_cast<std::uint64_t>(waited_ + waitsLeft_);
+            return {finished_ || steps == 0 ? size : size * static_cast<std::uint64_t>(waited_) / steps, size};
+        }
+        Result<HttpResponse> Take() noexcept override {
+            if (!finished_) return Result<HttpResponse>::Fail("the transfer has not finished");
+            if (const auto f = http_.failures.find(request_.url); f != http_.failures.end())
+                return Result<HttpResponse>::Fail(f->second, 12002);
+            const auto it = http_.answers.find(request_.url);
+            if (it == http_.answers.end())
+                return Result<HttpResponse>::Fail("The server name or address could not be resolved", 12007);
+            HttpResponse r = it->second;
+            if (request_.maxBodyBytes != 0 && r.body.size() > request_.maxBodyBytes) {
+                r.tooLarge = true;
+                r.body.clear();
+            }
+            return Result<HttpResponse>::Of(std::move(r));
+        }
+
+    private:
+        FakeHttp& http_;
+        HttpRequest request_;
+        int waitsLeft_;
+        int waited_ = 0;
+        bool finished_ = false;
+    };
 };
 
 class FakeProcesses : public IProcesses {
 public:
+    struct Started {
+        std::string commandLine;
+        bool hidden;
+    };
     std::vector<std::string> names;
     bool fail = false;
     bool wine = false;
+    std::vector<Started> started;
+    std::string startFailure;       // when set, Start fails with this text
+    int waitsUntilExit = 0;         // WaitExit calls before a started program ends; -1: never
+    std::function<void(const std::string&)> onStart;  // runs as a program starts (an installer's work)
+    std::vector<std::string> opened;
+    std::string openFailure;        // when set, OpenUrl fails with this text
+
     Result<std::vector<std::string>> ExecutableNames() noexcept override {
         if (fail) return Result<std::vector<std::string>>::Fail("snapshot failed");
         return Result<std::vector<std::string>>::Of(names);
     }
     bool IsWine() noexcept override { return wine; }
+    Result<std::unique_ptr<IProcess>> Start(const std::string& commandLine, bool hidden) noexcept override {
+        using R = Result<std::unique_ptr<IProcess>>;
+        if (!startFailure.empty()) return R::Fail(startFailure, 2);
+        started.push_back({commandLine, hidden});
+        if (onStart) onStart(commandLine);
+        return R::Of(std::make_unique<Process>(waitsUntilExit, static_cast<std::uint32_t>(1000 + started.size())));
+    }
+    Status OpenUrl(const std::string& url) noexcept override {
+        if (!openFailure.empty()) return Status::Fail(openFailure, 2);
+        opened.push_back(url);
+        return Status::Ok();
+    }
+
+private:
+    class Process : public IProcess {
+    public:
+        Process(int waits, std::uint32_t id) : waits_(waits), id_(id) {}
+        bool WaitExit(int) noexcept override {
+            if (waits_ < 0) return false;
+            if (waits_ == 0) return true;
+            --waits_;
+            return false;
+        }
+        std::uint32_t Id() const noexcept override { return id_; }
+
+    private:
+        int waits_;
+        std::uint32_t id_;
+    };
 };
 
 class FakeIcons : public IIcons {

@@ -2,6 +2,7 @@
 // In-memory platform for unit tests of the core: a settable clock and command
 // line, a registry map, and a file system held in a map, each able to fail on
 // demand.
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -18,6 +19,7 @@ public:
     std::string commandLine;
     std::string executablePath = "C:\\Apps\\Pankor\\Pankor.exe";
     DateTime now{2031, 5, 6, 14, 3, 27};
+    mutable std::int64_t monotonicMs = 5000000;  // moved on by sleeps and by the fake message pump
     int dpi = 96;
     PixelSize desktop{1920, 1080};
     std::string osVersion = "10.0.19045";
@@ -28,6 +30,8 @@ public:
     std::string ExecutablePath() const noexcept override { return executablePath; }
     DateTime LocalNow() const noexcept override { return now; }
     std::int64_t UtcNow() const noexcept override { return now.SerialSeconds(); }  // UTC here
+    std::int64_t MonotonicMs() const noexcept override { return monotonicMs; }
+    void SleepMs(int milliseconds) const noexcept override { monotonicMs += milliseconds > 0 ? milliseconds : 0; }
     int ScreenDpi() const noexcept override { return dpi; }
     PixelSize DesktopSize() const noexcept override { return desktop; }
     std::string OsVersion() const noexcept override { return osVersion; }
@@ -69,6 +73,34 @@ public:
     Status Remove(const std::string& path) noexcept override {
         return values.erase(LowerAscii(path)) ? Status::Ok() : Status::Fail("not found");
     }
+    // Subkeys (lower case, sorted) are the next parts of the value paths below the key.
+    Result<std::vector<std::string>> SubkeyNames(const std::string& keyPath, std::size_t maxCount,
+                                                 std::size_t maxNameChars) noexcept override {
+        const std::string key = LowerAscii(keyPath) + "\\";
+        bool exists = false;
+        std::set<std::string> names;
+        for (const auto& [path, value] : values) {
+            if (path.compare(0, key.size(), key) != 0) continue;
+            exists = true;
+            const std::size_t end = path.find('\\', key.size());
+            if (end != std::string::npos) names.insert(path.substr(key.size(), end - key.size()));
+        }
+        if (!exists) return Result<std::vector<std::string>>::Fail("The system cannot find the file specified.");
+        std::vector<std::string> out;
+        for (const std::string& name : names) {
+            if (out.size() == maxCount || name.size() >= maxNameChars) break;
+            out.push_back(name);
+        }
+        return Result<std::vector<std::string>>::Of(std::move(out));
+    }
+    Result<std::string> ReadLimited(const std::string& path, std::size_t maxChars) noexcept override {
+        Result<std::string> value = Read(path);
+        if (!value.ok()) return value;
+        if (value->size() >= maxChars) return Result<std::string>::Fail("More data is available.");
+        std::string text = *value;
+        std::erase(text, '\0');
+        return Result<std::string>::Of(std::move(text));
+    }
 };
 
 // Paths are kept as given, with '\' as the separator.
@@ -80,6 +112,7 @@ public:
     std::map<std::string, std::int64_t> modified;  // UTC seconds; 0 when not set
     std::set<std::string> lockedFiles;             // reads and writes of these fail
     std::set<std::string> undeletable;             // deleting these fails
+    std::function<void(const std::string&)> afterWrite;  // runs after each whole-file write
 
     std::string Parent(const std::string& path) const {
         const std::size_t p = path.rfind('\\');
@@ -119,10 +152,19 @@ public:
         if (it == files.end() || lockedFiles.count(path)) return Result<Bytes>::Fail("File not found");
         return Result<Bytes>::Of(Bytes(it->second.begin(), it->second.end()));
     }
-    Status ReplaceFile(const std::string& path, const std::string& data) noexcept override {
+    Status ReplaceFile(const std::string& path, std::string_view data) noexcept override {
         if (!folders.count(Parent(path))) return Status::Fail("Path not found");
         if (lockedFiles.count(path)) return Status::Fail("Permission denied");
-        files[path] = data;
+        files[path] = std::string(data);
+        if (afterWrite) afterWrite(path);
+        return Status::Ok();
+    }
+    Status CopyFile(const std::string& from, const std::string& to) noexcept override {
+        const auto it = files.find(from);
+        if (it == files.end() || lockedFiles.count(from)) return Status::Fail("File not found");
+        if (!folders.count(Parent(to))) return Status::Fail("Path not found");
+        if (lockedFiles.count(to) || folders.count(to)) return Status::Fail("Permission denied");
+        files[to] = it->second;
         return Status::Ok();
     }
     Status AppendFile(const std::string& path, const std::string& data) noexcept override {

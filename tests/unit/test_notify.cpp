@@ -8,7 +8,7 @@ namespace {
 class NotifyTest : public pankor::testing::AppTest {
 protected:
     NotifyTest() {
-        app.host.Attach(&ui);
+        app.windows.Attach(&ui, nullptr);
         Consent("1");
     }
     void Consent(const std::string& value) {

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 
 #include "base/TempFiles.h"
 #include "platform/linux/PosixError.h"
@@ -15,7 +16,7 @@ namespace pankor {
 
 namespace {
 
-bool WriteAll(int fd, const std::string& data) {
+bool WriteAll(int fd, std::string_view data) {
     std::size_t done = 0;
     while (done < data.size()) {
         const ssize_t n = write(fd, data.data() + done, data.size() - done);
@@ -104,33 +105,76 @@ Result<Bytes> LinuxFileSystem::ReadFile(const std::string& path) const noexcept 
     }
 }
 
-Status ReplaceFileAtomically(const std::string& path, const std::string& data) noexcept {
-    try {
-        std::string temp = path + std::string(kTempMarker) + "XXXXXX";
-        UniqueFd fd(mkostemp(temp.data(), O_CLOEXEC));
-        if (!fd) return ErrnoFailure();
-        struct stat old {};
-        // Keep the permissions of the file being replaced; new files get the usual ones.
-        fchmod(fd.Get(), stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
+namespace {
 
-        int err = 0;
-        if (!WriteAll(fd.Get(), data) || fsync(fd.Get()) != 0) err = errno;
-        if (close(fd.Release()) != 0 && err == 0) err = errno;
-        if (err == 0 && rename(temp.c_str(), path.c_str()) != 0) err = errno;
-        if (err != 0) {
-            unlink(temp.c_str());
-            return ErrnoFailure(err);
+// Fills a temporary file beside path, flushes it to disk and renames it over
+// path; mode applies when path does not exist yet (an existing file keeps its own).
+Status ReplaceAtomically(const std::string& path, mode_t mode, const std::function<int(int fd)>& fill) {
+    std::string temp = path + std::string(kTempMarker) + "XXXXXX";
+    UniqueFd fd(mkostemp(temp.data(), O_CLOEXEC));
+    if (!fd) return ErrnoFailure();
+    struct stat old {};
+    fchmod(fd.Get(), stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : mode);
+
+    int err = fill(fd.Get());
+    if (err == 0 && fsync(fd.Get()) != 0) err = errno;
+    if (close(fd.Release()) != 0 && err == 0) err = errno;
+    if (err == 0 && rename(temp.c_str(), path.c_str()) != 0) err = errno;
+    if (err != 0) {
+        unlink(temp.c_str());
+        return ErrnoFailure(err);
+    }
+    // Make the rename itself durable.
+    const UniqueFd dir(open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir) fsync(dir.Get());
+    return Status::Ok();
+}
+
+// Copies everything from one descriptor to another; 0 or the errno.
+int CopyAll(int from, int to) {
+    bool kernelCopy = true;
+    for (;;) {
+        ssize_t n = 0;
+        if (kernelCopy) {
+            n = copy_file_range(from, nullptr, to, nullptr, 1u << 30, 0);
+            if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP)) {
+                kernelCopy = false;  // not between these file systems: copy through a buffer
+                continue;
+            }
+        } else {
+            char buf[65536];
+            n = read(from, buf, sizeof buf);
+            if (n > 0 && !WriteAll(to, std::string_view(buf, static_cast<std::size_t>(n)))) return errno;
         }
-        // Make the rename itself durable.
-        const UniqueFd dir(open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        if (dir) fsync(dir.Get());
-        return Status::Ok();
+        if (n == 0) return 0;
+        if (n < 0 && errno != EINTR) return errno;
+    }
+}
+
+}  // namespace
+
+Status ReplaceFileAtomically(const std::string& path, std::string_view data) noexcept {
+    try {
+        return ReplaceAtomically(path, 0644, [&](int fd) { return WriteAll(fd, data) ? 0 : errno; });
     } catch (...) {
         return Status::Fail("out of memory");
     }
 }
 
-Status LinuxFileSystem::ReplaceFile(const std::string& path, const std::string& data) noexcept {
+Status LinuxFileSystem::CopyFile(const std::string& from, const std::string& to) noexcept {
+    try {
+        const UniqueFd source(open(from.c_str(), O_RDONLY | O_CLOEXEC));
+        if (!source) return ErrnoFailure();
+        struct stat st {};
+        if (fstat(source.Get(), &st) != 0) return ErrnoFailure();
+        if (S_ISDIR(st.st_mode)) return ErrnoFailure(EISDIR);
+        return ReplaceAtomically(to, st.st_mode & 0777, [&](int fd) { return CopyAll(source.Get(), fd); });
+    } catch (...) {
+        return Status::Fail("out of memory");
+    }
+}
+
+Status LinuxFileSystem::ReplaceFile(const std::string& path, std::string_view data) noexcept {
     return ReplaceFileAtomically(path, data);
 }
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <set>
 
 #include "base/Text.h"
 #include "platform/linux/LinuxEnvironment.h"
@@ -175,6 +176,54 @@ Result<std::string> LinuxRegistry::Read(const std::string& path) noexcept {
 }
 
 bool LinuxRegistry::Exists(const std::string& path) noexcept { return Read(path).ok(); }
+
+Result<std::vector<std::string>> LinuxRegistry::SubkeyNames(const std::string& keyPath, std::size_t maxCount,
+                                                            std::size_t maxNameChars) noexcept {
+    using R = Result<std::vector<std::string>>;
+    try {
+        std::string trimmed = keyPath;
+        while (!trimmed.empty() && trimmed.back() == '\\') trimmed.pop_back();
+        const auto key = Normalise(trimmed + "\\");  // the key's own default value names it
+        if (!key) return R::Fail(InvalidRoot(keyPath));
+        const std::size_t depth = static_cast<std::size_t>(std::count(trimmed.begin(), trimmed.end(), '\\')) + 1;
+
+        // Every value below the key names one subkey by the part after the key.
+        bool keyExists = false;
+        std::map<std::string, std::string> names;  // lower case -> as first written
+        for (const auto& [normalised, v] : Load(store_)) {
+            if (normalised.compare(0, key->size(), *key) != 0) continue;
+            keyExists = true;
+            const std::size_t below = normalised.find('\\', key->size());
+            if (below == std::string::npos) continue;  // a value of the key itself
+            std::size_t start = 0;
+            for (std::size_t level = 0; level < depth; ++level) start = v.path.find('\\', start) + 1;
+            const std::string name = v.path.substr(start, v.path.find('\\', start) - start);
+            names.emplace(LowerAscii(name), name);
+        }
+        if (!keyExists) return R::Fail("Unable to open registry key \"" + keyPath + "\" for reading.");
+        std::vector<std::string> out;
+        for (const auto& [lower, name] : names) {
+            if (out.size() == maxCount || name.size() >= maxNameChars) break;
+            out.push_back(name);
+        }
+        return R::Of(std::move(out));
+    } catch (...) {
+        return R::Fail("out of memory");
+    }
+}
+
+Result<std::string> LinuxRegistry::ReadLimited(const std::string& path, std::size_t maxChars) noexcept {
+    try {
+        Result<std::string> value = Read(path);
+        if (!value.ok()) return value;
+        if (value->size() >= maxChars) return Result<std::string>::Fail("More data is available.");
+        std::string text = std::move(*value);
+        text.erase(std::remove(text.begin(), text.end(), '\0'), text.end());
+        return Result<std::string>::Of(std::move(text));
+    } catch (...) {
+        return Result<std::string>::Fail("out of memory");
+    }
+}
 
 Status LinuxRegistry::Write(const std::string& path, const std::string& type, const std::string& value) noexcept {
     try {

@@ -2,7 +2,9 @@
 
 #include <sys/utsname.h>
 #include <unistd.h>
+#include <chrono>
 #include <ctime>
+#include <thread>
 #include <fstream>
 #include <iterator>
 
@@ -76,6 +78,15 @@ std::string LinuxSystem::OsVersion() const noexcept {
     } catch (...) {
         return {};  // out of memory: "unknown" is this call's only failure answer
     }
+}
+
+std::int64_t LinuxSystem::MonotonicMs() const noexcept {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void LinuxSystem::SleepMs(int milliseconds) const noexcept {
+    if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
 }
 
 }  // namespace pankor

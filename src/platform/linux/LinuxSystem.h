@@ -11,6 +11,8 @@ public:
     std::string ExecutablePath() const noexcept override;
     DateTime LocalNow() const noexcept override;
     std::int64_t UtcNow() const noexcept override;
+    std::int64_t MonotonicMs() const noexcept override;
+    void SleepMs(int milliseconds) const noexcept override;
     int ScreenDpi() const noexcept override { return screenDpi_; }
     PixelSize DesktopSize() const noexcept override { return desktop_; }
     std::string OsVersion() const noexcept override;

@@ -34,7 +34,7 @@ struct FindTraits {
 using UniqueFind = UniqueHandle<FindTraits>;
 
 // Large texts go out in pieces: WriteFile takes a 32-bit length.
-bool WriteAll(HANDLE file, const std::string& data) noexcept {
+bool WriteAll(HANDLE file, std::string_view data) noexcept {
     constexpr std::size_t kChunk = 1u << 20;
     for (std::size_t done = 0; done < data.size();) {
         const DWORD want = static_cast<DWORD>(data.size() - done < kChunk ? data.size() - done : kChunk);
@@ -50,6 +50,13 @@ bool WriteAll(HANDLE file, const std::string& data) noexcept {
 }
 
 std::atomic<unsigned long> g_tempCounter{0};
+
+// "<target>.tmp-<pid>-<n>": unique per process and call, and the name
+// start-up sweeps when a writer died.
+std::wstring NextTempName(const std::wstring& target) {
+    const std::wstring marker(kTempMarker.begin(), kTempMarker.end());
+    return target + marker + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++g_tempCounter);
+}
 
 // A file that is open, even by a reader that shares deletion, cannot be
 // replaced by a rename. Readers hold files only for the moment of a read,
@@ -186,19 +193,17 @@ Result<Bytes> Win32FileSystem::ReadFile(const std::string& path) const noexcept 
     }
 }
 
-Status Win32FileSystem::ReplaceFile(const std::string& path, const std::string& data) noexcept {
+Status Win32FileSystem::ReplaceFile(const std::string& path, std::string_view data) noexcept {
     try {
         const std::optional<std::wstring> target = WidePath(path);
         if (!target || target->empty()) return BadPath();
 
-        // "<target>.tmp-<pid>-<n>": unique per process and call, and the name
-        // start-up sweeps when a writer died. CREATE_NEW never reuses a
-        // leftover of a process that died, so the next number is tried instead.
-        const std::wstring marker(kTempMarker.begin(), kTempMarker.end());
+        // CREATE_NEW never reuses a leftover of a process that died, so the
+        // next number is tried instead.
         std::wstring temp;
         UniqueFile file;
         for (int attempt = 0; attempt < 16 && !file; ++attempt) {
-            temp = *target + marker + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++g_tempCounter);
+            temp = NextTempName(*target);
             file.Reset(
                 CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
             if (!file && GetLastError() != ERROR_FILE_EXISTS) break;
@@ -248,6 +253,50 @@ Status Win32FileSystem::DeleteFile(const std::string& path) noexcept {
         const std::optional<std::wstring> wide = WidePath(path);
         if (!wide) return BadPath();
         if (!DeleteFileW(wide->c_str())) return LastErrorFailure();
+        return Status::Ok();
+    } catch (...) {
+        return OutOfMemory();
+    }
+}
+
+Status Win32FileSystem::CopyFile(const std::string& from, const std::string& to) noexcept {
+    try {
+        const std::optional<std::wstring> source = WidePath(from);
+        const std::optional<std::wstring> target = WidePath(to);
+        if (!source || !target || source->empty() || target->empty()) return BadPath();
+
+        std::wstring temp;
+        bool copied = false;
+        for (int attempt = 0; attempt < 16 && !copied; ++attempt) {
+            temp = NextTempName(*target);
+            copied = CopyFileW(source->c_str(), temp.c_str(), TRUE) != FALSE;
+            if (!copied && GetLastError() != ERROR_FILE_EXISTS) break;
+        }
+        if (!copied) return LastErrorFailure();
+
+        // The copy is on disk before it takes the target's name. A read-only
+        // source made a read-only copy, which cannot be opened to flush it.
+        const DWORD attributes = GetFileAttributesW(temp.c_str());
+        const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+        if (readOnly) SetFileAttributesW(temp.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+        UniqueFile written(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                       nullptr));
+        bool ok = written && FlushFileBuffers(written.Get());
+        DWORD error = ok ? ERROR_SUCCESS : GetLastError();
+        if (!CloseChecked(written) && ok) {
+            ok = false;
+            error = GetLastError();
+        }
+        if (readOnly) SetFileAttributesW(temp.c_str(), attributes);
+        if (ok && !MoveOver(temp, *target)) {
+            ok = false;
+            error = GetLastError();
+        }
+        if (!ok) {
+            SetFileAttributesW(temp.c_str(), FILE_ATTRIBUTE_NORMAL);  // a read-only source made a read-only copy
+            DeleteFileW(temp.c_str());
+            return ErrorFailure(error);
+        }
         return Status::Ok();
     } catch (...) {
         return OutOfMemory();

@@ -15,9 +15,12 @@ public:
     // it durable, then renames it over the target in one step; a target held
     // open by a reader is waited for up to about a second. On any failure the
     // temporary file is removed and the target is left as it was.
-    Status ReplaceFile(const std::string& path, const std::string& data) noexcept override;
+    Status ReplaceFile(const std::string& path, std::string_view data) noexcept override;
     Status AppendFile(const std::string& path, const std::string& data) noexcept override;
     Status DeleteFile(const std::string& path) noexcept override;
+    // Copies to a temporary file beside the target (as ReplaceFile names it),
+    // makes it durable and renames it over the target.
+    Status CopyFile(const std::string& from, const std::string& to) noexcept override;
 };
 
 }  // namespace pankor

@@ -4,8 +4,11 @@
 
 #include <winhttp.h>
 
+#include <atomic>
 #include <climits>
 #include <optional>
+#include <system_error>
+#include <thread>
 
 #include "base/Text.h"
 #include "base/UniqueHandle.h"
@@ -74,7 +77,50 @@ Answer LastFailure() {
     return Fail(code);
 }
 
-Answer Fetch(const HttpRequest& request) {
+// Without a limit, an announced length is trusted this far for the one
+// reservation; beyond it the body grows as it arrives.
+constexpr std::size_t kUnlimitedReserve = 64u << 20;
+
+// What a transfer and its worker thread share; whichever lets go last frees it.
+struct Shared {
+    explicit Shared(const HttpRequest& r) : request(r), done(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    ~Shared() {
+        if (done) CloseHandle(done);
+    }
+    Shared(const Shared&) = delete;
+    Shared& operator=(const Shared&) = delete;
+
+    const HttpRequest request;
+    HANDLE done;                       // set once outcome holds the answer
+    std::atomic<bool> abandoned{false};
+    std::atomic<std::uint64_t> received{0}, total{0};
+    std::optional<Answer> outcome;     // written by the worker before done is set
+};
+
+// The final answer's header lines ("Name: value"), without the status line.
+HttpHeaders ParseHeaders(std::wstring_view raw) {
+    HttpHeaders headers;
+    bool statusLine = true;
+    while (!raw.empty()) {
+        const std::size_t end = raw.find(L"\r\n");
+        const std::wstring_view line = raw.substr(0, end);
+        raw = end == std::wstring_view::npos ? std::wstring_view() : raw.substr(end + 2);
+        if (statusLine) {
+            statusLine = false;
+            continue;
+        }
+        const std::size_t colon = line.find(L':');
+        if (colon == std::wstring_view::npos || colon == 0) continue;
+        std::wstring_view value = line.substr(colon + 1);
+        while (!value.empty() && (value.front() == L' ' || value.front() == L'\t')) value.remove_prefix(1);
+        headers.emplace_back(win32::FromWide(line.substr(0, colon)).value_or(std::string()),
+                             win32::FromWide(value).value_or(std::string()));
+    }
+    return headers;
+}
+
+Answer Fetch(Shared& shared) {
+    const HttpRequest& request = shared.request;
     HttpResponse response;
 
     const std::optional<std::wstring> url = ToWide(request.url);
@@ -94,6 +140,9 @@ Answer Fetch(const HttpRequest& request) {
     if (parts.lpszExtraInfo) path.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
     if (path.empty()) path = L"/";
     if (host.empty()) return Fail(ERROR_WINHTTP_INVALID_URL);
+    const std::optional<std::wstring> method = ToWide(request.method);
+    if (!method || method->empty()) return Fail(ERROR_INVALID_PARAMETER);
+    if (request.body.size() > MAXDWORD) return Fail(ERROR_INVALID_PARAMETER);
 
     std::wstring agent;
     if (const std::string* value = FindHeader(request, "User-Agent")) agent = ToWide(*value).value_or(std::wstring());
@@ -109,8 +158,8 @@ Answer Fetch(const HttpRequest& request) {
     if (!connection) return LastFailure();
 
     const DWORD flags = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
-    InternetHandle call(WinHttpOpenRequest(connection.Get(), L"GET", path.c_str(), nullptr, WINHTTP_NO_REFERER,
-                                           WINHTTP_DEFAULT_ACCEPT_TYPES, flags));
+    InternetHandle call(WinHttpOpenRequest(connection.Get(), method->c_str(), path.c_str(), nullptr,
+                                           WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES, flags));
     if (!call) return LastFailure();
 
     // The publisher gets nothing that identifies the user: no cookie comes
@@ -135,8 +184,12 @@ Answer Fetch(const HttpRequest& request) {
             return LastFailure();
     }
 
-    if (!WinHttpSendRequest(call.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0))
+    // WinHTTP only reads the body during this call.
+    void* body = request.body.empty() ? WINHTTP_NO_REQUEST_DATA : const_cast<char*>(request.body.data());
+    const DWORD bodySize = static_cast<DWORD>(request.body.size());
+    if (!WinHttpSendRequest(call.Get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, body, bodySize, bodySize, 0))
         return LastFailure();
+    if (shared.abandoned) return Fail(ERROR_WINHTTP_OPERATION_CANCELLED);
     if (!WinHttpReceiveResponse(call.Get(), nullptr)) return LastFailure();
 
     DWORD status = 0;
@@ -146,32 +199,85 @@ Answer Fetch(const HttpRequest& request) {
         return LastFailure();
     response.status = static_cast<int>(status);
 
-    const std::size_t limit = request.maxBodyBytes;
-    if (limit > 0) {
-        // An announced length over the limit is refused before a byte is read.
-        DWORD announced = 0;
-        size = sizeof(announced);
-        if (WinHttpQueryHeaders(call.Get(), WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
-                                WINHTTP_HEADER_NAME_BY_INDEX, &announced, &size, WINHTTP_NO_HEADER_INDEX) &&
-            announced > limit) {
-            response.tooLarge = true;
-            return Answer::Of(std::move(response));
+    size = 0;
+    WinHttpQueryHeaders(call.Get(), WINHTTP_QUERY_RAW_HEADERS_CRLF, WINHTTP_HEADER_NAME_BY_INDEX, nullptr, &size,
+                        WINHTTP_NO_HEADER_INDEX);
+    if (GetLastError() == ERROR_INSUFFICIENT_BUFFER && size > 0) {
+        std::wstring raw(size / sizeof(wchar_t) + 1, L'\0');
+        if (WinHttpQueryHeaders(call.Get(), WINHTTP_QUERY_RAW_HEADERS_CRLF, WINHTTP_HEADER_NAME_BY_INDEX, raw.data(),
+                                &size, WINHTTP_NO_HEADER_INDEX)) {
+            raw.resize(size / sizeof(wchar_t));
+            response.headers = ParseHeaders(raw);
         }
     }
 
-    Bytes chunk(64 * 1024);
+    const std::size_t limit = request.maxBodyBytes;
+    DWORD announced = 0;
+    size = sizeof(announced);
+    if (WinHttpQueryHeaders(call.Get(), WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
+                            WINHTTP_HEADER_NAME_BY_INDEX, &announced, &size, WINHTTP_NO_HEADER_INDEX) &&
+        announced > 0) {
+        shared.total = announced;
+        // An announced length over the limit is refused before a byte is read.
+        if (limit > 0 && announced > limit) {
+            response.tooLarge = true;
+            return Answer::Of(std::move(response));
+        }
+        // One reservation for the whole body; a wrong length only costs a regrowth.
+        if (announced <= (limit > 0 ? limit : kUnlimitedReserve)) response.body.reserve(announced);
+    }
+
+    Bytes chunk(256 * 1024);
     for (;;) {
+        if (shared.abandoned) return Fail(ERROR_WINHTTP_OPERATION_CANCELLED);
         DWORD got = 0;
         if (!WinHttpReadData(call.Get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got)) return LastFailure();
         if (got == 0) break;
         if (limit > 0 && got > limit - response.body.size()) {
-            response.body.clear();
+            Bytes().swap(response.body);
             response.tooLarge = true;
             return Answer::Of(std::move(response));
         }
         response.body.insert(response.body.end(), chunk.begin(), chunk.begin() + got);
+        shared.received = response.body.size();
     }
     return Answer::Of(std::move(response));
+}
+
+// The caller's side: waits on the worker's event. Abandoning tells the worker
+// to stop at its next step and lets go; the worker frees what is left. The
+// request handle is not closed from here: WinHTTP does not allow that for
+// synchronous requests, so a worker blocked on a silent server ends at the
+// request's own time-out.
+class WorkerTransfer final : public IHttpTransfer {
+public:
+    explicit WorkerTransfer(std::shared_ptr<Shared> shared) noexcept : shared_(std::move(shared)) {}
+    ~WorkerTransfer() override { shared_->abandoned = true; }
+    WorkerTransfer(const WorkerTransfer&) = delete;
+    WorkerTransfer& operator=(const WorkerTransfer&) = delete;
+
+    bool Wait(int milliseconds) noexcept override {
+        return WaitForSingleObject(shared_->done, static_cast<DWORD>(milliseconds < 0 ? 0 : milliseconds)) ==
+               WAIT_OBJECT_0;
+    }
+    HttpProgress Progress() const noexcept override { return {shared_->received.load(), shared_->total.load()}; }
+    Result<HttpResponse> Take() noexcept override {
+        if (WaitForSingleObject(shared_->done, 0) != WAIT_OBJECT_0 || !shared_->outcome)
+            return Answer::Fail("the transfer has not finished");
+        return std::move(*shared_->outcome);
+    }
+
+private:
+    std::shared_ptr<Shared> shared_;
+};
+
+void RunWorker(const std::shared_ptr<Shared>& shared) noexcept {
+    try {
+        shared->outcome.emplace(Fetch(*shared));
+    } catch (...) {
+        shared->outcome.emplace(Answer::From(win32::OutOfMemory()));
+    }
+    SetEvent(shared->done);
 }
 
 }  // namespace
@@ -201,11 +307,16 @@ std::string WinHttpErrorText(unsigned long code) noexcept {
     }
 }
 
-Result<HttpResponse> Win32Http::Get(const HttpRequest& request) noexcept {
+std::unique_ptr<IHttpTransfer> Win32Http::Begin(const HttpRequest& request) noexcept {
     try {
-        return Fetch(request);
+        auto shared = std::make_shared<Shared>(request);
+        if (!shared->done) return FailedTransfer::Make(win32::LastErrorFailure());
+        std::thread(RunWorker, shared).detach();
+        return std::make_unique<WorkerTransfer>(std::move(shared));
+    } catch (const std::system_error& e) {
+        return FailedTransfer::Make(Status::Fail(e.what(), static_cast<unsigned long>(e.code().value())));
     } catch (...) {
-        return Answer::From(win32::OutOfMemory());
+        return FailedTransfer::Make(win32::OutOfMemory());
     }
 }
 

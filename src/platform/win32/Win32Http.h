@@ -5,11 +5,13 @@
 
 namespace pankor {
 
-// Blocking GETs over the WinHTTP C API: a session, connection and request of
-// their own per call, no cookies and no automatic logon, redirects followed.
+// Requests over the WinHTTP C API: a session, connection and request of
+// their own per transfer, no cookies and no automatic logon, redirects
+// followed. Each transfer runs the synchronous calls on a worker thread of
+// its own; the caller waits on an event and never blocks longer than it asks.
 class Win32Http final : public IHttp {
 public:
-    Result<HttpResponse> Get(const HttpRequest& request) noexcept override;
+    std::unique_ptr<IHttpTransfer> Begin(const HttpRequest& request) noexcept override;
 };
 
 // A readable description of a WinHTTP (12000-12199) or system error code.

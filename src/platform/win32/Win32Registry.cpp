@@ -1,5 +1,6 @@
 #include "platform/win32/Win32Registry.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -67,6 +68,70 @@ Result<RegistryPath> ParseRegistryPath(const std::string& path) noexcept {
         return Result<RegistryPath>::Of(std::move(parsed));
     } catch (...) {
         return Result<RegistryPath>::From(win32::OutOfMemory());
+    }
+}
+
+Result<RegistryPath> ParseRegistryKeyPath(const std::string& path) noexcept {
+    try {
+        std::string key = path;
+        while (!key.empty() && key.back() == '\\') key.pop_back();
+        return ParseRegistryPath(key + "\\");  // the key's default value: the key itself, an empty value name
+    } catch (...) {
+        return Result<RegistryPath>::From(win32::OutOfMemory());
+    }
+}
+
+Result<std::vector<std::string>> Win32Registry::SubkeyNames(const std::string& keyPath, std::size_t maxCount,
+                                                            std::size_t maxNameChars) noexcept {
+    using R = Result<std::vector<std::string>>;
+    try {
+        const Result<RegistryPath> p = ParseRegistryKeyPath(keyPath);
+        if (!p.ok()) return R::From(p.status());
+        if (maxNameChars == 0 || maxNameChars > MAXDWORD) return R::From(RegFailure(ERROR_INVALID_PARAMETER));
+        KeyHandle key;
+        const LSTATUS opened = RegOpenKeyExW(p->root, p->key.c_str(), 0, KEY_READ, key.Out());
+        if (opened != ERROR_SUCCESS) return R::From(RegFailure(opened));
+        std::vector<std::string> names;
+        std::wstring buffer(maxNameChars, L'\0');
+        for (DWORD index = 0; index < maxCount; ++index) {
+            DWORD chars = static_cast<DWORD>(buffer.size());  // the terminator included
+            if (RegEnumKeyExW(key.Get(), index, buffer.data(), &chars, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS)
+                break;  // no more subkeys, or a name too long for the buffer
+            names.push_back(win32::FromWide(std::wstring_view(buffer.data(), chars)).value_or(std::string()));
+        }
+        return R::Of(std::move(names));
+    } catch (...) {
+        return R::From(win32::OutOfMemory());
+    }
+}
+
+Result<std::string> Win32Registry::ReadLimited(const std::string& path, std::size_t maxChars) noexcept {
+    using R = Result<std::string>;
+    try {
+        const Result<RegistryPath> p = ParseRegistryPath(path);
+        if (!p.ok()) return R::From(p.status());
+        if (maxChars == 0 || maxChars > MAXDWORD / sizeof(wchar_t)) return R::From(RegFailure(ERROR_INVALID_PARAMETER));
+        KeyHandle key;
+        LSTATUS s = RegOpenKeyExW(p->root, p->key.c_str(), 0, KEY_READ, key.Out());
+        if (s != ERROR_SUCCESS) return R::From(RegFailure(s));
+        // Whatever the type, the data is read as text into a buffer of this many
+        // characters; a value that does not fit counts as unreadable.
+        std::wstring buffer(maxChars, L'\0');
+        DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+        s = RegQueryValueExW(key.Get(), p->value.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()),
+                             &bytes);
+        if (s != ERROR_SUCCESS) return R::From(RegFailure(s));
+        std::size_t chars = (bytes + 1) / sizeof(wchar_t);  // an odd last byte counts as a character
+        if (chars > 0 && buffer[chars - 1] == L'\0') --chars;  // the stored terminator
+        if (chars >= maxChars) return R::From(RegFailure(ERROR_MORE_DATA));
+        std::wstring text(buffer.data(), chars);
+        text.erase(std::remove(text.begin(), text.end(), L'\0'), text.end());
+        std::optional<std::string> utf8 = win32::FromWide(text);
+        if (!utf8) return R::Fail("registry text cannot be converted", ERROR_NO_UNICODE_TRANSLATION);
+        return R::Of(std::move(*utf8));
+    } catch (...) {
+        return R::From(win32::OutOfMemory());
     }
 }
 

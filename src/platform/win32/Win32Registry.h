@@ -16,6 +16,8 @@ struct RegistryPath {
 
 // Roots: HKCU, HKLM, HKCR, HKU, HKCC or their HKEY_ names, in any letter case.
 Result<RegistryPath> ParseRegistryPath(const std::string& path) noexcept;
+// A path that names a key ("HKCU\Software\X"): the value stays empty.
+Result<RegistryPath> ParseRegistryKeyPath(const std::string& path) noexcept;
 
 class Win32Registry final : public IRegistry {
 public:
@@ -24,6 +26,9 @@ public:
     Status WriteString(const std::string& path, const std::string& value) noexcept override;
     Status WriteDword(const std::string& path, std::int32_t value) noexcept override;
     Status Remove(const std::string& path) noexcept override;
+    Result<std::vector<std::string>> SubkeyNames(const std::string& keyPath, std::size_t maxCount,
+                                                 std::size_t maxNameChars) noexcept override;
+    Result<std::string> ReadLimited(const std::string& path, std::size_t maxChars) noexcept override;
 
 private:
     Status Write(const std::string& path, DWORD type, const BYTE* data, DWORD size) noexcept;

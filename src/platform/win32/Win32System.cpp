@@ -60,6 +60,12 @@ std::int64_t Win32System::UtcNow() const noexcept {
     return win32::UnixSeconds(now);
 }
 
+std::int64_t Win32System::MonotonicMs() const noexcept { return static_cast<std::int64_t>(GetTickCount64()); }
+
+void Win32System::SleepMs(int milliseconds) const noexcept {
+    if (milliseconds > 0) Sleep(static_cast<DWORD>(milliseconds));
+}
+
 int Win32System::ScreenDpi() const noexcept {
     HDC dc = GetDC(nullptr);
     if (!dc) return 0;

@@ -11,6 +11,8 @@ public:
     std::string ExecutablePath() const noexcept override;
     DateTime LocalNow() const noexcept override;
     std::int64_t UtcNow() const noexcept override;
+    std::int64_t MonotonicMs() const noexcept override;
+    void SleepMs(int milliseconds) const noexcept override;
     int ScreenDpi() const noexcept override;
     PixelSize DesktopSize() const noexcept override;
     std::string OsVersion() const noexcept override;
