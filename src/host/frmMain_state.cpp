@@ -1,0 +1,118 @@
+// Everything the page shows comes from here: the whole state, the catalog
+// check, the cheap live check of the rows, the watch after an action, and the
+// in-app update's card.
+#include "base/Text.h"
+#include "host/frmMain.h"
+#include "startup/Encoders.h"
+
+namespace pankor {
+
+std::string frmMain::ClockText() const {
+    const DateTime now = app_.platform.system.LocalNow();
+    return Pad2(now.hour) + ":" + Pad2(now.minute);
+}
+
+void frmMain::PushState() noexcept {
+    // Statement by statement: a failed page call never stops the push.
+    app_.log.Guard("PushState failed: ", [&] {
+        lastAppsJson_ = app_.catalog.AppsJson();
+        CallJsStr("setApps", lastAppsJson_);
+    });
+    app_.log.Guard("PushState failed: ", [&] { CallJsStr("setSkins", app_.catalog.SkinsJson()); });
+    app_.log.Guard("PushState failed: ", [&] {
+        const std::string own = app_.version.OwnVersion();
+        const std::string offered = app_.catalog.SelfVersion;
+        CallJsStr("setSelfVersion", own);
+        const bool newer = IsNewer(offered, own);
+        Log("self=" + own + " catalog=" + offered + " newer=" + TrueFalse(newer) +
+            " | sanity 1.0.0.12>1.0.0.9=" + TrueFalse(IsNewer("1.0.0.12", "1.0.0.9")) +
+            " 1.0.0.9>1.0.0.12=" + TrueFalse(IsNewer("1.0.0.9", "1.0.0.12")));
+        if (!newer) {
+            CallJsStr("setSelfUpdate", "");
+        } else if (app_.selfUpdate.HasStagedUpdate()) {
+            CallJsStr("setSelfUpdateState", "ready");
+        } else {
+            CallJsStr("setSelfUpdate", offered);
+            host_.timers.Enable(TimerId::Stage, kStageIntervalMs);
+        }
+    });
+    CallJs("setAutostart", app_.probe.AutostartEnabled() ? "true" : "false");
+    CallJs("setNotify", app_.notify.NotifyEnabled() ? "true" : "false");
+    app_.log.Guard("PushState failed: ", [&] {
+        CallJs("setTelemetry", std::to_string(app_.telemetry.ConsentState()) + ",\"" +
+                                   JsonEscape(app_.telemetry.TelemetryJson()) + "\"");
+    });
+}
+
+void frmMain::RefreshStatus() noexcept {
+    // A check asked for while one runs (its wait lets commands in) or while an
+    // in-app update downloads would empty the model under a running routine:
+    // the running work's own push shows the current state soon enough.
+    if (refreshing_ || !app_.appUpdate.UpdateBusySlug().empty()) {
+        Log("refresh skipped: a check or an update is already running");
+        return;
+    }
+    refreshing_ = true;
+    app_.log.Guard("RefreshStatus failed: ", [&] {
+        CallJsStr("setStatus", "Checking...");
+        app_.host.pump.Pump();  // lets the page repaint
+        if (!app_.catalog.LoadCatalog()) {
+            CallJsStr("setStatus", "Couldn't reach " + app_.catalog.PublisherHost());
+            return;
+        }
+        PushState();
+        app_.telemetry.SendTelemetryIfDue();
+        app_.notify.NotifyUpdates();
+        app_.notify.NotifyToyBox();
+        CallJsStr("setStatus", "Checked " + ClockText());
+    });
+    refreshing_ = false;
+}
+
+void frmMain::LiveCheck() noexcept {
+    if (!pageReady_ || !host_.window.IsVisible()) return;
+    app_.log.Guard("LiveCheck failed: ", [&] {
+        std::string rows = app_.catalog.AppsJson();
+        if (rows == lastAppsJson_) return;
+        lastAppsJson_ = std::move(rows);
+        CallJsStr("setApps", lastAppsJson_);
+        Log("live: apps changed, pushed");
+    });
+}
+
+void frmMain::StartWatch() noexcept {
+    watchTicks_ = 0;
+    host_.timers.Enable(TimerId::Watch, kWatchIntervalMs);
+}
+
+void frmMain::WatchTick() noexcept {
+    ++watchTicks_;
+    app_.log.Guard("watch failed: ", [&] {
+        if (!app_.catalog.RefreshInstalled()) return;
+        PushState();
+        CallJsStr("setStatus", "Updated " + ClockText());
+    });
+    // It keeps watching after a change: an uninstaller or installer may take two steps.
+    if (watchTicks_ >= kWatchTicks) {
+        host_.timers.Disable(TimerId::Watch);
+        watchTicks_ = 0;
+    }
+}
+
+void frmMain::RefreshRows() noexcept {
+    app_.catalog.RefreshInstalled();
+    PushState();
+}
+
+void frmMain::UiBusy(const std::string& slug, const std::string& text) noexcept {
+    app_.log.Guard("UiBusy failed: ", [&] { CallJsStr("setBusy", slug + "|" + text); });
+}
+
+void frmMain::UiUpdateFailed(const std::string& slug) noexcept { CallJsStr("updateFailed", slug); }
+
+void frmMain::SetProgress(const std::string& slug, int percent) noexcept {
+    app_.log.Guard("SetProgress failed: ",
+                   [&] { CallJs("setProgress", "\"" + JsonEscape(slug) + "\"," + std::to_string(percent)); });
+}
+
+}  // namespace pankor
