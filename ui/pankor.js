@@ -41,7 +41,6 @@
       var b = $('nav-' + TABS[i]);
       PK.setClass(b, 'active', on);
       b.setAttribute('aria-selected', on ? 'true' : 'false');
-      b.setAttribute('tabindex', on ? '0' : '-1');
     }
     if (state.tab !== t) {
       $('main').scrollTop = 0;
@@ -50,7 +49,8 @@
     return true;
   };
 
-  // Up and down move between the section buttons, as in any tab list.
+  // Up and down move between the section buttons, as in any tab list; every section
+  // button also stays in the Tab order so that Tab and Enter alone reach every section.
   function navKeys(e) {
     var k = e.keyCode;
     if (k !== 38 && k !== 40 && k !== 36 && k !== 35) {
@@ -123,6 +123,8 @@
     box.appendChild(document.createTextNode(text));
     if (s === 'working') {
       var bar = PK.el('div', 'bar indeterminate');
+      bar.setAttribute('role', 'progressbar');
+      bar.setAttribute('aria-label', text);
       bar.appendChild(PK.el('div', 'fill'));
       box.appendChild(bar);
     }

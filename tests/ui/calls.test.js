@@ -114,7 +114,7 @@ const ROWS = [
   { it: 'an offered update', call: OFFER, show: self('Pankor 1.1.0.0 is available.', 'Update Pankor to 1.1.0.0', false, 'Update now') },
   { it: 'a self-update at work', call: OFFER.concat([['setSelfUpdateState', 'working']]),
     show: Object.assign(self('Downloading Pankor 1.1.0.0\u2026', 'Downloading update\u2026', true),
-      { 'count #selfState .bar': 1 }) },
+      { 'attr #selfState .bar aria-label': 'Downloading Pankor 1.1.0.0\u2026' }) },
   { it: 'a failed self-update', call: OFFER.concat([['setSelfUpdateState', 'failed']]),
     show: self('The update could not be downloaded. Its download page was opened in your browser.',
       'Update failed \u2013 try again', false, 'Try again') },

@@ -1,6 +1,6 @@
 'use strict';
 // What the tables cannot say: loading, the command channel, the welcome, the report form,
-// busy, progress and failed rows.
+// busy, progress and failed rows, and a walk through the page with the keyboard alone.
 const { describe, it, before, after, afterEach } = require('node:test');
 const assert = require('node:assert/strict');
 const { session, waitFor, hostDispatch, CONTRACT, PAGE_URL } = require('./lib/browser');
@@ -33,7 +33,7 @@ describe('loading and the command channel', () => {
   });
 
   it('delivers commands sent in one turn in order, each through a frame of its own, never moving the page', async () => {
-    const h = await fresh();
+    const h = await fresh({ real: true });
     const urls = await h.commandsAfter(() => h.page.evaluate(() => ['refresh', 'start', 'notify', 'open', 'backup']
       .forEach((c, i) => window.PK.send(c, ['', 'clock', '1', 'https://t.test/a?b=c&d=e', ''][i]))));
     assert.deepEqual(urls, ['app:refresh', 'app:start?slug=clock', 'app:notify?on=1',
@@ -45,7 +45,7 @@ describe('loading and the command channel', () => {
   });
 
   it('encodes arguments so that the host decodes them unchanged', async () => {
-    const h = await fresh();
+    const h = await fresh({ real: true });
     const values = ['clock', 'we"ird<slug>&x=1', 'a+b c', '100%', 'päivä-ünï', 'emoji-\u{1F600}', "it's (fine)!*~",
       'back\\slash', 'line\nbreak\ttab', '#frag?q=1', '', 'https://t.test/skins/a b/?x=1&y=%41', 'a\uD800b\uDC00'];
     const urls = await h.commandsAfter(() => h.page.evaluate((vs) => vs.forEach((v) => window.PK.send('open', v)), values));
@@ -142,7 +142,8 @@ describe('busy, progress and failed rows', () => {
     const h = await withApps();
     await h.call('setBusy', 'clock|Downloading Tarnwick Clock...');
     const busy = { [`text ${card('.busytext')}`]: 'Downloading Tarnwick Clock...', [`class ${card('.bar')}`]: 'bar indeterminate',
-      [`attrs ${card('button:disabled')} data-do`]: ['inupdate', 'start', 'uninstall'], 'count [data-slug=jotter] .busyline': 0 };
+      [`attrs ${card('button:disabled')} data-do`]: ['inupdate', 'start', 'uninstall'], 'count [data-slug=jotter] .busyline': 0,
+      [`attr ${card('.bar')} aria-label`]: 'Downloading Tarnwick Clock...' };
     await h.expect(busy);
     await h.call('setApps', appsJson(APPS));
     await h.expect(busy);
@@ -193,5 +194,35 @@ describe('busy, progress and failed rows', () => {
     await h.page.focus('[data-slug=jotter][data-do=start]');
     await h.call('setApps', appsJson(APPS.map((r) => Object.assign({}, r, { running: true }))));
     await h.expect({ focus: 'start:jotter', 'text [data-slug=jotter][data-do=uninstall]': 'Click again to uninstall' });
+  });
+});
+
+describe('keyboard only', () => {
+  it('Tab, Shift+Tab, Enter and Space update an app, send a report and close the welcome', async () => {
+    const h = await withApps();
+    const reached = [];
+    async function go(want, key) {
+      for (let i = 0; i < 40 && reached[reached.length - 1] !== want; i++) {
+        await h.page.keyboard.press(key || 'Tab');
+        reached.push((await h.look(['focus'])).focus);
+      }
+      assert.equal(reached[reached.length - 1], want, want + ' is reachable with ' + (key || 'Tab'));
+    }
+    await go('inupdate:clock');
+    assert.deepEqual(await h.commandsAfter(() => h.page.keyboard.press('Enter')), ['app:inupdate?slug=clock']);
+    await go('refresh:');
+    for (const want of ['min:', 'close:', 'nav-apps', 'nav-toybox', 'nav-skins', 'nav-settings', 'quit:', 'start:clock',
+      'notes:clock', 'uninstall:clock', 'start:jotter', 'update:weather-eye']) assert.ok(reached.includes(want), want);
+    await go('nav-report', 'Shift+Tab');
+    await h.page.keyboard.press('Space');
+    await go('isText');
+    await h.page.keyboard.type('The alarm does not ring.');
+    await go('isSend');
+    assert.deepEqual(await h.commandsAfter(() => h.page.keyboard.press('Enter')), ['app:issue']);
+    await h.call('setIssueResult', true, 'Sent - thank you.');
+    await h.call('showWelcome', false);
+    await go('wNo', 'Shift+Tab');
+    assert.deepEqual(await h.commandsAfter(() => h.page.keyboard.press('Space')), ['app:consent?yes=0']);
+    await h.expect({ 'hidden #welcome': true, tab: ['report'], 'text #isResult': 'Sent - thank you.' });
   });
 });

@@ -1,6 +1,7 @@
 'use strict';
-// Every section at 100 % and 150 % as screenshots for people to look at, checked for
-// sideways overflow.
+// Every section at 100 % and 150 % (and a high-contrast theme) as screenshots for people to
+// look at, checked for sideways overflow and by axe-core against WCAG 2.1 A/AA and axe's
+// best practices, with the welcome and the answered report form open too.
 const { describe, it, before, after, afterEach } = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('fs');
@@ -11,6 +12,8 @@ const { session, scaled, REPO } = require('./lib/browser');
 const { appsJson, skinsJson, APPS, SKINS, TELEMETRY, iconBmp } = require('./lib/fixtures');
 
 const OUT = path.resolve(REPO, process.env.PANKOR_UI_OUT || path.join('build', 'ui-shots'));
+const AXE = require.resolve('axe-core/axe.min.js');
+const AXE_TAGS = ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'best-practice'];
 const fresh = session({ before, after, afterEach });
 
 // Icons as the host hands them over: file addresses of bitmaps in its data folder.
@@ -41,23 +44,53 @@ async function shoot(h, name) {
   assert.deepEqual((await h.look(['overflow'])).overflow, [], name + ' sticks out sideways');
 }
 
-describe('screenshots', () => {
+// axe's violations in the page as it is now, one line per rule with the elements it names.
+async function axe(h, where) {
+  if (!(await h.page.evaluate(() => !!window.axe))) await h.page.addScriptTag({ path: AXE });
+  const r = await h.page.evaluate((tags) => window.axe.run(document, { runOnly: { type: 'tag', values: tags } }), AXE_TAGS);
+  return r.violations.map((v) => where + ': ' + v.id + ' ' + v.nodes.map((n) => n.target.join(' ')).join(', '));
+}
+
+describe('screenshots and accessibility', () => {
   fs.mkdirSync(OUT, { recursive: true });
   for (const dpi of [100, 150]) {
     it('every section at ' + dpi + ' %', async () => {
       const h = await filled(dpi);
+      const found = [];
       for (const t of ['apps', 'toybox', 'skins', 'settings', 'report']) {
         await h.call('showTabExternal', t);
         await shoot(h, t + '-' + dpi);
+        found.push(...await axe(h, t));
       }
+      await h.page.fill('#isText', 'It crashes when I open the alarms page.');
+      await h.click('#isSend');
+      await h.call('setIssueResult', false, 'The report could not be sent. Please try again later.');
+      found.push(...await axe(h, 'answered report form'));
+      await h.call('setSelfUpdateState', 'working');
+      await h.call('showTabExternal', 'settings');
+      found.push(...await axe(h, 'settings while updating'));
       await h.call('updateFailed', 'clock');
       await h.call('showInstalled', 'clock');
       await shoot(h, 'apps-failed-' + dpi);
+      found.push(...await axe(h, 'failed update'));
       await h.call('showWelcome', true);
       await h.click('#wShowDoc');
       await shoot(h, 'welcome-' + dpi);
+      found.push(...await axe(h, 'welcome'));
+      assert.deepEqual(found, []);
     });
   }
+
+  it('a high-contrast theme keeps switches, bars and the current section visible', async () => {
+    const h = await filled(100);
+    await h.page.emulateMedia({ forcedColors: 'active' });
+    await h.call('showTabExternal', 'toybox');
+    await shoot(h, 'toybox-forced-100');
+    await h.expect({ 'css #nav-toybox outline-style': 'solid', 'css [data-slug=tiles] .bar border-top-style': 'solid' });
+    await h.call('showTabExternal', 'settings');
+    await shoot(h, 'settings-forced-100');
+    await h.expect({ 'css #optAutostart opacity': '1', 'css #optAutostart position': 'static' });
+  });
 
   it('icons from the host\'s data folder load from their file addresses', async () => {
     const h = await filled(100);

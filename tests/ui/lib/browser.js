@@ -18,17 +18,6 @@ async function launch() {
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'pankor-ui-profile-'));
   const context = await chromium.launchPersistentContext(profile, { executablePath: process.env.PANKOR_CHROMIUM ||
     '/usr/bin/chromium', headless: true, args: ARGS, viewport: { width: 920, height: 620 } });
-  // Chromium hands an unknown scheme such as "app:" to the desktop and, for the first
-  // request and for any request that follows real input, opens an invisible tab-modal
-  // prompt that swallows all further real input to that tab (no DevTools interception
-  // reaches it). The product's hosts cancel these navigations instead. So: a throw-away
-  // tab takes the very first prompt; clicks go through the page's own event path after
-  // Playwright's actionability checks; real keys are used only before a tab's first command.
-  for (const p of context.pages()) await p.close();
-  const warm = await context.newPage();
-  await warm.setContent('<iframe src="app:warm-up"></iframe>');
-  await warm.waitForTimeout(200);
-  await warm.close();
   return { context, close: async () => { await context.close(); fs.rmSync(profile, { recursive: true, force: true }); } };
 }
 
@@ -113,13 +102,28 @@ function probe(list) {
   return out;
 }
 
+// Chromium hands an unknown scheme such as "app:" to the desktop and, for the first request
+// and any request that follows real input, opens an invisible tab-modal prompt that swallows
+// all further real input to that tab; no DevTools interception reaches it. The product's
+// hosts cancel these navigations, and so does the host stand-in here, which all tests use
+// except those about the command navigations themselves ({ real: true }).
 async function openPage(context, opts) {
   const page = await context.newPage();
   if (opts.viewport) await page.setViewportSize(opts.viewport);
   const commands = [];
   const errors = [];
   const saw = (url, frame) => commands.push({ url, frame });
-  page.on('request', (r) => /^app:/i.test(r.url()) && saw(r.url(), r.frame()));
+  if (opts.real) {
+    page.on('request', (r) => /^app:/i.test(r.url()) && saw(r.url(), r.frame()));
+  } else {
+    await page.exposeBinding('pankorHost', (src, url) => saw(url, null));
+    await page.addInitScript(() => {
+      const d = Object.getOwnPropertyDescriptor(HTMLIFrameElement.prototype, 'src');
+      Object.defineProperty(HTMLIFrameElement.prototype, 'src', { get: d.get, set(v) {
+        d.set.call(this, /^app:/i.test(v) ? (window.pankorHost(String(v)), 'about:blank') : v);
+      } });
+    });
+  }
   page.on('pageerror', (e) => errors.push(String((e && e.message) || e)));
   await page.route(/^https?:/, (route) => (/\.(png|jpe?g|svg)(\?|$)/i.test(route.request().url())
     ? route.fulfill({ contentType: 'image/svg+xml', body: pictureSvg(route.request().url()) })
@@ -142,13 +146,7 @@ async function openPage(context, opts) {
         else assert.deepEqual(got[k], want, k);
       }
     },
-    // A click as the user makes it, as far as Chromium lets us: the target must be
-    // visible, enabled, stable and not covered; then it gets the click event.
-    async click(target) {
-      const loc = typeof target === 'string' ? page.locator(target) : target;
-      await loc.click({ trial: true, timeout: 5000 });
-      await loc.dispatchEvent('click');
-    },
+    click: (target) => (typeof target === 'string' ? page.locator(target) : target).click({ timeout: 5000 }),
     // The command URLs an action sends: the page counts what it sent, so this waits for
     // exactly that many to reach the browser, however slow the machine is.
     async commandsAfter(fn) {
