@@ -7,11 +7,7 @@ const { session, waitFor, hostDispatch, CONTRACT, PAGE_URL } = require('./lib/br
 const { appsJson, APPS, TELEMETRY } = require('./lib/fixtures');
 
 const fresh = session({ before, after, afterEach });
-async function withApps(opts) {
-  const h = await fresh(opts);
-  await h.call('setApps', appsJson(APPS));
-  return h;
-}
+const withApps = async () => { const h = await fresh(); await h.call('setApps', appsJson(APPS)); return h; };
 
 describe('loading and the command channel', () => {
   it('defines the contract\'s functions before the document is complete, then sends "ready" once, from a sub-frame', async () => {
@@ -56,17 +52,11 @@ describe('loading and the command channel', () => {
 
   it('removes old command frames but keeps recent ones', async () => {
     const h = await fresh();
-    const counts = await h.page.evaluate(() => {
-      const n = () => document.getElementById('cmdframes').getElementsByTagName('iframe').length;
-      const real = window.PK.now;
-      for (let i = 0; i < 4; i++) window.PK.send('refresh');
-      const recent = n();
-      window.PK.now = () => real() + 60000;
-      window.PK.send('refresh');
-      window.PK.now = real;
-      return [recent, n()];
-    });
-    assert.deepEqual(counts, [5, 1]);
+    const n = () => h.look(['count #cmdframes iframe']).then((r) => r['count #cmdframes iframe']);
+    await h.page.evaluate(() => ['refresh', 'refresh', 'refresh', 'refresh'].forEach((c) => window.PK.send(c)));
+    assert.equal(await n(), 5);
+    await h.page.evaluate(() => { const real = window.PK.now; window.PK.now = () => real() + 60000; window.PK.send('refresh'); });
+    assert.equal(await n(), 1);
   });
 });
 

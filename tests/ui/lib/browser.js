@@ -146,7 +146,7 @@ async function openPage(context, opts) {
         else assert.deepEqual(got[k], want, k);
       }
     },
-    click: (target) => (typeof target === 'string' ? page.locator(target) : target).click({ timeout: 5000 }),
+    click: (target) => (typeof target === 'string' ? page.locator(target) : target).click({ timeout: 15000 }),
     // The command URLs an action sends: the page counts what it sent, so this waits for
     // exactly that many to reach the browser, however slow the machine is.
     async commandsAfter(fn) {
