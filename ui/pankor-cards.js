@@ -124,6 +124,7 @@
     text.appendChild(document.createTextNode(state.busy[key]));
     var bar = el('div', 'bar');
     bar.setAttribute('role', 'progressbar');
+    bar.setAttribute('aria-label', state.busy[key]);
     bar.setAttribute('aria-valuemin', '0');
     bar.setAttribute('aria-valuemax', '100');
     bar.appendChild(el('div', 'fill'));
@@ -266,7 +267,8 @@
       head.appendChild(picture(row.icon, name, row.slug, 'app-icon', 'letter'));
     }
     var titles = el('div', 'titles');
-    var h = el('h3', 'card-name', name);
+    // App cards sit under a group heading (h2); the Toy box has none above its cards.
+    var h = el(info.game ? 'h2' : 'h3', 'card-name', name);
     h.title = name;
     titles.appendChild(h);
     if (str(row.headline) !== '') {
@@ -304,7 +306,7 @@
     var card = el('article', 'card skin');
     card.appendChild(picture(row.shot, name, name, 'shot', 'shot-letter', true));
     var body = el('div', 'card-body');
-    var h = el('h3', 'card-name', name);
+    var h = el('h2', 'card-name', name);
     h.title = name;
     body.appendChild(h);
     var forApp = str(row.forApp);

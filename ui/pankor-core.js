@@ -8,14 +8,22 @@
   // Errors inside page functions are kept here instead of being thrown back at the
   // host, which would only log them; the tests read this list.
   PK.errors = [];
+  // The wrapper keeps the function's arity, which the host contract is checked against.
   PK.guard = function (name, fn) {
-    return function () {
+    function run(self, args) {
       try {
-        return fn.apply(this, arguments);
+        return fn.apply(self, args);
       } catch (e) {
         PK.errors.push(name + ': ' + (e && e.message ? e.message : String(e)));
       }
-    };
+    }
+    if (fn.length === 2) {
+      return function (a, b) { return run(this, arguments); };
+    }
+    if (fn.length === 1) {
+      return function (a) { return run(this, arguments); };
+    }
+    return function () { return run(this, arguments); };
   };
 
   /* ---------- text and DOM ---------- */
@@ -190,12 +198,24 @@
     return out;
   }
 
+  // Every command the page sends, with the query parameter that carries its argument
+  // ('' for none). The host reads only the value; the name is for people reading logs.
+  PK.COMMANDS = {
+    ready: '', drag: '', min: '', close: '', quit: '', selfupdate: '', refresh: '',
+    start: 'slug', update: 'slug', inupdate: 'slug', notes: 'slug', open: 'url', uninstall: 'slug',
+    backup: '', restore: '', issue: '', autostart: 'on', notify: 'on', consent: 'yes'
+  };
+
   // A command is "app:" + name, optionally "?" + parameter "=" + value. The host
   // splits at the first "?" and the first "=" and URL-decodes the rest, so the value
   // is percent-encoded whole ("=", "&", "?" and "%" in it survive). The few marks
   // encodeURIComponent leaves alone are encoded too: some engines rewrite "'" in a
   // query, and the host should see the same text from every engine.
-  PK.commandUrl = function (name, param, value) {
+  PK.commandUrl = function (name, value) {
+    if (!Object.prototype.hasOwnProperty.call(PK.COMMANDS, name)) {
+      throw new Error('no such command: ' + name);
+    }
+    var param = PK.COMMANDS[name];
     var u = 'app:' + name;
     if (param) {
       u += '?' + param + '=' + encodeURIComponent(wellFormed(str(value))).replace(/[!'()*~]/g, function (c) {
@@ -254,7 +274,7 @@
     frames.push({ el: f, t: PK.now() });
   };
 
-  PK.send = function (name, param, value) {
-    PK.navigateCommand(PK.commandUrl(name, param, value));
+  PK.send = function (name, value) {
+    PK.navigateCommand(PK.commandUrl(name, value));
   };
 }(window, document));

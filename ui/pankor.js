@@ -41,7 +41,6 @@
       var b = $('nav-' + TABS[i]);
       PK.setClass(b, 'active', on);
       b.setAttribute('aria-selected', on ? 'true' : 'false');
-      b.setAttribute('tabindex', on ? '0' : '-1');
     }
     if (state.tab !== t) {
       $('main').scrollTop = 0;
@@ -50,7 +49,8 @@
     return true;
   };
 
-  // Up and down move between the section buttons, as in any tab list.
+  // Up and down move between the section buttons, as in any tab list; every section
+  // button also stays in the Tab order so that Tab and Enter alone reach every section.
   function navKeys(e) {
     var k = e.keyCode;
     if (k !== 38 && k !== 40 && k !== 36 && k !== 35) {
@@ -123,6 +123,8 @@
     box.appendChild(document.createTextNode(text));
     if (s === 'working') {
       var bar = PK.el('div', 'bar indeterminate');
+      bar.setAttribute('role', 'progressbar');
+      bar.setAttribute('aria-label', text);
       bar.appendChild(PK.el('div', 'fill'));
       box.appendChild(bar);
     }
@@ -148,8 +150,8 @@
       c === 0 ? 'You don\u2019t send usage reports.' : 'You haven\u2019t decided yet.');
   }
 
-  function sendToggle(cmd, param, on) {
-    PK.send(cmd, param, on ? '1' : '0');
+  function sendToggle(cmd, on) {
+    PK.send(cmd, on ? '1' : '0');
   }
 
   /* ---------- welcome ---------- */
@@ -172,7 +174,7 @@
     renderTelemetry();
     PK.show($('welcome'), false);
     $('main').removeAttribute('aria-hidden');
-    PK.send('consent', 'yes', yes ? '1' : '0');
+    sendToggle('consent', yes);
     $('main').focus();
   }
 
@@ -271,18 +273,18 @@
         PK.showTab(target.getAttribute('data-tab'));
         break;
       case 'skin':
-        PK.send('open', 'url', target.getAttribute('data-url'));
+        PK.send('open', target.getAttribute('data-url'));
         break;
       case 'uninstall':
         if (PK.armUninstall(slug)) {
-          PK.send('uninstall', 'slug', slug);
+          PK.send('uninstall', slug);
         }
         break;
       case 'start':
       case 'update':
       case 'inupdate':
       case 'notes':
-        PK.send(cmd, 'slug', slug);
+        PK.send(cmd, slug);
         break;
       case 'min':
       case 'close':
@@ -334,19 +336,19 @@
     $('nav').addEventListener('keydown', navKeys, false);
     $('optAutostart').addEventListener('click', function () {
       $('wAutostart').checked = this.checked;
-      sendToggle('autostart', 'on', this.checked);
+      sendToggle('autostart', this.checked);
     }, false);
     $('wAutostart').addEventListener('click', function () {
       $('optAutostart').checked = this.checked;
-      sendToggle('autostart', 'on', this.checked);
+      sendToggle('autostart', this.checked);
     }, false);
     $('optNotify').addEventListener('click', function () {
-      sendToggle('notify', 'on', this.checked);
+      sendToggle('notify', this.checked);
     }, false);
     $('optConsent').addEventListener('click', function () {
       state.consent = this.checked ? 1 : 0;
       renderTelemetry();
-      sendToggle('consent', 'yes', this.checked);
+      sendToggle('consent', this.checked);
     }, false);
     $('wYes').addEventListener('click', function () { answerWelcome(true); }, false);
     $('wNo').addEventListener('click', function () { answerWelcome(false); }, false);

@@ -1,64 +1,111 @@
 'use strict';
+// What the IE11-mode browser control needs of the page, checked without a browser: ES5
+// syntax (acorn), no newer built-ins or DOM members IE11 lacks (eslint with es-x), no CSS
+// custom properties, grid or other things IE11 lacks (css-tree); and a well-formed contract.
 const test = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('fs');
-const { UI, pageSources, es5SyntaxErrors, lintErrors, cssErrors } = require('./lib/static');
+const path = require('path');
+const acorn = require('acorn');
+const { Linter } = require('eslint');
+const esx = require('eslint-plugin-es-x');
+const csstree = require('css-tree');
+const { REPO, CONTRACT } = require('./lib/browser');
 
-const src = pageSources();
+const UI = path.join(REPO, 'ui');
+const html = fs.readFileSync(path.join(UI, 'index.html'), 'utf8');
+const read = (f) => fs.readFileSync(path.join(UI, f), 'utf8');
+const scripts = [...html.matchAll(/<script\b[^>]*src="([^"]+)"/gi)].map((m) => ({ name: m[1], code: read(m[1]) }))
+  .concat([...html.matchAll(/<script\b(?![^>]*src=)[^>]*>([\s\S]*?)<\/script>/gi)].map((m) => ({ name: 'inline', code: m[1] })))
+  .concat([...html.matchAll(/\son[a-z]+\s*=\s*"([^"]*)"/gi)].map((m) => ({ name: 'event attribute', code: m[1] })));
+const styles = [...html.matchAll(/<link\b[^>]*rel="stylesheet"[^>]*href="([^"]+)"/gi)].map((m) => ({ name: m[1], code: read(m[1]) }))
+  .concat([...html.matchAll(/<style\b[^>]*>([\s\S]*?)<\/style>/gi)].map((m) => ({ name: 'inline', code: m[1] })))
+  .concat([...html.matchAll(/\sstyle="([^"]*)"/gi)].map((m) => ({ name: 'style attribute', code: 'x{' + m[1] + '}' })));
 
-test('the page uses three scripts and one stylesheet, all beside it', () => {
-  assert.deepEqual(src.scripts.map((s) => s.name), ['pankor-core.js', 'pankor-cards.js', 'pankor.js']);
-  assert.deepEqual(src.styles.map((s) => s.name), ['pankor.css']);
+function es5Errors(code) {
+  try {
+    acorn.parse(code, { ecmaVersion: 5, sourceType: 'script' });
+    return [];
+  } catch (e) {
+    return [e.message];
+  }
+}
+
+const IE11_MISSING = ['closest', 'matches', 'append', 'prepend', 'replaceWith', 'replaceChildren', 'toggleAttribute',
+  'before', 'after', 'remove', 'scrollTo', 'scrollBy', 'getRootNode', 'isConnected', 'dataset', 'animate',
+  'requestIdleCallback', 'fetch', 'Promise'];
+const GLOBALS = Object.fromEntries(['window', 'document', 'navigator', 'setTimeout', 'clearTimeout', 'encodeURIComponent',
+  'decodeURIComponent', 'JSON', 'Math', 'Date', 'Number', 'String', 'Object', 'Array', 'RegExp', 'isNaN', 'isFinite',
+  'parseFloat', 'parseInt', 'Error', 'setInterval', 'clearInterval'].map((g) => [g, 'readonly']));
+function lintErrors(code) {
+  return new Linter({ configType: 'flat' }).verify(code, [esx.configs['flat/restrict-to-es5'], {
+    languageOptions: { ecmaVersion: 2024, sourceType: 'script', globals: GLOBALS },
+    settings: { 'es-x': { aggressive: true } },
+    rules: {
+      'no-undef': 'error',
+      'no-restricted-properties': ['error'].concat(IE11_MISSING.map((p) => ({ property: p, message: 'not in IE11' }))),
+      'no-restricted-globals': ['error', 'fetch', 'Promise', 'Symbol', 'Map', 'Set', 'WeakMap', 'Proxy', 'Reflect',
+        'CustomEvent', 'URL', 'URLSearchParams', 'requestIdleCallback'],
+    },
+  }]).map((m) => m.line + ':' + m.column + ' ' + m.message);
+}
+
+function cssErrors(code) {
+  const out = [];
+  const ast = csstree.parse(code, { positions: true, onParseError: (e) => out.push('parse: ' + e.message) });
+  csstree.walk(ast, (node) => {
+    const at = node.loc ? node.loc.start.line + ': ' : '';
+    if (node.type === 'Declaration') {
+      const prop = node.property.toLowerCase();
+      const value = csstree.generate(node.value).toLowerCase();
+      if (/^--|^(-ms-)?grid|^(row-|column-)?gap$/.test(prop) || /\bvar\(|^(inline-)?grid$|sticky/.test(value)) {
+        out.push(at + prop + ': ' + value);
+      }
+    }
+    if (node.type === 'Atrule' && /^(supports|layer|container|property)$/i.test(node.name)) out.push(at + '@' + node.name);
+    if (node.type === 'PseudoClassSelector' && /^(focus-visible|focus-within|is|where|has|not)$/i.test(node.name)) {
+      out.push(at + ':' + node.name);
+    }
+  });
+  return out;
+}
+
+test('the page is three scripts and one stylesheet beside it, IE11 asked for its newest mode first', () => {
+  assert.deepEqual(scripts.map((s) => s.name), ['pankor-core.js', 'pankor-cards.js', 'pankor.js']);
+  assert.deepEqual(styles.map((s) => s.name), ['pankor.css']);
   for (const f of fs.readdirSync(UI)) assert.match(f, /^(index\.html|pankor[\w-]*\.(js|css))$/);
+  assert.match(html, /^<!DOCTYPE html>\s*<html[^>]*>\s*<head>\s*<meta http-equiv="X-UA-Compatible" content="IE=edge">/);
 });
 
-test('IE11 is asked for its newest document mode before anything else in the head', () => {
-  const head = /<head>([\s\S]*?)<\/head>/i.exec(src.html)[1].trim();
-  assert.match(head, /^<meta http-equiv="X-UA-Compatible" content="IE=edge">/);
-  assert.match(src.html, /^<!DOCTYPE html>/);
-});
-
-test('script syntax is ES5', async (t) => {
-  for (const s of src.scripts) {
-    await t.test(s.name, () => assert.deepEqual(es5SyntaxErrors(s.code), []));
+test('scripts are ES5, use nothing IE11 lacks and build no markup from strings', () => {
+  for (const s of scripts) {
+    assert.deepEqual(es5Errors(s.code).concat(lintErrors(s.code)), [], s.name);
+    assert.doesNotMatch(s.code, /\.(inner|outer)HTML\s*=|insertAdjacentHTML|document\.write|\beval\(|new Function/, s.name);
   }
-  await t.test('the check refuses ES2015 syntax', () => {
-    for (const bad of ['var f = (a) => a;', 'let x = 1;', 'const y = 2;', 'var s = `t${1}`;',
-      'class A {}', 'var {a} = o;', 'function f(a = 1) {}', 'for (var x of y) {}', 'var o = {a, b};']) {
-      assert.notDeepEqual(es5SyntaxErrors(bad), [], bad);
-    }
-  });
 });
 
-test('scripts call no ES2015+ built-in and no DOM method IE11 lacks', async (t) => {
-  for (const s of src.scripts) {
-    await t.test(s.name, () => assert.deepEqual(lintErrors(s.code), []));
-  }
-  await t.test('the lint refuses newer built-ins', () => {
-    for (const bad of ['Array.from(x);', 'Object.assign({}, x);', 'x.includes("a");', '"a".startsWith("b");',
-      'new Promise(function () {});', 'x.find(function () {});', 'Number.isNaN(x);', 'el.closest("a");',
-      'el.remove();', 'fetch("a");', 'Object.entries(x);', '"a".repeat(2);', 'x.padStart(2);']) {
-      assert.notDeepEqual(lintErrors('var x, el;\n' + bad), [], bad);
-    }
-  });
+test('styles use no custom properties, grid or other things IE11 lacks', () => {
+  for (const s of styles) assert.deepEqual(cssErrors(s.code), [], s.name);
 });
 
-test('styles use no custom properties, grid or other things IE11 lacks', async (t) => {
-  for (const s of src.styles) {
-    await t.test(s.name, () => assert.deepEqual(cssErrors(s.code), []));
-  }
-  await t.test('the check refuses them', () => {
-    for (const bad of [':root{--accent:#fff}', 'a{color:var(--accent)}', 'a{display:grid}',
-      'a{display:inline-grid}', 'a{grid-template-columns:1fr 1fr}', 'a{gap:1rem}',
-      'a{position:sticky}', '@supports (display:grid){a{color:red}}', 'a:focus-visible{color:red}']) {
-      assert.notDeepEqual(cssErrors(bad), [], bad);
-    }
-  });
+test('the checks refuse what IE11 cannot run', () => {
+  const bad = (check, cases) => cases.filter((c) => check(c).length === 0);
+  assert.deepEqual(bad(es5Errors, ['var f = (a) => a;', 'let x = 1;', 'const y = 2;', 'var s = `t${1}`;', 'class A {}',
+    'var {a} = o;', 'function f(a = 1) {}', 'for (var x of y) {}', 'var o = {a, b};']), []);
+  assert.deepEqual(bad((c) => lintErrors('var x, el;\n' + c), ['Array.from(x);', 'Object.assign({}, x);',
+    'x.includes("a");', '"a".startsWith("b");', 'new Promise(function () {});', 'x.find(function () {});',
+    'Number.isNaN(x);', 'el.closest("a");', 'el.remove();', 'fetch("a");', 'Object.entries(x);', 'x.padStart(2);',
+    '"a".repeat(2);']), []);
+  assert.deepEqual(bad(cssErrors, [':root{--accent:#fff}', 'a{color:var(--accent)}', 'a{display:grid}',
+    'a{display:inline-grid}', 'a{grid-template-columns:1fr 1fr}', 'a{gap:1rem}', 'a{position:sticky}',
+    '@supports (display:grid){a{color:red}}', 'a:focus-visible{color:red}']), []);
 });
 
-test('no markup is built from strings in the scripts', () => {
-  for (const s of src.scripts) {
-    assert.doesNotMatch(s.code, /\.(innerHTML|outerHTML)\s*=|insertAdjacentHTML|document\.write|\beval\(|new Function/,
-      s.name);
+test('the contract names each command, function and row member once, with known kinds', () => {
+  assert.equal(typeof CONTRACT.about, 'string');
+  for (const list of [CONTRACT.commands, CONTRACT.functions, CONTRACT.appRow, CONTRACT.skinRow]) {
+    assert.equal(new Set(list.map((x) => x.name)).size, list.length);
   }
+  assert.deepEqual(CONTRACT.commands.filter((c) => !/^(none|slug|url|flag)$/.test(c.arg)).concat(CONTRACT.functions
+    .flatMap((f) => f.args).concat(CONTRACT.appRow, CONTRACT.skinRow).filter((t) => !/^(number|bool|text)$/.test(t.type))), []);
 });

@@ -1,31 +1,12 @@
 'use strict';
-// Rows as the host writes them: fixed member order, every value escaped with the
-// host's escaper and nothing else (so other control characters pass through raw).
-const { jsonEscape } = require('./browser');
+// Rows as the host writes them: the contract's members in order, every text escaped with
+// the host's escaper and nothing else (so other control characters pass through raw).
+const { CONTRACT, jsonEscape } = require('./browser');
 
-function appsJson(rows) {
-  return '[' + rows.map((r) =>
-    '{"slug":"' + jsonEscape(r.slug) +
-    '","name":"' + jsonEscape(r.name || '') +
-    '","desc":"' + jsonEscape(r.desc || '') +
-    '","installed":"' + jsonEscape(r.installed || '') +
-    '","latest":"' + jsonEscape(r.latest || '') +
-    '","headline":"' + jsonEscape(r.headline || '') +
-    '","running":' + (r.running ? 'true' : 'false') +
-    ',"icon":"' + jsonEscape(r.icon || '') +
-    '","kind":"' + jsonEscape(r.kind || '') +
-    '","shot":"' + jsonEscape(r.shot || '') +
-    '","requires":"' + jsonEscape(r.requires || '') + '"}').join(',') + ']';
-}
-
-function skinsJson(rows) {
-  return '[' + rows.map((r) =>
-    '{"name":"' + jsonEscape(r.name) +
-    '","forApp":"' + jsonEscape(r.forApp || '') +
-    '","author":"' + jsonEscape(r.author || '') +
-    '","shot":"' + jsonEscape(r.shot || '') +
-    '","url":"' + jsonEscape(r.url || '') + '"}').join(',') + ']';
-}
+const rowsJson = (fields, rows) => '[' + rows.map((r) => '{' + fields.map((f) => '"' + f.name + '":' +
+  (f.type === 'bool' ? String(!!r[f.name]) : '"' + jsonEscape(r[f.name] || '') + '"')).join(',') + '}').join(',') + ']';
+const appsJson = (rows) => rowsJson(CONTRACT.appRow, rows);
+const skinsJson = (rows) => rowsJson(CONTRACT.skinRow, rows);
 
 const APPS = [
   { slug: 'clock', name: 'Tarnwick Clock', headline: 'A desk clock with alarms and timers',
@@ -57,4 +38,25 @@ const TELEMETRY = '{"v":1,"os":"10.0.19045","screen":"1920x1080","scale":125,"la
   '"running":true,"ageDays":41,"skin":"Midnight"},{"slug":"jotter","version":"3.4.0.12","autostart":false,' +
   '"running":false,"ageDays":3,"skin":""}]}';
 
-module.exports = { appsJson, skinsJson, APPS, SKINS, TELEMETRY };
+// A 64 x 64 24-bit Windows bitmap like the host's icon cache: a tile of colour with a light
+// disc on the host's dark icon background.
+function iconBmp(rgb) {
+  const b = Buffer.alloc(54 + 64 * 64 * 3);
+  b.write('BM', 0, 'ascii');
+  [[2, b.length], [10, 54], [14, 40], [18, 64], [22, 64], [34, 64 * 64 * 3]].forEach(([o, v]) => b.writeUInt32LE(v, o));
+  b.writeUInt16LE(1, 26);
+  b.writeUInt16LE(24, 28);
+  for (let i = 0; i < 64 * 64; i++) {
+    const x = i % 64;
+    const y = (i - x) / 64;
+    const tile = Math.abs(x - 31.5) < 28 && Math.abs(y - 31.5) < 28;
+    const disc = (x - 38) ** 2 + (y - 38) ** 2 <= 110;
+    const c = !tile ? [0x0d, 0x11, 0x19] : disc ? [240, 244, 250] : rgb;
+    b.set([c[2], c[1], c[0]], 54 + i * 3);
+  }
+  return b;
+}
+
+const HOSTILE = 'a\u2028b\u2029 "q" \\ </script><b>x</b>';
+
+module.exports = { appsJson, skinsJson, APPS, SKINS, TELEMETRY, iconBmp, HOSTILE };
