@@ -3,6 +3,7 @@
 // page's commands to the modules, pushes state into the page, and owns the
 // seven timers. The window, browser and timers themselves are the host's.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -107,6 +108,12 @@ public:
     void OnTimer(TimerId id) noexcept override;
 
     bool PageReady() const noexcept { return pageReady_; }
+
+    struct CommandHandler {
+        std::string_view name;  // lower case
+        void (*run)(frmMain&, const std::string& arg);
+    };
+    static std::span<const CommandHandler> Handlers() noexcept;
 
 private:
     void NavTick() noexcept;

@@ -18,6 +18,38 @@ void frmMain::OnDocumentComplete(const std::string& url) noexcept {
 
 void frmMain::OnNavigateError(const std::string& url) noexcept { Log("NavigateError " + url); }
 
+// The command table: what each of the page's commands does.
+std::span<const frmMain::CommandHandler> frmMain::Handlers() noexcept {
+    using F = frmMain;
+    static const CommandHandler kHandlers[] = {
+        {"ready", [](F&, const std::string&) {}},
+        {"drag", [](F& f, const std::string&) { f.DragWindow(); }},
+        {"min", [](F& f, const std::string&) { f.host_.window.Minimise(); }},
+        {"close", [](F& f, const std::string&) { f.CmdClose(); }},
+        {"quit", [](F& f, const std::string&) { f.QuitApp(); }},
+        {"selfupdate", [](F& f, const std::string&) { f.CmdSelfUpdate(); }},
+        {"refresh", [](F& f, const std::string&) { f.RefreshStatus(); }},
+        {"start", [](F& f, const std::string& slug) { f.CmdStart(slug); }},
+        {"update", [](F& f, const std::string& slug) { f.CmdUpdate(slug); }},
+        {"inupdate", [](F& f, const std::string& slug) { f.app_.appUpdate.UpdateInApp(slug); }},
+        {"notes", [](F& f, const std::string& slug) { f.CmdNotes(slug); }},
+        {"open", [](F& f, const std::string& url) { f.app_.update.OpenUrl(url); }},
+        {"uninstall", [](F& f, const std::string& slug) { f.CmdUninstall(slug); }},
+        {"backup", [](F& f, const std::string&) { f.CmdBackup(); }},
+        {"restore", [](F& f, const std::string&) { f.CmdRestore(); }},
+        {"issue", [](F& f, const std::string&) { f.CmdIssue(); }},
+        {"autostart", [](F& f, const std::string& on) { f.app_.probe.SetAutostart(on == "1"); }},
+        {"notify", [](F& f, const std::string& on) { f.app_.notify.SetNotifyEnabled(on == "1"); }},
+        {"consent",
+         [](F& f, const std::string& yes) {
+             f.app_.telemetry.SetConsent(yes == "1");
+             if (yes == "1") f.app_.telemetry.SendTelemetryIfDue();
+             f.PushState();
+         }},
+    };
+    return kHandlers;
+}
+
 void frmMain::DispatchCommand(std::string_view text) noexcept {
     app_.log.Guard("DispatchCommand failed: ", [&] {
         std::string command(text), arg;
@@ -31,46 +63,9 @@ void frmMain::DispatchCommand(std::string_view text) noexcept {
         Log("dispatch " + command + " arg=" + arg);
 
         const std::string name = LowerAscii(command);
-        if (name == "drag")
-            DragWindow();
-        else if (name == "min")
-            host_.window.Minimise();
-        else if (name == "close")
-            CmdClose();
-        else if (name == "quit")
-            QuitApp();
-        else if (name == "selfupdate")
-            CmdSelfUpdate();
-        else if (name == "refresh")
-            RefreshStatus();
-        else if (name == "start")
-            CmdStart(arg);
-        else if (name == "update")
-            CmdUpdate(arg);
-        else if (name == "inupdate")
-            app_.appUpdate.UpdateInApp(arg);
-        else if (name == "notes")
-            CmdNotes(arg);
-        else if (name == "open")
-            app_.update.OpenUrl(arg);
-        else if (name == "uninstall")
-            CmdUninstall(arg);
-        else if (name == "backup")
-            CmdBackup();
-        else if (name == "restore")
-            CmdRestore();
-        else if (name == "issue")
-            CmdIssue();
-        else if (name == "autostart")
-            app_.probe.SetAutostart(arg == "1");
-        else if (name == "notify")
-            app_.notify.SetNotifyEnabled(arg == "1");
-        else if (name == "consent") {
-            app_.telemetry.SetConsent(arg == "1");
-            if (arg == "1") app_.telemetry.SendTelemetryIfDue();
-            PushState();
-        }
-        // "ready" and anything unknown: the dispatch line is all.
+        for (const CommandHandler& h : Handlers())
+            if (h.name == name) return h.run(*this, arg);
+        // An unknown command: the dispatch line is all.
     });
 }
 

@@ -57,7 +57,7 @@ public:
     Status createResult = Status::Ok();
     Status navigateResult = Status::Ok();
     IBrowserEvents* events = nullptr;
-    std::vector<std::string> navigations, statements;
+    std::vector<std::string> navigations, statements, history;  // history keeps every statement
     std::set<std::string> failingFunctions;  // page calls of these fail as a missing function would
     std::map<std::string, std::string> fields;
     std::optional<PageMetrics> metrics;
@@ -80,6 +80,7 @@ public:
     bool HasDocument() const noexcept override { return document; }
     Status RunScript(const std::string& statement) noexcept override {
         statements.push_back(statement);
+        history.push_back(statement);
         for (const std::string& f : failingFunctions)
             if (statement.rfind("window.pk." + f + "(", 0) == 0)
                 return Status::Fail("Object doesn't support property or method '" + f + "'");

@@ -5,6 +5,8 @@
 
 #include "FakeHost.h"
 #include "FakeWindows.h"
+#include "core/modJson.h"
+#include "host/PageContract.h"
 #include "host/frmMain.h"
 #include "host/frmTray.h"
 
@@ -23,6 +25,28 @@ protected:
         timers.events = &main;
         pump.onPump = [this] { timers.FireDue(); };
         app.windows.Attach(&main, &main);
+    }
+
+    // Every page call the window made fits the page contract: a known
+    // function, and arguments of its types.
+    void TearDown() override {
+        for (const std::string& statement : browser.history) {
+            if (statement.rfind("window.pk.", 0) != 0) continue;  // a self-test's own script
+            const std::size_t open = statement.find('(');
+            const std::string name = statement.substr(10, open - 10);
+            const auto* f = std::find_if(std::begin(kPageFunctions), std::end(kPageFunctions),
+                                         [&](const PageFunction& pf) { return pf.name == name; });
+            ASSERT_NE(f, std::end(kPageFunctions)) << statement;
+            modJson json;
+            const JsonValue args = json.JsonParse("[" + statement.substr(open + 1, statement.size() - open - 3) + "]");
+            ASSERT_TRUE(json.JsonOk()) << statement;
+            std::string kinds;
+            for (int i = 1; i <= JsonCount(args); ++i) {
+                const JsonValue::Kind k = JsonItem(args, i).kind();
+                kinds += k == JsonValue::Kind::Number ? 'n' : k == JsonValue::Kind::Boolean ? 'b' : 't';
+            }
+            EXPECT_EQ(kinds, f->args) << statement;
+        }
     }
 
     // Main as the process entry runs it, then the window's load.
