@@ -122,9 +122,10 @@ TEST_F(CatalogTest, RefusalsLeaveAnEmptyModelAndOneLine) {
 }
 
 TEST_F(CatalogTest, AByteOrderMarkAndBadUtf8AreDecodedSafely) {
-    Publish("\xEF\xBB\xBF{\"serial\":43,\"apps\":[{\"slug\":\"a\",\"name\":\"caf\xE9\"}]}");
+    Publish("\xEF\xBB\xBF{\"serial\":43,\"apps\":[{\"slug\":\"a\",\"name\":\"caf\xE9 \xC2\xA0\xC1\xBF\"}]}");
     ASSERT_TRUE(app.catalog.LoadCatalog());
-    EXPECT_EQ(app.catalog.Apps[0].name, "caf\xEF\xBF\xBD");
+    // Valid sequences from their first lead byte on stay; an overlong one does not.
+    EXPECT_EQ(app.catalog.Apps[0].name, "caf\xEF\xBF\xBD \xC2\xA0\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
 TEST_F(CatalogTest, FindAppIgnoresCaseAndAnswersMinusOne) {
@@ -159,7 +160,8 @@ TEST(PublisherAddress, OnlyHttpsOrLoopbackHttp) {
     EXPECT_EQ(ParsePublisherAddress("http://[::1]:9/", why)->host, "[::1]");
     for (const char* bad :
          {"http://tarnwick.com", "http://127.0.0.1.evil.test", "ftp://x", "https://", "https://u:p@x.test",
-          "https://x.test:port", "tarnwick.com", "https://x.test/?q=1", "http://localhost.evil"})
+          "https://x.test:port", "https://x.test:", "https://:80", "tarnwick.com", "https://x.test/?q=1",
+          "http://localhost.evil"})
         EXPECT_FALSE(ParsePublisherAddress(bad, why).has_value()) << bad;
 }
 

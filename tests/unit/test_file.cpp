@@ -53,6 +53,9 @@ TEST_F(FileTest, WriteTextFileWritesExactlyTheTextAndLogsAFailureKeepingTheOldFi
 TEST_F(FileTest, IniReadFollowsTheKeyFileRules) {
     fake.fs.files[Ini()] =
         "[section]\r\n"
+        "[z=3\r\n"
+        ";x=1\r\n"
+        "'y=2\r\n"
         "; consent=commented\r\n"
         "'consent=quoted\r\n"
         "=novalue\r\n"
@@ -67,6 +70,7 @@ TEST_F(FileTest, IniReadFollowsTheKeyFileRules) {
     EXPECT_EQ(app.file.IniRead(Ini(), "empty", "d"), "");
     EXPECT_EQ(app.file.IniRead(Ini(), "noequals", "d"), "d");
     EXPECT_EQ(app.file.IniRead(Ini(), "section", "d"), "d");
+    for (const char* commented : {"[z", ";x", "'y"}) EXPECT_EQ(app.file.IniRead(Ini(), commented, "d"), "d");
     EXPECT_EQ(app.file.IniRead(Ini(), "", "d"), "d");
     EXPECT_EQ(app.file.IniRead(Ini(), "lf", "d"), "unix");
     EXPECT_EQ(app.file.IniRead(Ini(), "last", "d"), "no line end");

@@ -85,6 +85,13 @@ TEST_F(InstanceTest, TakeHandoffHonoursTheThirtySecondRuleInBothDirections) {
         {"2031-05-05 14:03:27", "", "handoff DISCARDED, 86400s old:  show "},  // across midnight
         {"not a time", "show", "handoff taken: show"},                         // unreadable: fresh
         {"2031-02-30 10:00:00", "show", "handoff taken: show"},                // impossible date
+        // An old time with one separator wrong is no stamp: fresh.
+        {"2020-01-01T00:00:00", "show", "handoff taken: show"},
+        {"2020/01-01 00:00:00", "show", "handoff taken: show"},
+        {"2020-01/01 00:00:00", "show", "handoff taken: show"},
+        {"2020-01-01 00-00:00", "show", "handoff taken: show"},
+        {"2020-01-01 00:00-00", "show", "handoff taken: show"},
+        {"2020-01-01 00:00:000", "show", "handoff taken: show"},
     };
     for (const Case& c : cases) {
         fake.fs.files.clear();

@@ -117,7 +117,8 @@ TEST_F(JsonTest, LenientNumberIgnoresBlanksAndStopsAtTheFirstForeignCharacter) {
 
 TEST_F(JsonTest, StringEscapesDecodeToUtf8) {
     const JsonValue v =
-        Parse(R"(["\u00e9", "\uD83D\uDE00", "\ud83d", "\uDE00x", "a\"b\\c\/d\b\f\n\r\t", "raw é", "\u00E9\u0041"])");
+        Parse(R"(["\u00e9", "\uD83D\uDE00", "\ud83d", "\uDE00x", "a\"b\\c\/d\b\f\n\r\t", "raw é", "\u00E9\u0041",
+                "\u0000\u007f\u0080\u07FF\u0800", "\uDFFF\uD7FF\uE000"])");
     ASSERT_TRUE(json.JsonOk());
     EXPECT_EQ(Str(JsonItem(v, 1)), "\xC3\xA9");
     EXPECT_EQ(Str(JsonItem(v, 2)), "\xF0\x9F\x98\x80");
@@ -128,6 +129,9 @@ TEST_F(JsonTest, StringEscapesDecodeToUtf8) {
     EXPECT_EQ(Str(JsonItem(v, 7)),
               "\xC3\xA9"
               "A");
+    // The edges of each UTF-8 length, and of the surrogates.
+    EXPECT_EQ(Str(JsonItem(v, 8)), std::string("\0\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80", 9));
+    EXPECT_EQ(Str(JsonItem(v, 9)), "\xEF\xBF\xBD\xED\x9F\xBF\xEE\x80\x80");
 
     for (const char* bad : {R"(["\x"])", R"(["abc)", R"(["abc\)", "\"\\"}) {
         Parse(bad);
