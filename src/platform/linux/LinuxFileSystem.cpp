@@ -28,6 +28,9 @@ bool WriteAll(int fd, const std::string& data) {
     return true;
 }
 
+// A NUL inside a path would end the system's string early and name another file.
+bool HasNul(const std::string& path) noexcept { return path.find('\0') != std::string::npos; }
+
 std::string FolderOf(const std::string& path) {
     const std::size_t p = path.rfind('/');
     if (p == std::string::npos) return ".";
@@ -38,12 +41,13 @@ std::string FolderOf(const std::string& path) {
 
 FileAttributes LinuxFileSystem::Attributes(const std::string& path) const noexcept {
     struct stat st {};
-    if (path.empty() || stat(path.c_str(), &st) != 0) return {};
+    if (path.empty() || HasNul(path) || stat(path.c_str(), &st) != 0) return {};
     return {true, S_ISDIR(st.st_mode)};
 }
 
 Status LinuxFileSystem::CreateFolder(const std::string& path) noexcept {
     try {
+        if (HasNul(path)) return ErrnoFailure(EINVAL);
         if (mkdir(path.c_str(), 0777) != 0) return ErrnoFailure();
         return Status::Ok();
     } catch (...) {
@@ -54,6 +58,7 @@ Status LinuxFileSystem::CreateFolder(const std::string& path) noexcept {
 Result<DateTime> LinuxFileSystem::FolderCreated(const std::string& path) const noexcept {
     std::time_t when = 0;
     struct statx sx {};
+    if (HasNul(path)) return Result<DateTime>::From(ErrnoFailure(EINVAL));
     if (statx(AT_FDCWD, path.c_str(), 0, STATX_BTIME | STATX_CTIME, &sx) != 0)
         return Result<DateTime>::From(ErrnoFailure());
     // Not every file system records a birth time; the change time stands in.
@@ -66,6 +71,7 @@ Result<DateTime> LinuxFileSystem::FolderCreated(const std::string& path) const n
 Result<std::vector<FolderEntry>> LinuxFileSystem::ListFolder(const std::string& path) const noexcept {
     using R = Result<std::vector<FolderEntry>>;
     try {
+        if (HasNul(path)) return R::From(ErrnoFailure(EINVAL));
         const UniqueDir dir(opendir(path.c_str()));
         if (!dir) return R::From(ErrnoFailure());
         std::vector<FolderEntry> entries;
@@ -85,6 +91,7 @@ Result<std::vector<FolderEntry>> LinuxFileSystem::ListFolder(const std::string& 
 
 Result<Bytes> LinuxFileSystem::ReadFile(const std::string& path) const noexcept {
     try {
+        if (HasNul(path)) return Result<Bytes>::From(ErrnoFailure(EINVAL));
         const UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
         if (!fd) return Result<Bytes>::From(ErrnoFailure());
         Bytes out;
@@ -106,6 +113,7 @@ Result<Bytes> LinuxFileSystem::ReadFile(const std::string& path) const noexcept 
 
 Status ReplaceFileAtomically(const std::string& path, const std::string& data) noexcept {
     try {
+        if (HasNul(path)) return ErrnoFailure(EINVAL);
         std::string temp = path + std::string(kTempMarker) + "XXXXXX";
         UniqueFd fd(mkostemp(temp.data(), O_CLOEXEC));
         if (!fd) return ErrnoFailure();
@@ -135,6 +143,7 @@ Status LinuxFileSystem::ReplaceFile(const std::string& path, const std::string& 
 }
 
 Status LinuxFileSystem::AppendFile(const std::string& path, const std::string& data) noexcept {
+    if (HasNul(path)) return ErrnoFailure(EINVAL);
     const UniqueFd fd(open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
     if (!fd) return ErrnoFailure();
     if (!WriteAll(fd.Get(), data)) return ErrnoFailure();
@@ -142,6 +151,7 @@ Status LinuxFileSystem::AppendFile(const std::string& path, const std::string& d
 }
 
 Status LinuxFileSystem::DeleteFile(const std::string& path) noexcept {
+    if (HasNul(path)) return ErrnoFailure(EINVAL);
     if (unlink(path.c_str()) != 0) return ErrnoFailure();
     return Status::Ok();
 }

@@ -98,6 +98,10 @@ Result<HttpResponse> LinuxHttp::Get(const HttpRequest& request) noexcept {
         curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
         curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME,
                          static_cast<long>(std::max(1, (request.receiveTimeoutMs + 999) / 1000)));
+        // An announced length over the limit is refused before a byte is read,
+        // as the Windows client does, instead of waiting for a body never read.
+        if (request.maxBodyBytes != 0)
+            curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(request.maxBodyBytes));
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnData);
         curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
 
@@ -105,7 +109,7 @@ Result<HttpResponse> LinuxHttp::Get(const HttpRequest& request) noexcept {
         long status = 0;
         curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
         response.status = static_cast<int>(status);
-        if (body.tooLarge) {
+        if (body.tooLarge || rc == CURLE_FILESIZE_EXCEEDED) {
             response.tooLarge = true;
             response.body.clear();
             return R::Of(std::move(response));
