@@ -127,6 +127,10 @@ Status CurlTransfer::Start() {
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME,
                      static_cast<long>(std::max(1, (request_.receiveTimeoutMs + 999) / 1000)));
+    // An announced length over the limit is refused before a byte is read,
+    // as the Windows client does, instead of waiting for a body never read.
+    if (request_.maxBodyBytes != 0)
+        curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(request_.maxBodyBytes));
     // Large reads: fewer calls per megabyte for installers of hundreds.
     curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 256L * 1024);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnData);
@@ -229,7 +233,8 @@ void CurlTransfer::Finish(CURLcode rc) noexcept {
     long status = 0;
     curl_easy_getinfo(easy_.Get(), CURLINFO_RESPONSE_CODE, &status);
     response_.status = static_cast<int>(status);
-    if (response_.tooLarge) {
+    if (response_.tooLarge || rc == CURLE_FILESIZE_EXCEEDED) {
+        response_.tooLarge = true;
         Bytes().swap(response_.body);  // give the memory back now
         return;
     }

@@ -1,6 +1,15 @@
 #include "TestHttpServer.h"
 
+#ifdef _WIN32
+#include <winsock2.h>
 #include <ws2tcpip.h>
+#else
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/select.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -10,29 +19,50 @@ namespace pankor::test {
 
 namespace {
 
-// Winsock for the life of one server.
-class WinsockUser {
-public:
-    WinsockUser() {
-        WSADATA data{};
-        if (WSAStartup(MAKEWORD(2, 2), &data) != 0) throw std::runtime_error("WSAStartup failed");
-    }
-    ~WinsockUser() { WSACleanup(); }
-};
+// The socket layer: the only place where the two systems differ.
+#ifdef _WIN32
+using Native = SOCKET;
+constexpr int kSendFlags = 0;
+constexpr int kShutSend = SD_SEND;
+void CloseSocket(SocketHandle s) { closesocket(static_cast<Native>(s)); }
+bool Invalid(SocketHandle s) { return static_cast<Native>(s) == INVALID_SOCKET; }
+using AddressLength = int;
 
-void StartWinsock() { static WinsockUser winsock; }  // kept until the test process ends
+// Winsock for as long as the test process runs.
+void StartSockets() {
+    struct User {
+        User() {
+            WSADATA data{};
+            if (WSAStartup(MAKEWORD(2, 2), &data) != 0) throw std::runtime_error("WSAStartup failed");
+        }
+        ~User() { WSACleanup(); }
+    };
+    static User user;
+}
+#else
+using Native = int;
+constexpr int kSendFlags = MSG_NOSIGNAL;  // a client that went away is a false return, not SIGPIPE
+constexpr int kShutSend = SHUT_WR;
+void CloseSocket(SocketHandle s) { close(s); }
+bool Invalid(SocketHandle s) { return s < 0; }
+using AddressLength = socklen_t;
+void StartSockets() {}
+#endif
 
-SOCKET LoopbackListener(int& port) {
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (s == INVALID_SOCKET) throw std::runtime_error("socket failed");
+Native N(SocketHandle s) { return static_cast<Native>(s); }
+
+SocketHandle LoopbackListener(int& port) {
+    StartSockets();
+    const SocketHandle s = static_cast<SocketHandle>(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    if (Invalid(s)) throw std::runtime_error("socket failed");
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     address.sin_port = 0;
-    int length = sizeof(address);
-    if (bind(s, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 || listen(s, 8) != 0 ||
-        getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        closesocket(s);
+    AddressLength length = sizeof(address);
+    if (bind(N(s), reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 || listen(N(s), 8) != 0 ||
+        getsockname(N(s), reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        CloseSocket(s);
         throw std::runtime_error("cannot listen on the loopback address");
     }
     port = ntohs(address.sin_port);
@@ -40,12 +70,12 @@ SOCKET LoopbackListener(int& port) {
 }
 
 // Waits up to the given time for the socket to become readable.
-bool Readable(SOCKET s, int milliseconds) {
+bool Readable(SocketHandle s, int milliseconds) {
     fd_set set;
     FD_ZERO(&set);
-    FD_SET(s, &set);
+    FD_SET(N(s), &set);
     timeval wait{milliseconds / 1000, (milliseconds % 1000) * 1000};
-    return select(0, &set, nullptr, nullptr, &wait) == 1;
+    return select(static_cast<int>(N(s)) + 1, &set, nullptr, nullptr, &wait) == 1;
 }
 
 }  // namespace
@@ -59,7 +89,8 @@ std::string HttpExchange::Path() const {
 
 bool HttpExchange::Send(std::string_view data) {
     while (!data.empty()) {
-        const int n = send(socket_, data.data(), static_cast<int>(std::min<std::size_t>(data.size(), 1 << 16)), 0);
+        const auto n =
+            send(N(socket_), data.data(), static_cast<int>(std::min<std::size_t>(data.size(), 1 << 16)), kSendFlags);
         if (n <= 0) return false;
         data.remove_prefix(static_cast<std::size_t>(n));
     }
@@ -69,29 +100,22 @@ bool HttpExchange::Send(std::string_view data) {
 bool HttpExchange::WaitUntilClosed(int milliseconds) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     char buffer[4096];
-    while (std::chrono::steady_clock::now() < deadline && WaitForSingleObject(stopping_, 0) == WAIT_TIMEOUT) {
+    while (std::chrono::steady_clock::now() < deadline && !stopping_) {
         if (!Readable(socket_, 50)) continue;
-        if (recv(socket_, buffer, sizeof(buffer), 0) <= 0) return true;
+        if (recv(N(socket_), buffer, sizeof(buffer), 0) <= 0) return true;
     }
     return false;
 }
 
 TestHttpServer::TestHttpServer(Handler handler) : handler_(std::move(handler)) {
-    StartWinsock();
     listener_ = LoopbackListener(port_);
-    stopping_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (!stopping_) {
-        closesocket(listener_);
-        throw std::runtime_error("CreateEvent failed");
-    }
     thread_ = std::thread([this] { Serve(); });
 }
 
 TestHttpServer::~TestHttpServer() {
-    SetEvent(stopping_);
+    stopping_ = true;
     thread_.join();
-    closesocket(listener_);
-    CloseHandle(stopping_);
+    CloseSocket(listener_);
 }
 
 std::string TestHttpServer::Base() const { return "http://127.0.0.1:" + std::to_string(port_); }
@@ -107,16 +131,15 @@ bool TestHttpServer::WaitForAnswered(int count, int milliseconds) const {
 }
 
 void TestHttpServer::Serve() {
-    while (WaitForSingleObject(stopping_, 0) == WAIT_TIMEOUT) {
+    while (!stopping_) {
         if (!Readable(listener_, 50)) continue;
-        SOCKET client = accept(listener_, nullptr, nullptr);
-        if (client == INVALID_SOCKET) continue;
+        const SocketHandle client = static_cast<SocketHandle>(accept(N(listener_), nullptr, nullptr));
+        if (Invalid(client)) continue;
         std::string head;
         char buffer[4096];
-        while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536 &&
-               WaitForSingleObject(stopping_, 0) == WAIT_TIMEOUT) {
+        while (head.find("\r\n\r\n") == std::string::npos && head.size() < 65536 && !stopping_) {
             if (!Readable(client, 50)) continue;
-            const int n = recv(client, buffer, sizeof(buffer), 0);
+            const auto n = recv(N(client), buffer, sizeof(buffer), 0);
             if (n <= 0) break;
             head.append(buffer, static_cast<std::size_t>(n));
         }
@@ -128,8 +151,8 @@ void TestHttpServer::Serve() {
             HttpExchange exchange(client, head, stopping_);
             handler_(exchange);
         } catch (...) {}
-        shutdown(client, SD_SEND);
-        closesocket(client);
+        shutdown(N(client), kShutSend);
+        CloseSocket(client);
         {
             std::lock_guard<std::mutex> lock(mutex_);
             ++answered_;
@@ -138,10 +161,15 @@ void TestHttpServer::Serve() {
     }
 }
 
+std::string Reply(const std::string& statusLine, const std::string& body, bool withLength) {
+    std::string head = "HTTP/1.1 " + statusLine + "\r\nConnection: close\r\n";
+    if (withLength) head += "Content-Length: " + std::to_string(body.size()) + "\r\n";
+    return head + "\r\n" + body;
+}
+
 int ClosedPort() {
-    StartWinsock();
     int port = 0;
-    closesocket(LoopbackListener(port));
+    CloseSocket(LoopbackListener(port));
     return port;
 }
 
