@@ -107,6 +107,20 @@ bool HttpExchange::WaitUntilClosed(int milliseconds) {
     return false;
 }
 
+std::string HttpExchange::ReadBody(std::size_t length, int milliseconds) {
+    const std::size_t end = head_.find("\r\n\r\n");
+    std::string body = end == std::string::npos ? std::string() : head_.substr(end + 4);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    char buffer[4096];
+    while (body.size() < length && std::chrono::steady_clock::now() < deadline && !stopping_) {
+        if (!Readable(socket_, 50)) continue;
+        const auto n = recv(N(socket_), buffer, sizeof(buffer), 0);
+        if (n <= 0) break;
+        body.append(buffer, static_cast<std::size_t>(n));
+    }
+    return body.substr(0, length);
+}
+
 TestHttpServer::TestHttpServer(Handler handler) : handler_(std::move(handler)) {
     listener_ = LoopbackListener(port_);
     thread_ = std::thread([this] { Serve(); });

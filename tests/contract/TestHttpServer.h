@@ -33,6 +33,9 @@ public:
     // Reads and drops whatever comes until the client closes the connection:
     // true when it did within the time, false on time-out or shut-down.
     bool WaitUntilClosed(int milliseconds);
+    // The request's body of this many bytes (what came with the head, then
+    // what follows), or less when it does not arrive within the time.
+    std::string ReadBody(std::size_t length, int milliseconds);
 
 private:
     SocketHandle socket_;

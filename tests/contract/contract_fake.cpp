@@ -3,10 +3,13 @@
 // are stand-ins, only registered signatures verify), FakeHttp (a table of
 // answers), FakeProcesses, FakeIcons and FakeVersionResource (tables) and
 // FakeInstanceLock (answers as told, whatever the name).
+#include "ClockContract.h"
 #include "EnvironmentContract.h"
 #include "FakePlatform.h"
+#include "FileCopyContract.h"
 #include "FileSystemContract.h"
 #include "RegistryContract.h"
+#include "RegistryKeysContract.h"
 #include "SystemContract.h"
 
 using namespace pankor;
@@ -58,6 +61,9 @@ struct System {
 };
 
 INSTANTIATE_TYPED_TEST_SUITE_P(Fake, RegistryContract, Registry);
+INSTANTIATE_TYPED_TEST_SUITE_P(Fake, RegistryKeysContract, Registry);
+INSTANTIATE_TYPED_TEST_SUITE_P(Fake, FileCopyContract, FileSystem);
+INSTANTIATE_TYPED_TEST_SUITE_P(Fake, ClockContract, System);
 INSTANTIATE_TYPED_TEST_SUITE_P(Fake, FileSystemContract, FileSystem);
 INSTANTIATE_TYPED_TEST_SUITE_P(Fake, EnvironmentContract, Environment);
 INSTANTIATE_TYPED_TEST_SUITE_P(Fake, SystemContract, System);

@@ -7,14 +7,19 @@
 #include <ctime>
 #include <filesystem>
 
+#include "ClockContract.h"
 #include "CryptoContract.h"
 #include "EnvironmentContract.h"
+#include "FileCopyContract.h"
 #include "FileSystemContract.h"
 #include "HttpContract.h"
+#include "HttpTransferContract.h"
 #include "IconsContract.h"
 #include "InstanceLockContract.h"
 #include "ProcessesContract.h"
+#include "ProgramsContract.h"
 #include "RegistryContract.h"
+#include "RegistryKeysContract.h"
 #include "SystemContract.h"
 #include "TestSupport.h"
 #include "VersionResourceContract.h"
@@ -181,7 +186,30 @@ struct System {
     }
 };
 
+// The args program in a folder whose path holds a blank.
+struct Programs : Scratch {
+    Programs() {
+        std::filesystem::create_directory(In("with blank"));
+        std::filesystem::copy_file(ARGS_PROGRAM, Program());
+    }
+    LinuxProcesses processes;
+    IProcesses& Service() { return processes; }
+    std::string Program() const { return In("with blank/args program"); }
+    std::optional<std::string> Recorded() const {
+        const std::string file = In("with blank/args.txt");
+        std::optional<std::string> text = ReadRaw(file);
+        if (text) std::filesystem::remove(file);
+        return text;
+    }
+    std::string Missing() const { return In("with blank/no such program"); }
+};
+
 INSTANTIATE_TYPED_TEST_SUITE_P(Linux, RegistryContract, Registry);
+INSTANTIATE_TYPED_TEST_SUITE_P(Linux, RegistryKeysContract, Registry);
+INSTANTIATE_TYPED_TEST_SUITE_P(Linux, FileCopyContract, FileSystem);
+INSTANTIATE_TYPED_TEST_SUITE_P(Linux, HttpTransferContract, Http);
+INSTANTIATE_TYPED_TEST_SUITE_P(Linux, ProgramsContract, Programs);
+INSTANTIATE_TYPED_TEST_SUITE_P(Linux, ClockContract, System);
 INSTANTIATE_TYPED_TEST_SUITE_P(Linux, FileSystemContract, FileSystem);
 INSTANTIATE_TYPED_TEST_SUITE_P(Linux, HttpContract, Http);
 INSTANTIATE_TYPED_TEST_SUITE_P(Linux, CryptoContract, Crypto);

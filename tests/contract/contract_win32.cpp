@@ -1,13 +1,18 @@
 // The contract suites against the Win32 platform layer (cross-built, run
 // under Wine). Results are looked at with the plain Windows API.
+#include "ClockContract.h"
 #include "CryptoContract.h"
 #include "EnvironmentContract.h"
+#include "FileCopyContract.h"
 #include "FileSystemContract.h"
 #include "HttpContract.h"
+#include "HttpTransferContract.h"
 #include "IconsContract.h"
 #include "InstanceLockContract.h"
 #include "ProcessesContract.h"
+#include "ProgramsContract.h"
 #include "RegistryContract.h"
+#include "RegistryKeysContract.h"
 #include "SystemContract.h"
 #include "TestSupport.h"
 #include "VersionResourceContract.h"
@@ -191,7 +196,30 @@ struct System {
     }
 };
 
+// The args program in a folder whose path holds a blank.
+struct Programs : Scratch {
+    Programs() {
+        MakeFolderRaw(In("with blank"));
+        EXPECT_TRUE(CopyFileW(Wide(test::WindowsPath(ARGS_PROGRAM)).c_str(), Wide(Program()).c_str(), FALSE));
+    }
+    Win32Processes processes;
+    IProcesses& Service() { return processes; }
+    std::string Program() const { return In("with blank\\args program.exe"); }
+    std::optional<std::string> Recorded() const {
+        const std::string file = In("with blank\\args.txt");
+        std::optional<std::string> text = ReadRaw(file);
+        if (text) DeleteFileW(Wide(file).c_str());
+        return text;
+    }
+    std::string Missing() const { return In("with blank\\no such program.exe"); }
+};
+
 INSTANTIATE_TYPED_TEST_SUITE_P(Win32, RegistryContract, Registry);
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, RegistryKeysContract, Registry);
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, FileCopyContract, FileSystem);
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, HttpTransferContract, Http);
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, ProgramsContract, Programs);
+INSTANTIATE_TYPED_TEST_SUITE_P(Win32, ClockContract, System);
 INSTANTIATE_TYPED_TEST_SUITE_P(Win32, FileSystemContract, FileSystem);
 INSTANTIATE_TYPED_TEST_SUITE_P(Win32, HttpContract, Http);
 INSTANTIATE_TYPED_TEST_SUITE_P(Win32, CryptoContract, Crypto);
