@@ -92,8 +92,12 @@ Status CurlTransfer::Start() {
     easy_.Reset(curl_easy_init());
     if (!multi_ || !easy_) return Status::Fail("the HTTP client could not start");
     CURL* curl = easy_.Get();
-    for (const auto& [name, value] : request_.headers)
-        if (!Append(headers_, name + ": " + value)) return Status::Fail("out of memory");
+    for (const auto& [name, value] : request_.headers) {
+        std::string line = name;
+        line += ": ";
+        line += value;
+        if (!Append(headers_, line)) return Status::Fail("out of memory");
+    }
     // Send only the headers we were given and what the method needs.
     if (!Append(headers_, "Accept:")) return Status::Fail("out of memory");
     if (!request_.body.empty()) {
