@@ -81,6 +81,14 @@ TEST_F(UpdateTest, FetchPumpingGivesUpOnASilentServerAfterFiveMinutesWhilePumpin
     EXPECT_EQ(fake.http.abandoned, 1);
 }
 
+TEST_F(UpdateTest, TheClientsOwnTimeOutAtTheLimitIsTheSameTimeOut) {
+    fake.http.failures[kUrl] = "The operation timed out";
+    fake.http.waitsBeforeAnswer[kUrl] = 300000 / 200;
+    Bytes bytes;
+    EXPECT_FALSE(app.update.FetchPumping(kUrl, bytes));
+    EXPECT_EQ(LogLines(), Lines{"FetchPumping timed out: https://dl.tarnwick.test/clock.exe"});
+}
+
 TEST_F(UpdateTest, FetchPumpingReportsProgressAtMostFourTimesASecond) {
     fake.http.Serve(kUrl, std::string(1000, 'x'));
     fake.http.waitsBeforeAnswer[kUrl] = 10;  // one tenth of the body per poll of 200 ms
