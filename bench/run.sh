@@ -8,10 +8,13 @@ out="$root/build/linux"
   --benchmark_out="$out/bench-trust.json" --benchmark_out_format=json >/dev/null 2>&1
 "$out/bench/pankor_bench_catalog" --benchmark_repetitions=3 --benchmark_report_aggregates_only=true \
   --benchmark_out="$out/bench-catalog.json" --benchmark_out_format=json >/dev/null 2>&1
-python3 - "$out/bench-trust.json" "$out/bench-catalog.json" <<'PY'
+"$out/bench/pankor_bench_download" --benchmark_out="$out/bench-download.json" --benchmark_out_format=json \
+  >/dev/null 2>&1
+python3 - "$out/bench-trust.json" "$out/bench-catalog.json" "$out/bench-download.json" <<'PY'
 import json, sys
 runs = {}
-for f in sys.argv[1:]:
+download = {b["name"]: b for b in json.load(open(sys.argv[3]))["benchmarks"]}
+for f in sys.argv[1:3]:
     for b in json.load(open(f))["benchmarks"]:
         if b.get("aggregate_name") == "median":
             runs[b["run_name"]] = b["real_time"]
@@ -24,5 +27,8 @@ print(f"catalog pipeline (verify+decode+parse+model+rows): 100 apps {p100:.2f} m
       f"10000 apps {p10k:.2f} ms; growth 100->1000 x{p1k / p100:.1f}, 1000->10000 x{p10k / p1k:.1f} (linear: x10)")
 print(f"JSON reader throughput = {runs['Nlohmann'] / runs['JsonReader']:.2f} x nlohmann::json (target >= 1.0), "
       f"{runs['Simdjson'] / runs['JsonReader']:.3f} x simdjson")
+bare, pumped = download["BareCurl256MiB/iterations:3/real_time"], download["FetchPumping256MiB/iterations:3/real_time"]
+print(f"FetchPumping 256 MiB from the local publisher: {bare['real_time'] / pumped['real_time']:.3f} x the throughput of a bare "
+      f"libcurl download (target >= 0.9); worst gap between two pumps {pumped['worst_gap_ms']:.0f} ms (target <= 250)")
 print(f"AppsJson with a fresh snapshot of ~300 processes: {runs['AppsJsonWithSnapshot'] / 1000:.3f} ms (target <= 0.5)")
 PY

@@ -18,7 +18,7 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j"$(nproc)" >/dev/null
 work="$root/build/fuzz/work"
 mkdir -p "$work"
-for target in json urldecode keyfile handoff pe hex signature icon; do
+for target in json urldecode keyfile handoff pe hex signature icon commandline; do
   corpus="$work/corpus-$target"
   mkdir -p "$corpus"
   seeds="$here/corpus/$target"

@@ -45,7 +45,11 @@ bool modUpdate::FetchPumping(const std::string& url, Bytes& bytes, const Downloa
 
         Result<HttpResponse> answer = transfer->Take();
         if (!answer.ok()) {
-            d_.log.DebugLog(failed(answer.error()));
+            // A client time-out of its own at the limit is the same time-out.
+            if (d_.system.MonotonicMs() - start >= limits_.fetchMs)
+                d_.log.DebugLog("FetchPumping timed out: " + url);
+            else
+                d_.log.DebugLog(failed(answer.error()));
             return false;
         }
         if (answer->tooLarge) {

@@ -43,7 +43,8 @@ public:
 
 class FakeEnvironment : public IEnvironment {
 public:
-    std::map<std::string, std::string> vars{{"APPDATA", "C:\\Users\\ann\\AppData\\Roaming"}};
+    std::map<std::string, std::string> vars{{"APPDATA", "C:\\Users\\ann\\AppData\\Roaming"},
+                                            {"TEMP", "C:\\Users\\ann\\AppData\\Local\\Temp"}};
     std::optional<std::string> Get(const std::string& name) const noexcept override {
         const auto it = vars.find(name);
         if (it == vars.end()) return std::nullopt;
@@ -53,30 +54,41 @@ public:
 
 class FakeRegistry : public IRegistry {
 public:
-    std::map<std::string, std::string> values;  // lower-cased path -> text
+    std::map<std::string, std::string> values;  // lower-cased path, short root ("hkcu\\...") -> text
     bool failWrites = false;
 
     Result<std::string> Read(const std::string& path) noexcept override {
-        const auto it = values.find(LowerAscii(path));
+        const auto key = Key(path);
+        if (!key) return Result<std::string>::Fail(BadPath(path));
+        const auto it = values.find(*key);
         if (it == values.end()) return Result<std::string>::Fail("The system cannot find the file specified.");
         return Result<std::string>::Of(it->second);
     }
-    bool Exists(const std::string& path) noexcept override { return values.count(LowerAscii(path)) != 0; }
+    bool Exists(const std::string& path) noexcept override {
+        const auto key = Key(path);
+        return key && values.count(*key) != 0;
+    }
     Status WriteString(const std::string& path, const std::string& value) noexcept override {
+        const auto key = Key(path);
+        if (!key) return Status::Fail(BadPath(path));
         if (failWrites) return Status::Fail("Access is denied.");
-        values[LowerAscii(path)] = value;
+        values[*key] = value;
         return Status::Ok();
     }
     Status WriteDword(const std::string& path, std::int32_t value) noexcept override {
         return WriteString(path, std::to_string(value));
     }
     Status Remove(const std::string& path) noexcept override {
-        return values.erase(LowerAscii(path)) ? Status::Ok() : Status::Fail("not found");
+        const auto key = Key(path);
+        if (!key) return Status::Fail(BadPath(path));
+        return values.erase(*key) ? Status::Ok() : Status::Fail("The system cannot find the file specified.");
     }
     // Subkeys (lower case, sorted) are the next parts of the value paths below the key.
     Result<std::vector<std::string>> SubkeyNames(const std::string& keyPath, std::size_t maxCount,
                                                  std::size_t maxNameChars) noexcept override {
-        const std::string key = LowerAscii(keyPath) + "\\";
+        const auto root = Key(keyPath + "\\");
+        if (!root) return Result<std::vector<std::string>>::Fail(BadPath(keyPath));
+        const std::string& key = *root;
         bool exists = false;
         std::set<std::string> names;
         for (const auto& [path, value] : values) {
@@ -101,11 +113,33 @@ public:
         std::erase(text, '\0');
         return Result<std::string>::Of(std::move(text));
     }
+
+private:
+    // As the registry names values: any spelling of a root, any case; a NUL
+    // would end the name early, so such a path names nothing.
+    static std::optional<std::string> Key(const std::string& path) {
+        static const std::pair<const char*, const char*> kRoots[] = {{"hkey_current_user", "hkcu"},
+                                                                     {"hkey_local_machine", "hklm"},
+                                                                     {"hkey_classes_root", "hkcr"},
+                                                                     {"hkey_users", "hku"},
+                                                                     {"hkey_current_config", "hkcc"}};
+        const std::string lower = LowerAscii(path);
+        const std::size_t slash = lower.find('\\');
+        if (slash == std::string::npos || lower.find('\0') != std::string::npos) return std::nullopt;
+        for (const auto& [longName, shortName] : kRoots)
+            if (lower.compare(0, slash, longName) == 0 || lower.compare(0, slash, shortName) == 0)
+                return shortName + lower.substr(slash);
+        return std::nullopt;
+    }
+    static std::string BadPath(const std::string& path) { return "invalid root in registry path \"" + path + "\""; }
 };
 
-// Paths are kept as given, with '\' as the separator.
+// Paths are kept as given, with '\' as the separator. With a clock, writes
+// and new folders are dated as a file system would date them.
 class FakeFileSystem : public IFileSystem {
 public:
+    explicit FakeFileSystem(const FakeSystem* clock = nullptr) : clock_(clock) {}
+
     std::map<std::string, std::string> files;
     std::set<std::string> folders{"C:", "C:\\Users\\ann\\AppData\\Roaming"};
     std::map<std::string, DateTime> created;
@@ -126,8 +160,11 @@ public:
         return {};
     }
     Status CreateFolder(const std::string& path) noexcept override {
-        if (!folders.count(Parent(path))) return Status::Fail("Path not found");
+        if (Attributes(path).exists) return Status::Fail("Cannot create a file when that file already exists.");
+        if (!CanCreate(path)) return Status::Fail("Path not found");
         folders.insert(path);
+        if (clock_) created[path] = clock_->LocalNow();
+        Touch(path);
         return Status::Ok();
     }
     Result<DateTime> FolderCreated(const std::string& path) const noexcept override {
@@ -135,7 +172,8 @@ public:
         if (it == created.end()) return Result<DateTime>::Fail("Path not found");
         return Result<DateTime>::Of(it->second);
     }
-    Result<std::vector<FolderEntry>> ListFolder(const std::string& path) const noexcept override {
+    Result<std::vector<FolderEntry>> ListFolder(const std::string& given) const noexcept override {
+        const std::string path = !given.empty() && given.back() == '\\' ? given.substr(0, given.size() - 1) : given;
         if (!folders.count(path)) return Result<std::vector<FolderEntry>>::Fail("Path not found");
         std::vector<FolderEntry> out;
         const auto add = [&](const std::string& full, bool isFolder) {
@@ -153,29 +191,43 @@ public:
         return Result<Bytes>::Of(Bytes(it->second.begin(), it->second.end()));
     }
     Status ReplaceFile(const std::string& path, std::string_view data) noexcept override {
-        if (!folders.count(Parent(path))) return Status::Fail("Path not found");
+        if (!CanCreate(path)) return Status::Fail("Path not found");
         if (lockedFiles.count(path)) return Status::Fail("Permission denied");
         files[path] = std::string(data);
+        Touch(path);
         if (afterWrite) afterWrite(path);
         return Status::Ok();
     }
     Status CopyFile(const std::string& from, const std::string& to) noexcept override {
         const auto it = files.find(from);
         if (it == files.end() || lockedFiles.count(from)) return Status::Fail("File not found");
-        if (!folders.count(Parent(to))) return Status::Fail("Path not found");
-        if (lockedFiles.count(to) || folders.count(to)) return Status::Fail("Permission denied");
+        if (!CanCreate(to)) return Status::Fail("Path not found");
+        if (lockedFiles.count(to)) return Status::Fail("Permission denied");
         files[to] = it->second;
+        Touch(to);
         return Status::Ok();
     }
     Status AppendFile(const std::string& path, const std::string& data) noexcept override {
-        if (!folders.count(Parent(path)) || lockedFiles.count(path)) return Status::Fail("Path not found");
+        if (!CanCreate(path) || lockedFiles.count(path)) return Status::Fail("Path not found");
         files[path] += data;
+        Touch(path);
         return Status::Ok();
     }
     Status DeleteFile(const std::string& path) noexcept override {
         if (undeletable.count(path)) return Status::Fail("Access is denied.");
         return files.erase(path) ? Status::Ok() : Status::Fail("File not found");
     }
+
+private:
+    // A file may be made inside a folder, not over one, and not under a name
+    // a NUL would cut short.
+    bool CanCreate(const std::string& path) const {
+        return folders.count(Parent(path)) && !folders.count(path) && path.find('\0') == std::string::npos;
+    }
+    void Touch(const std::string& path) {
+        if (clock_) modified[path] = clock_->UtcNow();
+    }
+    const FakeSystem* clock_;
 };
 
 class FakeVersionResource : public IVersionResource {
@@ -202,7 +254,7 @@ struct FakePlatform {
     FakeSystem system;
     FakeEnvironment environment;
     FakeRegistry registry;
-    FakeFileSystem fs;
+    FakeFileSystem fs{&system};
     FakeVersionResource versions;
     FakeInstanceLock instanceLock;
     FakeCrypto crypto;

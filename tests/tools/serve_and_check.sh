@@ -110,7 +110,7 @@ curl -s -o /dev/null -b 'session=abc' "$base/pankor/catalog.json"
 [ "$(field "$last" headers.Cookie)" = "session=abc" ] || fail "a cookie sent is recorded"
 
 # Reports keep their exact bytes: quotes, backslashes, line breaks, non-ASCII.
-printf '{"note":"say \\"hi\\"\\\\ C:\\\\x","raw":"line1\nline2\ttab \303\251"}\r\n' >"$work/report.json"
+printf '{"note":"say \\"hi\\"\\ C:\\x","raw":"line1\nline2\ttab \303\251"}\r\n' >"$work/report.json"
 check "telemetry post" 0 curl -sf -H 'Content-Type: application/json' -A 'Pankor/1.0' -H 'X-Probe: one' \
   --data-binary "@$work/report.json" "$base/telemetry.php"
 field "$reports/telemetry.jsonl" body >"$work/recorded"
@@ -215,14 +215,29 @@ warns "duplicate slug" "{\"apps\":[$(app notes)],\"games\":[$(app Notes)]}" 1 \
 warns "slug with a blank" "{\"apps\":[$(app 'tarn notes')]}" 1 'app "tarn notes": the slug is not plain'
 warns "slug too long" "{\"apps\":[$(app "$(printf 'a%.0s' $(seq 33))")]}" 1 'the slug is not plain'
 warns "no url" "{\"apps\":[$(app a ',"url":""')]}" 1 'app "a" has no "url": it cannot be updated in place'
-warns "no sha" "{\"apps\":[{\"slug\":\"a\",\"url\":\"u\",\"latest\":\"1\"}]}" 1 'app "a" has no "sha"'
+warns "no sha" "{\"apps\":[{\"slug\":\"a\",\"url\":\"https://x/u\",\"latest\":\"1\"}]}" 1 'app "a" has no "sha"'
 warns "latest with a letter" "{\"apps\":[$(app a ',"latest":"v1.2"')]}" 1 '"latest" "v1.2" does not compare'
 warns "latest with an empty part" "{\"apps\":[$(app a ',"latest":"1..2"')]}" 1 '"latest" "1..2" does not compare'
-warns "own version" "{\"apps\":[$(app a)],\"pankor\":{\"version\":\"1.x\",\"url\":\"u\",\"sha\":\"$sha\"}}" 1 \
+warns "own version" "{\"apps\":[$(app a)],\"pankor\":{\"version\":\"1.x\",\"url\":\"https://x/u\",\"sha\":\"$sha\"}}" 1 \
   '"pankor": "version" "1.x" does not compare'
 warns "short sha" "{\"apps\":[$(app a ",\"sha\":\"${sha:1}\"")]}" 1 'app "a": "sha" is not 64 hexadecimal digits'
 warns "sha not hex" "{\"apps\":[$(app a ",\"sha\":\"g${sha:1}\"")]}" 1 '"sha" is not 64 hexadecimal digits'
 warns "own sha" "{\"apps\":[$(app a)],\"pankor\":{\"version\":\"1.0\",\"sha\":\"abc\"}}" 1 '"pankor": "sha" is not 64'
+for exe in 'C:\\Tools\\t.exe' '\\t.exe' '/t.exe'; do
+  warns "absolute exe $exe" "{\"apps\":[$(app a ",\"exe\":\"$exe\"")]}" 1 '"exe"'
+  grep -qF 'is absolute: it must name a folder and a file inside the application-data folder' "$work/out" ||
+    fail "absolute exe $exe: wrong words"; done
+warns "exe climbing out" "{\"apps\":[$(app a ',"exe":"Tool\\..\\..\\t.exe"')]}" 1 \
+  'climbs out of its folder with ".."'
+warns "installer over http" "{\"apps\":[$(app a ',"url":"http://dl.example/a.exe"')]}" 1 \
+  'app "a": the installer "url" "http://dl.example/a.exe" is not https'
+warns "own installer over ftp" "{\"apps\":[$(app a)],\"pankor\":{\"version\":\"1.0\",\"url\":\"ftp://x/p.exe\",\"sha\":\"$sha\"}}" 1 \
+  '"pankor": the installer "url" "ftp://x/p.exe" is not https'
+for fine in 'Tool\\t.exe' 'Tool\\..x\\t.exe' 't.exe'; do
+  printf '{"apps":[%s]}' "$(app a ",\"exe\":\"$fine\"")" >"$work/case.json"
+  check "exe $fine" 0 "$kit" check "$work/case.json" --strict; done
+printf '{"apps":[%s]}' "$(app a ',"url":"http://127.0.0.1:8080/a.exe"')" >"$work/case.json"
+check "an installer on this machine over http" 0 "$kit" check "$work/case.json" --strict
 warns "byte-order mark" $'\xEF\xBB\xBF'"{\"apps\":[$(app a)]}" 1 'starts with a UTF-8 byte-order mark'
 warns "invalid UTF-8" "{\"apps\":[$(app a $',"name":"x\xC3"')]}" 1 'invalid UTF-8 at byte'
 warns "no app at all" '{"skins":[{"name":"s"}]}' 1 'no app or game'

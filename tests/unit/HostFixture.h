@@ -1,87 +1,66 @@
 #pragma once
-// The whole manager on the fake platform and a fake host: the main window and
-// the tray run real scenarios in milliseconds.
+// A Pankor application object on the in-memory platform with the host's
+// services faked too: a pump that moves the clock, a folder picker, a page.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "FakeHost.h"
-#include "FakeWindows.h"
-#include "core/modJson.h"
-#include "host/PageContract.h"
-#include "host/frmMain.h"
-#include "host/frmTray.h"
+#include "FakePlatform.h"
+#include "base/Text.h"
+#include "startup/Pankor.h"
 
 namespace pankor::testing {
 
 class HostTest : public ::testing::Test {
 protected:
     static constexpr const char* kDataDir = "C:\\Users\\ann\\AppData\\Roaming\\Pankor";
-    static constexpr const char* kBase = "https://tarnwick.test";
+    static constexpr const char* kAppData = "C:\\Users\\ann\\AppData\\Roaming";
+    static constexpr const char* kTemp = "C:\\Users\\ann\\AppData\\Local\\Temp";
 
     HostTest() {
+        app.process.DataDir = kDataDir;
+        app.process.DebugMode = true;
         fake.fs.folders.insert(kDataDir);
-        app.process.DataDir = kDataDir;  // as Main sets it from APPDATA
-        fake.environment.vars["TEMP"] = "C:\\Temp";
-        fake.fs.folders.insert("C:\\Temp");
-        timers.events = &main;
-        pump.onPump = [this] { timers.FireDue(); };
-        app.windows.Attach(&main, &main);
+        fake.fs.folders.insert("C:\\Users\\ann\\AppData\\Local");
+        fake.fs.folders.insert(kTemp);
+        fake.environment.vars["TEMP"] = kTemp;
     }
 
-    // Every page call the window made fits the page contract: a known
-    // function, and arguments of its types.
-    void TearDown() override {
-        for (const std::string& statement : browser.history) {
-            if (statement.rfind("window.pk.", 0) != 0) continue;  // a self-test's own script
-            const std::size_t open = statement.find('(');
-            const std::string name = statement.substr(10, open - 10);
-            const auto* f = std::find_if(std::begin(kPageFunctions), std::end(kPageFunctions),
-                                         [&](const PageFunction& pf) { return pf.name == name; });
-            ASSERT_NE(f, std::end(kPageFunctions)) << statement;
-            modJson json;
-            const JsonValue args = json.JsonParse("[" + statement.substr(open + 1, statement.size() - open - 3) + "]");
-            ASSERT_TRUE(json.JsonOk()) << statement;
-            std::string kinds;
-            for (int i = 1; i <= JsonCount(args); ++i) {
-                const JsonValue::Kind k = JsonItem(args, i).kind();
-                kinds += k == JsonValue::Kind::Number ? 'n' : k == JsonValue::Kind::Boolean ? 'b' : 't';
-            }
-            EXPECT_EQ(kinds, f->args) << statement;
-        }
-    }
-
-    // Main as the process entry runs it, then the window's load.
-    void Start(const std::string& commandLine) {
-        fake.system.commandLine = commandLine;
-        ASSERT_TRUE(app.main.Main());
-        main.Open();
-    }
-    // The page arrives and the boot timer fires.
-    void Boot() {
-        browser.Complete();
-        timers.Advance(kBootIntervalMs);
-    }
-
-    std::string Log() const {
+    // The debug log's lines without their time.
+    std::vector<std::string> LogLines() const {
+        std::vector<std::string> lines;
         const auto it = fake.fs.files.find(std::string(kDataDir) + "\\debug.log");
-        return it == fake.fs.files.end() ? std::string() : it->second;
+        if (it == fake.fs.files.end()) return lines;
+        for (std::string_view line : SplitLines(it->second)) lines.emplace_back(line.substr(9));
+        return lines;
     }
-    bool Logged(const std::string& line) const { return Log().find(" " + line + "\r\n") != std::string::npos; }
-    std::string File(const std::string& path) const {
-        const auto it = fake.fs.files.find(path);
-        return it == fake.fs.files.end() ? std::string("<missing>") : it->second;
+
+    // An app record in the catalog model, as a load would leave it.
+    CatalogApp& AddApp(const std::string& slug, const std::string& name, const std::string& exe,
+                       const std::string& installed = "1.0.0.1") {
+        CatalogApp a;
+        a.slug = slug;
+        a.name = name;
+        a.exe = exe;
+        a.installed = installed;
+        app.catalog.Apps.push_back(a);
+        app.catalog.AppCount = static_cast<int>(app.catalog.Apps.size());
+        return app.catalog.Apps.back();
+    }
+
+    std::string KeyedHashOf(const std::string& data) {
+        return app.hash.KeyedHash(Bytes(data.begin(), data.end()), kInstallerHashKey);
     }
 
     fakes::FakePlatform fake;
     fakes::FakePump pump{fake.system};
     fakes::FakeFolderPicker picker;
-    Pankor app{fake.platform, HostServices{pump, picker}};
-    fakes::FakeWindow window;
-    fakes::FakeBrowser browser;
-    fakes::FakeTimers timers{fake.system};
-    fakes::FakeTray trayIcon;
-    fakes::FakeLoop loop;
-    frmTray tray{trayIcon, app.icons, window, main, app.log};
-    frmMain main{app, MainWindowHost{window, browser, timers, loop}, tray};
+    fakes::FakeUpdateUi ui;
+    Pankor app{fake.platform, {pump, picker, ui}};
 };
+
+using Lines = std::vector<std::string>;
 
 }  // namespace pankor::testing

@@ -1,6 +1,6 @@
 // The main window and the tray as whole scenarios: statements the page gets,
 // log lines, timers on a virtual clock.
-#include "HostFixture.h"
+#include "WindowsFixture.h"
 #include "Publisher.h"
 #include "base/Text.h"
 #include "core/modJson.h"
@@ -20,7 +20,7 @@ const std::string kCatalog = R"({"serial": 3,
   "games": [{"slug": "chess", "name": "Chess", "desc": "Pieces", "latest": "1.0"}],
   "pankor": {"version": "%SELF%", "url": "https://tarnwick.test/PankorSetup.exe", "sha": "%SELFSHA%"}})";
 
-class MainWindowTest : public pankor::testing::HostTest {
+class MainWindowTest : public pankor::testing::WindowsTest {
 protected:
     MainWindowTest() { pankor::testing::TrustTestKeys(app.sign); }
 

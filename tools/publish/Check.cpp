@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Publish.h"
+#include "base/Loopback.h"
 #include "base/Text.h"
 #include "catalog/modCatalog.h"
 #include "catalog/modCatalog_model.h"
@@ -23,7 +24,9 @@ constexpr const char* kCheckUsage =
     "  skins, and the manager's own release. Then it warns about entries the\n"
     "  manager drops, repeated or unusable slugs, apps that cannot be updated\n"
     "  in place, versions that do not compare as dotted numbers, malformed\n"
-    "  \"sha\" values, a byte-order mark and invalid UTF-8.\n"
+    "  \"sha\" values, an \"exe\" that is absolute or climbs out with \"..\",\n"
+    "  installer addresses that are not https (http:// on this machine\n"
+    "  aside), a byte-order mark and invalid UTF-8.\n"
     "  Exit code 0 when the manager can read it (1 with --strict when there\n"
     "  are warnings), 1 when it cannot, 2 on bad usage.\n";
 
@@ -61,6 +64,33 @@ bool IsHash(std::string_view sha) {
     for (char c : sha)
         if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'))) return false;
     return true;
+}
+
+// An exe the manager would look for outside the application-data folder, or
+// outside the app's own folder in it; "" when it stays inside.
+std::string ExeEscape(std::string_view exe) {
+    if (!exe.empty() && (exe[0] == '\\' || exe[0] == '/')) return "is absolute";
+    if (exe.size() >= 2 && exe[1] == ':') return "is absolute";
+    for (std::size_t start = 0; start <= exe.size();) {
+        std::size_t end = exe.find_first_of("\\/", start);
+        if (end == std::string_view::npos) end = exe.size();
+        if (exe.substr(start, end - start) == "..") return "climbs out of its folder with \"..\"";
+        start = end + 1;
+    }
+    return {};
+}
+
+// Installers come over https; plain http only from this machine, for tests.
+bool IsSecureInstallerUrl(std::string_view url) {
+    if (StartsWithNoCase(url, "https://")) return true;
+    if (!StartsWithNoCase(url, "http://")) return false;
+    std::string_view host = url.substr(7);
+    host = host.substr(0, host.find_first_of("/?#"));
+    if (!host.empty() && host.front() == '[')
+        host = host.substr(0, host.find(']') + 1);
+    else
+        host = host.substr(0, host.find(':'));
+    return IsLoopbackHost(host);
 }
 
 void CheckEncoding(const std::string& bytes, Warnings& w) {
@@ -110,6 +140,11 @@ void CheckApps(const CatalogModel& catalog, Warnings& w) {
             w.Add(Label(a) +
                   ": the slug is not plain (letters, digits and '-', at most 32): it can never be "
                   "handed an \"/installed=\" request");
+        if (const std::string why = ExeEscape(a.exe); !why.empty())
+            w.Add(Label(a) + ": \"exe\" " + Quoted(a.exe) + " " + why +
+                  ": it must name a folder and a file inside the application-data folder");
+        if (!a.url.empty() && !IsSecureInstallerUrl(a.url))
+            w.Add(Label(a) + ": the installer \"url\" " + Quoted(a.url) + " is not https");
         if (a.url.empty() || a.sha.empty())
             w.Add(Label(a) + " has no " +
                   (a.url.empty() && a.sha.empty() ? "\"url\" and no \"sha\""
@@ -125,6 +160,8 @@ void CheckApps(const CatalogModel& catalog, Warnings& w) {
 }
 
 void CheckSelf(const CatalogModel& catalog, Warnings& w) {
+    if (!catalog.SelfUrl.empty() && !IsSecureInstallerUrl(catalog.SelfUrl))
+        w.Add("\"pankor\": the installer \"url\" " + Quoted(catalog.SelfUrl) + " is not https");
     if (!catalog.SelfVersion.empty() && !IsDottedVersion(catalog.SelfVersion))
         w.Add("\"pankor\": \"version\" " + Quoted(catalog.SelfVersion) +
               " does not compare as a dotted version (every part must start with a digit)");

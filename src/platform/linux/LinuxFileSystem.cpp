@@ -29,6 +29,9 @@ bool WriteAll(int fd, std::string_view data) {
     return true;
 }
 
+// A NUL inside a path would end the system's string early and name another file.
+bool HasNul(const std::string& path) noexcept { return path.find('\0') != std::string::npos; }
+
 std::string FolderOf(const std::string& path) {
     const std::size_t p = path.rfind('/');
     if (p == std::string::npos) return ".";
@@ -39,12 +42,13 @@ std::string FolderOf(const std::string& path) {
 
 FileAttributes LinuxFileSystem::Attributes(const std::string& path) const noexcept {
     struct stat st {};
-    if (path.empty() || stat(path.c_str(), &st) != 0) return {};
+    if (path.empty() || HasNul(path) || stat(path.c_str(), &st) != 0) return {};
     return {true, S_ISDIR(st.st_mode)};
 }
 
 Status LinuxFileSystem::CreateFolder(const std::string& path) noexcept {
     try {
+        if (HasNul(path)) return ErrnoFailure(EINVAL);
         if (mkdir(path.c_str(), 0777) != 0) return ErrnoFailure();
         return Status::Ok();
     } catch (...) {
@@ -55,6 +59,7 @@ Status LinuxFileSystem::CreateFolder(const std::string& path) noexcept {
 Result<DateTime> LinuxFileSystem::FolderCreated(const std::string& path) const noexcept {
     std::time_t when = 0;
     struct statx sx {};
+    if (HasNul(path)) return Result<DateTime>::From(ErrnoFailure(EINVAL));
     if (statx(AT_FDCWD, path.c_str(), 0, STATX_BTIME | STATX_CTIME, &sx) != 0)
         return Result<DateTime>::From(ErrnoFailure());
     // Not every file system records a birth time; the change time stands in.
@@ -67,6 +72,7 @@ Result<DateTime> LinuxFileSystem::FolderCreated(const std::string& path) const n
 Result<std::vector<FolderEntry>> LinuxFileSystem::ListFolder(const std::string& path) const noexcept {
     using R = Result<std::vector<FolderEntry>>;
     try {
+        if (HasNul(path)) return R::From(ErrnoFailure(EINVAL));
         const UniqueDir dir(opendir(path.c_str()));
         if (!dir) return R::From(ErrnoFailure());
         std::vector<FolderEntry> entries;
@@ -86,6 +92,7 @@ Result<std::vector<FolderEntry>> LinuxFileSystem::ListFolder(const std::string& 
 
 Result<Bytes> LinuxFileSystem::ReadFile(const std::string& path) const noexcept {
     try {
+        if (HasNul(path)) return Result<Bytes>::From(ErrnoFailure(EINVAL));
         const UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
         if (!fd) return Result<Bytes>::From(ErrnoFailure());
         Bytes out;
@@ -110,6 +117,7 @@ namespace {
 // Fills a temporary file beside path, flushes it to disk and renames it over
 // path; mode applies when path does not exist yet (an existing file keeps its own).
 Status ReplaceAtomically(const std::string& path, mode_t mode, const std::function<int(int fd)>& fill) {
+    if (HasNul(path)) return ErrnoFailure(EINVAL);
     std::string temp = path + std::string(kTempMarker) + "XXXXXX";
     UniqueFd fd(mkostemp(temp.data(), O_CLOEXEC));
     if (!fd) return ErrnoFailure();
@@ -163,6 +171,7 @@ Status ReplaceFileAtomically(const std::string& path, std::string_view data) noe
 
 Status LinuxFileSystem::CopyFile(const std::string& from, const std::string& to) noexcept {
     try {
+        if (HasNul(from)) return ErrnoFailure(EINVAL);
         const UniqueFd source(open(from.c_str(), O_RDONLY | O_CLOEXEC));
         if (!source) return ErrnoFailure();
         struct stat st {};
@@ -179,6 +188,7 @@ Status LinuxFileSystem::ReplaceFile(const std::string& path, std::string_view da
 }
 
 Status LinuxFileSystem::AppendFile(const std::string& path, const std::string& data) noexcept {
+    if (HasNul(path)) return ErrnoFailure(EINVAL);
     const UniqueFd fd(open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
     if (!fd) return ErrnoFailure();
     if (!WriteAll(fd.Get(), data)) return ErrnoFailure();
@@ -186,6 +196,7 @@ Status LinuxFileSystem::AppendFile(const std::string& path, const std::string& d
 }
 
 Status LinuxFileSystem::DeleteFile(const std::string& path) noexcept {
+    if (HasNul(path)) return ErrnoFailure(EINVAL);
     if (unlink(path.c_str()) != 0) return ErrnoFailure();
     return Status::Ok();
 }

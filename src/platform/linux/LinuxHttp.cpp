@@ -92,8 +92,12 @@ Status CurlTransfer::Start() {
     easy_.Reset(curl_easy_init());
     if (!multi_ || !easy_) return Status::Fail("the HTTP client could not start");
     CURL* curl = easy_.Get();
-    for (const auto& [name, value] : request_.headers)
-        if (!Append(headers_, name + ": " + value)) return Status::Fail("out of memory");
+    for (const auto& [name, value] : request_.headers) {
+        std::string line = name;
+        line += ": ";
+        line += value;
+        if (!Append(headers_, line)) return Status::Fail("out of memory");
+    }
     // Send only the headers we were given and what the method needs.
     if (!Append(headers_, "Accept:")) return Status::Fail("out of memory");
     if (!request_.body.empty()) {
@@ -127,6 +131,10 @@ Status CurlTransfer::Start() {
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME,
                      static_cast<long>(std::max(1, (request_.receiveTimeoutMs + 999) / 1000)));
+    // An announced length over the limit is refused before a byte is read,
+    // as the Windows client does, instead of waiting for a body never read.
+    if (request_.maxBodyBytes != 0)
+        curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(request_.maxBodyBytes));
     // Large reads: fewer calls per megabyte for installers of hundreds.
     curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 256L * 1024);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, OnData);
@@ -229,7 +237,8 @@ void CurlTransfer::Finish(CURLcode rc) noexcept {
     long status = 0;
     curl_easy_getinfo(easy_.Get(), CURLINFO_RESPONSE_CODE, &status);
     response_.status = static_cast<int>(status);
-    if (response_.tooLarge) {
+    if (response_.tooLarge || rc == CURLE_FILESIZE_EXCEEDED) {
+        response_.tooLarge = true;
         Bytes().swap(response_.body);  // give the memory back now
         return;
     }

@@ -61,6 +61,8 @@ Result<std::optional<Bytes>> LinuxIcons::RenderFirstIcon(const std::string& path
         if (!entry) return R::Of(std::nullopt);
         const auto image = pe->Find(kRtIcon, entry->id);
         if (!image) return R::Of(std::nullopt);
+        // As on Windows: no drawing surface for sizes like these.
+        if (size <= 0 || size > 4096) return R::Fail("cannot draw an icon of " + std::to_string(size) + " pixels");
         const std::optional<RgbaImage> decoded = IsPng(*image) ? DecodePng(*image) : DecodeDibIcon(*image);
         if (!decoded) return R::Fail("the icon image could not be decoded");
         return R::Of(EncodeBmp24(ComposeOnBackground(*decoded, size, backgroundRgb)));

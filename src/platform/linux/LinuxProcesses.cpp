@@ -36,7 +36,7 @@ std::string FindOnPath(const std::string& name) {
         const std::size_t colon = dirs.find(':');
         std::string dir(dirs.substr(0, colon));
         dirs = colon == std::string_view::npos ? std::string_view() : dirs.substr(colon + 1);
-        const std::string candidate = (dir.empty() ? std::string(".") : dir) + "/" + name;
+        std::string candidate = (dir.empty() ? std::string(".") : dir) + "/" + name;
         if (access(candidate.c_str(), X_OK) == 0) return candidate;
     }
     return {};
@@ -125,6 +125,7 @@ Result<pid_t> Spawn(const std::vector<std::string>& argv, bool quiet) {
 
     std::vector<std::string> copy(argv);
     std::vector<char*> args;
+    args.reserve(copy.size() + 1);
     for (std::string& a : copy) args.push_back(a.data());
     args.push_back(nullptr);
     pid_t pid = 0;

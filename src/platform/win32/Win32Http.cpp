@@ -4,6 +4,7 @@
 
 #include <winhttp.h>
 
+#include <algorithm>
 #include <atomic>
 #include <climits>
 #include <optional>
@@ -227,11 +228,17 @@ Answer Fetch(Shared& shared) {
         if (announced <= (limit > 0 ? limit : kUnlimitedReserve)) response.body.reserve(announced);
     }
 
+    // A read waits until its buffer is full, so each asks for what has come:
+    // progress shows as the bytes arrive.
     Bytes chunk(256 * 1024);
     for (;;) {
         if (shared.abandoned) return Fail(ERROR_WINHTTP_OPERATION_CANCELLED);
+        DWORD available = 0;
+        if (!WinHttpQueryDataAvailable(call.Get(), &available)) return LastFailure();
+        if (available == 0) break;
         DWORD got = 0;
-        if (!WinHttpReadData(call.Get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got)) return LastFailure();
+        if (!WinHttpReadData(call.Get(), chunk.data(), std::min(available, static_cast<DWORD>(chunk.size())), &got))
+            return LastFailure();
         if (got == 0) break;
         if (limit > 0 && got > limit - response.body.size()) {
             Bytes().swap(response.body);

@@ -1,18 +1,14 @@
-// Icon extraction and drawing against the real system. Bitmaps are checked
-// by loading them with the system's own reader.
+// What only the Win32 icons need: live icon handles for the windows, and
+// bitmaps the system's own reader takes.
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <initializer_list>
-#include <utility>
 
 #include "TestSupport.h"
 #include "platform/win32/Win32Icons.h"
 
 namespace pankor {
 namespace {
-
-constexpr std::uint32_t kBackground = 0x0D1119;
 
 // A .bmp file as Windows reads it: size and the colour of any pixel, 0xRRGGBB.
 class LoadedBitmap {
@@ -72,7 +68,6 @@ std::uint32_t Le32(const Bytes& b, std::size_t at) {
 }
 
 std::string IconFixture() { return test::WindowsPath(ICON_FIXTURE_PATH); }
-std::string NoIconFixture() { return test::WindowsPath(VERSION_FIXTURE_PATH); }
 
 // The handle is a live icon of this width.
 bool IconOfWidth(IconHandle handle, int width) {
@@ -83,58 +78,6 @@ bool IconOfWidth(IconHandle handle, int width) {
     if (info.hbmColor) DeleteObject(info.hbmColor);
     if (info.hbmMask) DeleteObject(info.hbmMask);
     return ok;
-}
-
-TEST(Win32IconsTest, DrawsTheFirstIconOverTheBackground) {
-    const Result<std::optional<Bytes>> icon = Win32Icons().RenderFirstIcon(IconFixture(), 64, kBackground);
-    ASSERT_TRUE(icon.ok()) << icon.error();
-    ASSERT_TRUE(icon->has_value());
-    const Bytes& bmp = **icon;
-    ASSERT_GE(bmp.size(), 54u);
-    EXPECT_EQ(bmp[0], 'B');
-    EXPECT_EQ(bmp[1], 'M');
-    EXPECT_EQ(Le32(bmp, 2), bmp.size());
-
-    LoadedBitmap bitmap(bmp);
-    ASSERT_TRUE(bitmap.Loaded()) << "the system cannot read the bitmap";
-    EXPECT_EQ(bitmap.Width(), 64);
-    EXPECT_EQ(bitmap.Height(), 64);
-    // The icon's transparent margin shows the background...
-    const std::initializer_list<std::pair<int, int>> margin = {{0, 0}, {63, 0}, {0, 63}, {63, 63}, {8, 32}, {32, 56}};
-    for (const auto& [x, y] : margin) EXPECT_TRUE(IsRgb(bitmap.Rgb(x, y), kBackground)) << "at " << x << "," << y;
-    // ...and its square, stretched twice, shows its two halves the right way up.
-    EXPECT_TRUE(IsRgb(bitmap.Rgb(32, 24), 0xE04020));
-    EXPECT_TRUE(IsRgb(bitmap.Rgb(32, 40), 0x20C0F0));
-
-    const Result<std::optional<Bytes>> light = Win32Icons().RenderFirstIcon(IconFixture(), 64, 0xFFFFFF);
-    ASSERT_TRUE(light.ok()) << light.error();
-    ASSERT_TRUE(light->has_value());
-    LoadedBitmap lightBitmap(**light);
-    ASSERT_TRUE(lightBitmap.Loaded());
-    EXPECT_TRUE(IsRgb(lightBitmap.Rgb(0, 0), 0xFFFFFF));
-    EXPECT_TRUE(IsRgb(lightBitmap.Rgb(32, 24), 0xE04020));
-}
-
-TEST(Win32IconsTest, FilesWithoutAnIconGiveNoPicture) {
-    Win32Icons icons;
-    test::TempFolder dir;
-    const std::string text = dir.Join("readme.txt");
-    test::WriteWhole(text, "not a program");
-    for (const std::string& path : {NoIconFixture(), dir.Join("missing.exe"), text, std::string()}) {
-        const Result<std::optional<Bytes>> icon = icons.RenderFirstIcon(path, 64, kBackground);
-        ASSERT_TRUE(icon.ok()) << path << ": " << icon.error();  // no icon is an answer, not a failure
-        EXPECT_FALSE(icon->has_value()) << path;
-        EXPECT_LE(icons.ExtractDefault(path), 1u) << path;
-        EXPECT_EQ(icons.ExtractSized(path, 16, 16), 0u) << path;
-    }
-}
-
-TEST(Win32IconsTest, ASizeThatCannotBeDrawnFails) {
-    for (int size : {0, -64, 100000}) {
-        const Result<std::optional<Bytes>> icon = Win32Icons().RenderFirstIcon(IconFixture(), size, kBackground);
-        EXPECT_FALSE(icon.ok()) << size;
-        EXPECT_FALSE(icon.error().empty()) << size;
-    }
 }
 
 TEST(Win32IconsTest, ExtractedHandlesAreLiveUntilDestroyed) {

@@ -1,5 +1,5 @@
 // Tests across processes: the single-instance lock and handoff with the real
-// Pankor.exe, and a replace that is killed half-way.
+// Pankor.exe, its version resource, and a replace that is killed half-way.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -10,6 +10,7 @@
 #include "platform/Platform.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32InstanceLock.h"
+#include "platform/win32/Win32VersionResource.h"
 #include "startup/Pankor.h"
 
 namespace pankor {
@@ -104,23 +105,11 @@ TEST(Win32ProcessTest, SecondCopyHandsItsRequestToTheRunningCopy) {
     EXPECT_EQ(app.instance.TakeHandoff(), "");
 }
 
-TEST(Win32ProcessTest, LockIsHeldAcrossHandlesAndReportsFailures) {
-    const std::string name = "Local\\Pankor.W32Test." + std::to_string(GetCurrentProcessId());
-    Win32InstanceLock first, second;
-    const Result<bool> acquired = first.Acquire(name);
-    ASSERT_TRUE(acquired.ok()) << acquired.error();
-    EXPECT_TRUE(*acquired);
-    for (int attempt = 0; attempt < 2; ++attempt) {  // still held the second time: the first never lets go
-        const Result<bool> elsewhere = second.Acquire(name);
-        ASSERT_TRUE(elsewhere.ok()) << elsewhere.error();
-        EXPECT_FALSE(*elsewhere) << attempt;
-    }
-
-    // A namespace that does not exist cannot hold a lock.
-    const Result<bool> bad = Win32InstanceLock().Acquire("NoSuchNamespace\\Pankor.W32Test");
-    EXPECT_FALSE(bad.ok());
-    EXPECT_NE(bad.code(), 0u);
-    EXPECT_FALSE(bad.error().empty());
+TEST(Win32ProcessTest, TheProductCarriesTheProjectVersion) {
+    const Result<FixedFileVersion> v = Win32VersionResource().Read(test::WindowsPath(PANKOR_EXE_PATH));
+    ASSERT_TRUE(v.ok()) << v.error();
+    EXPECT_EQ(v->fileVersionMS, (std::uint32_t{PANKOR_VERSION_MAJOR} << 16) | PANKOR_VERSION_MINOR);
+    EXPECT_EQ(v->fileVersionLS, (std::uint32_t{PANKOR_VERSION_PATCH} << 16) | PANKOR_VERSION_TWEAK);
 }
 
 TEST(Win32ProcessTest, KilledReplaceLeavesTheOldFileWhole) {

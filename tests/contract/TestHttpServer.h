@@ -1,11 +1,10 @@
 #pragma once
 // A small HTTP server on 127.0.0.1 inside the test process, for the HTTP
-// client tests: it records every request head and lets each test answer as
+// client suites: it records every request head and lets each test answer as
 // it likes, from a proper reply to silence.
-#include <winsock2.h>
-
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -15,10 +14,16 @@
 
 namespace pankor::test {
 
+#ifdef _WIN32
+using SocketHandle = std::uintptr_t;  // SOCKET
+#else
+using SocketHandle = int;
+#endif
+
 // One accepted connection whose request head has arrived.
 class HttpExchange {
 public:
-    HttpExchange(SOCKET socket, std::string head, HANDLE stopping)
+    HttpExchange(SocketHandle socket, std::string head, const std::atomic<bool>& stopping)
         : socket_(socket), head_(std::move(head)), stopping_(stopping) {}
     const std::string& Head() const { return head_; }
     // The request target of the first line ("/catalog.json").
@@ -28,11 +33,14 @@ public:
     // Reads and drops whatever comes until the client closes the connection:
     // true when it did within the time, false on time-out or shut-down.
     bool WaitUntilClosed(int milliseconds);
+    // The request's body of this many bytes (what came with the head, then
+    // what follows), or less when it does not arrive within the time.
+    std::string ReadBody(std::size_t length, int milliseconds);
 
 private:
-    SOCKET socket_;
+    SocketHandle socket_;
     std::string head_;
-    HANDLE stopping_;
+    const std::atomic<bool>& stopping_;
 };
 
 class TestHttpServer {
@@ -55,15 +63,19 @@ private:
     void Serve();
 
     Handler handler_;
-    SOCKET listener_ = INVALID_SOCKET;
+    SocketHandle listener_{};
     int port_ = 0;
-    HANDLE stopping_ = nullptr;
+    std::atomic<bool> stopping_{false};
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;
     std::vector<std::string> requests_;
     int answered_ = 0;
     std::thread thread_;
 };
+
+// Canned answers: a complete reply with a length, or one that ends where the
+// connection closes.
+std::string Reply(const std::string& statusLine, const std::string& body, bool withLength = true);
 
 // A loopback port on which nothing listens.
 int ClosedPort();

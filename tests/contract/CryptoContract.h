@@ -1,0 +1,176 @@
+#pragma once
+// Hashes and RSA signature checks as the trust module drives them: known
+// answers, signatures made by OpenSSL with the development keys, and the
+// failures whose codes the log shows.
+//
+// Fixture: ICrypto& Service(). The build defines PANKOR_DEV_SIGNING_KEY_HEX
+// and PANKOR_DEV_RECOVERY_KEY_HEX, the development public key blobs.
+#include <algorithm>
+
+#include "ContractSupport.h"
+#include "base/Hex.h"
+#include "platform/ICrypto.h"
+
+namespace pankor::contract {
+
+namespace crypto {
+
+inline Bytes FromHex(std::string_view hex) {
+    Bytes out;
+    EXPECT_TRUE(HexToBytes(hex, out)) << hex;
+    return out;
+}
+
+// As the platform wants a signature: least significant byte first.
+inline Bytes Reversed(Bytes bytes) {
+    std::reverse(bytes.begin(), bytes.end());
+    return bytes;
+}
+
+// Made with: openssl dgst -sha256 -sign keys/dev/development-<key>.private.pem
+// over kCatalog, as hex.
+inline const std::string kCatalog = "{\"serial\":7,\"apps\":[]}\r\n";
+constexpr const char* kBySigningKey =
+    "6bc702b79ca1a1827632d0b4dd40740112089cba066991141daff646303c02b79dc0190f5602597a4c79785fb681121f740fbd61e9e4a96e2a"
+    "98a1a78c2baf9306be0e11bd287b7403e54b46543ba96604b0c854f650d48b5fe259d8921f1af761c61e184cf604905b57b6a4869f07ddb29f"
+    "57ad60e8978f5263313afa977cd17575787a7793bbe57b11905b57f003450e39b3a3cdbd5a8bb683d6e9b44b743a30a94082c2963bba540dbe"
+    "5ee90fc3a9933846a2d1e20ee32102c8fe105a83f313f7828ac60280c35973572941b56f777b3a94f67a6c928bf26d66448f5e92ccbd4a31e6"
+    "03073fd26abdf3eae7ddb7756caefb53665a9a48f910f9574f1414a6";
+constexpr const char* kByRecoveryKey =
+    "352f6c5a7c225b2e06034dd0d00daf6d26f93bb31bed32c6131a9419f874e068d8d4c568013511410987025f869f56a1bb8951e6809caed983"
+    "28c3aa90c1983e427ed5d8c5610bef0547ea18c639304013db5b6e56449c9b37011269113c91a4f037d86fca6a5cbfc8932debb8ff1032131c"
+    "961f5d0c1250939c2d252d522128905ccf87070eb3d5e5079de734a4c345c2fd417584896dfcf298aee274f6aed36286415f11badd024c73ab"
+    "c0f3bad2c96a07b71fbb77e08f5630c98389dd9f3796b10e1e137e6ab1c6cd3d99495b0f0eae4b774881a7d43e1d2c6a6e34a31f00236ef856"
+    "d8dbfe5306412eaad674d9a2c9aa8b7291a1013d17e468ced80cac76";
+
+}  // namespace crypto
+
+template <typename F>
+class CryptoContract : public ::testing::Test {
+protected:
+    std::unique_ptr<ICryptoContext> Context(CryptoProvider provider = CryptoProvider::RsaAes) {
+        Result<std::unique_ptr<ICryptoContext>> context = f.Service().AcquireContext(provider);
+        EXPECT_TRUE(context.ok()) << static_cast<unsigned>(provider) << ": " << context.error();
+        return context.ok() ? std::move(*context) : nullptr;
+    }
+    // The check the catalog gets, on a fresh hash of the data.
+    bool Verifies(const std::string& keyHex, const std::string& data, const Bytes& signatureLsbFirst) {
+        const std::unique_ptr<ICryptoContext> context = Context();
+        if (!context) return false;
+        Result<std::unique_ptr<ICryptoKey>> key = context->ImportKey(crypto::FromHex(keyHex));
+        Result<std::unique_ptr<ICryptoHash>> hash = context->CreateHash(HashAlgorithm::Sha256);
+        EXPECT_TRUE(key.ok()) << key.error();
+        EXPECT_TRUE(hash.ok()) << hash.error();
+        if (!key.ok() || !hash.ok()) return false;
+        EXPECT_TRUE((*hash)->HashData(View(data)).ok());
+        return context->VerifySignature(**hash, signatureLsbFirst, **key);
+    }
+    F f;
+};
+TYPED_TEST_SUITE_P(CryptoContract);
+
+TYPED_TEST_P(CryptoContract, DigestsMatchTheStandardAnswers) {
+    const std::string million(1000000, 'a');
+    const struct {
+        CryptoProvider provider;
+        HashAlgorithm algorithm;
+        std::string data;
+        const char* digest;  // from the standards' test vectors
+    } cases[] = {
+        {CryptoProvider::RsaAes, HashAlgorithm::Sha256, "",
+         "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {CryptoProvider::RsaAes, HashAlgorithm::Sha256, "abc",
+         "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {CryptoProvider::RsaAes, HashAlgorithm::Sha256, million,
+         "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+        {CryptoProvider::RsaAes, HashAlgorithm::Md5, "abc", "900150983cd24fb0d6963f7d28e17f72"},
+        {CryptoProvider::RsaFull, HashAlgorithm::Md5, "", "d41d8cd98f00b204e9800998ecf8427e"},
+        {CryptoProvider::RsaFull, HashAlgorithm::Md5, million, "7707d6ae4e027c70eea2a935c2296f21"},
+    };
+    for (const auto& c : cases) {
+        const std::unique_ptr<ICryptoContext> context = this->Context(c.provider);
+        ASSERT_TRUE(context);
+        Result<std::unique_ptr<ICryptoHash>> hash = context->CreateHash(c.algorithm);
+        ASSERT_TRUE(hash.ok()) << hash.error();
+        // In uneven pieces, as a file is read: the digest is of the whole.
+        for (std::size_t at = 0, piece = 1; at < c.data.size(); at += piece, piece = piece * 3 + 1) {
+            const std::string part = c.data.substr(at, piece);
+            ASSERT_TRUE((*hash)->HashData(View(part)).ok());
+        }
+        const Result<Bytes> digest = (*hash)->GetValue();
+        ASSERT_TRUE(digest.ok()) << digest.error();
+        EXPECT_EQ(ToLowerHex(*digest), c.digest) << c.data.size() << " bytes";
+    }
+}
+
+TYPED_TEST_P(CryptoContract, AHashWhoseValueWasReadTakesNoMoreData) {
+    const std::unique_ptr<ICryptoContext> context = this->Context();
+    ASSERT_TRUE(context);
+    Result<std::unique_ptr<ICryptoHash>> hash = context->CreateHash(HashAlgorithm::Sha256);
+    ASSERT_TRUE(hash.ok()) << hash.error();
+    ASSERT_TRUE((*hash)->HashData(View("abc")).ok());
+    const Result<Bytes> first = (*hash)->GetValue();
+    ASSERT_TRUE(first.ok()) << first.error();
+    const Status more = (*hash)->HashData(View("def"));
+    EXPECT_TRUE(Described(more));
+    EXPECT_NE(more.code(), 0u);
+    EXPECT_EQ(ToLowerHex((*hash)->GetValue().value_or(Bytes())), ToLowerHex(*first));
+}
+
+TYPED_TEST_P(CryptoContract, SignaturesVerifyAgainstTheirOwnKeyAndUnchangedDataOnly) {
+    using namespace crypto;
+    const std::string signing = PANKOR_DEV_SIGNING_KEY_HEX, recovery = PANKOR_DEV_RECOVERY_KEY_HEX;
+    const Bytes bySigning = Reversed(FromHex(kBySigningKey)), byRecovery = Reversed(FromHex(kByRecoveryKey));
+    std::string tampered = kCatalog;
+    tampered[2] ^= 1;
+    Bytes flipped = bySigning;
+    flipped[100] ^= 0x10;
+    const Bytes shortened(bySigning.begin(), bySigning.end() - 1);
+    const struct {
+        const char* what;
+        const std::string& key;
+        std::string data;
+        Bytes signature;
+        bool verifies;
+    } cases[] = {
+        {"signing key", signing, kCatalog, bySigning, true},
+        {"recovery key", recovery, kCatalog, byRecovery, true},
+        {"the other key", recovery, kCatalog, bySigning, false},
+        {"the other key", signing, kCatalog, byRecovery, false},
+        {"tampered data", signing, tampered, bySigning, false},
+        {"data with a byte-order mark", signing, "\xEF\xBB\xBF" + kCatalog, bySigning, false},
+        {"a flipped signature bit", signing, kCatalog, flipped, false},
+        {"a signature one byte short", signing, kCatalog, shortened, false},
+        {"no signature", signing, kCatalog, Bytes(), false},
+        {"most significant byte first", signing, kCatalog, FromHex(kBySigningKey), false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(this->Verifies(c.key, c.data, c.signature), c.verifies) << c.what;
+}
+
+TYPED_TEST_P(CryptoContract, BlobsThatAreNoPublicKeyAreRefusedWithACode) {
+    const Bytes signing = crypto::FromHex(PANKOR_DEV_SIGNING_KEY_HEX);
+    Bytes notRsa = signing;
+    notRsa[8] = 'X';  // "RSA1" is the public key's magic
+    const struct {
+        const char* what;
+        Bytes blob;
+    } cases[] = {
+        {"zeros", Bytes(276, 0)},
+        {"a cut key", Bytes(signing.begin(), signing.begin() + 100)},
+        {"no magic", notRsa},
+        {"nothing", Bytes()},
+    };
+    const std::unique_ptr<ICryptoContext> context = this->Context();
+    ASSERT_TRUE(context);
+    for (const auto& c : cases) {
+        const Result<std::unique_ptr<ICryptoKey>> key = context->ImportKey(c.blob);
+        EXPECT_TRUE(Described(key)) << c.what;
+        EXPECT_NE(key.code(), 0u) << c.what;  // the log line shows it
+    }
+}
+
+REGISTER_TYPED_TEST_SUITE_P(CryptoContract, DigestsMatchTheStandardAnswers, AHashWhoseValueWasReadTakesNoMoreData,
+                            SignaturesVerifyAgainstTheirOwnKeyAndUnchangedDataOnly,
+                            BlobsThatAreNoPublicKeyAreRefusedWithACode);
+
+}  // namespace pankor::contract
