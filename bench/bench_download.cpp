@@ -127,8 +127,7 @@ void FetchPumping256MiB(benchmark::State& state) {
     NativePlatform native;
     GapPump pump;
     NoHostFolderPicker picker;
-    NoUpdateUi ui;
-    Pankor app(native.Get(), {pump, picker, ui});
+    Pankor app(native.Get(), {pump, picker});
     for (auto _ : state) {
         Bytes bytes;
         if (!app.update.FetchPumping(url, bytes) || bytes.size() != kFileBytes) state.SkipWithError("download failed");

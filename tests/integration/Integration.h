@@ -117,7 +117,8 @@ protected:
     fakes::CountingPump pump;
     fakes::FakeFolderPicker picker;
     fakes::FakeUpdateUi ui;
-    Pankor app{native.Get(), {pump, picker, ui}};
+    Pankor app{native.Get(), {pump, picker}};
+    bool attached = (app.windows.Attach(nullptr, &ui), true);
     std::unique_ptr<ChildProcess> server;
     std::string base;
 };

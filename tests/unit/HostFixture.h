@@ -58,7 +58,8 @@ protected:
     fakes::FakePump pump{fake.system};
     fakes::FakeFolderPicker picker;
     fakes::FakeUpdateUi ui;
-    Pankor app{fake.platform, {pump, picker, ui}};
+    Pankor app{fake.platform, {pump, picker}};
+    bool attached = (app.windows.Attach(nullptr, &ui), true);
 };
 
 using Lines = std::vector<std::string>;
