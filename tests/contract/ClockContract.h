@@ -1,21 +1,19 @@
 #pragma once
-// The clock that time limits are measured with, and sleeping.
-//
-// Fixture: ISystem& Service().
+// The clock that time limits are measured with, and sleeping. Host: system.
 #include "ContractSupport.h"
 #include "platform/ISystem.h"
 
 namespace pankor::contract {
 
-template <typename F>
+template <typename Host>
 class ClockContract : public ::testing::Test {
 protected:
-    F f;
+    Host host;
 };
 TYPED_TEST_SUITE_P(ClockContract);
 
 TYPED_TEST_P(ClockContract, MonotonicTimeNeverGoesBackAndSleepsMoveItOn) {
-    const ISystem& system = this->f.Service();
+    const ISystem& system = this->host.system;
     std::int64_t last = system.MonotonicMs();
     for (int i = 0; i < 1000; ++i) {
         const std::int64_t now = system.MonotonicMs();

@@ -1,13 +1,15 @@
 #pragma once
 // Helpers shared by the contract suites. Each suite is a typed test whose
-// parameter is a small fixture type of one implementation: it makes the
-// service and supplies what differs between hosts (paths, clocks, programs).
+// parameter is a fixture type of one implementation, its "host": it holds
+// the services (members named as in Platform) and supplies what differs
+// between implementations (paths, clocks, programs, names).
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdint>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "base/Result.h"
 
@@ -55,38 +57,33 @@ bool WaitUntil(Pred pred, int seconds = 10) {
     return true;
 }
 
-// A 24-bit Windows bitmap file as the page's <img> reads it.
-class Bitmap {
-public:
-    explicit Bitmap(const Bytes& bmp) : bmp_(bmp) {
-        if (bmp.size() < 54 || bmp[0] != 'B' || bmp[1] != 'M' || Le32(2) != bmp.size() || Le16(28) != 24 ||
-            Le32(30) != 0)
-            return;
-        width_ = static_cast<int>(Le32(18));
-        height_ = static_cast<int>(Le32(22));  // positive: bottom row first
-        stride_ = (static_cast<std::size_t>(width_) * 3 + 3) & ~std::size_t{3};
-        if (width_ <= 0 || height_ <= 0 || Le32(10) + stride_ * static_cast<std::size_t>(height_) > bmp.size()) return;
-        valid_ = true;
-    }
-    bool Valid() const { return valid_; }
-    int Width() const { return width_; }
-    int Height() const { return height_; }
-    // The pixel at (x, y) from the top left corner, as 0xRRGGBB.
-    std::uint32_t Rgb(int x, int y) const {
-        const std::size_t at = Le32(10) + stride_ * static_cast<std::size_t>(height_ - 1 - y) + 3ull * x;
-        return (static_cast<std::uint32_t>(bmp_[at + 2]) << 16) | (bmp_[at + 1] << 8) | bmp_[at];
-    }
+// Files that carry neither a version resource nor an icon. Host:
+// PlainProgram() — a Windows program without either; Root(), In(name),
+// WriteRaw(path, data).
+template <typename Host>
+std::vector<std::string> PlainFiles(Host& host) {
+    host.WriteRaw(host.In("readme.txt"), "MZ but not a program");
+    return {host.PlainProgram(), host.In("missing.exe"), host.In("readme.txt"), host.Root(), ""};
+}
 
-private:
-    std::uint32_t Le16(std::size_t at) const { return bmp_[at] | (bmp_[at + 1] << 8); }
-    std::uint32_t Le32(std::size_t at) const {
-        return Le16(at) | (static_cast<std::uint32_t>(bmp_[at + 2]) << 16) |
-               (static_cast<std::uint32_t>(bmp_[at + 3]) << 24);
+// A 24-bit Windows bitmap file as the page's <img> reads it: its pixel at
+// (x, y) from the top left corner as 0xRRGGBB, once Size() has checked it.
+struct Bitmap {
+    const Bytes& bmp;
+    std::uint32_t At(std::size_t i, int bytes = 4) const {
+        std::uint32_t v = 0;
+        for (int b = bytes - 1; b >= 0; --b) v = (v << 8) | bmp[i + static_cast<std::size_t>(b)];
+        return v;
     }
-    const Bytes& bmp_;
-    int width_ = 0, height_ = 0;
-    std::size_t stride_ = 0;
-    bool valid_ = false;
+    std::size_t Stride() const { return (At(18) * 3 + 3) & ~3u; }
+    // "WxH", or why the file is no bitmap.
+    std::string Size() const {
+        if (bmp.size() < 54 || bmp[0] != 'B' || bmp[1] != 'M' || At(2) != bmp.size() || At(28, 2) != 24 ||
+            At(30) != 0 || At(10) + Stride() * At(22) > bmp.size())
+            return "no 24-bit bitmap file";
+        return std::to_string(At(18)) + "x" + std::to_string(At(22));  // a positive height: bottom row first
+    }
+    std::uint32_t Rgb(int x, int y) const { return At(At(10) + Stride() * (At(22) - 1 - y) + 3 * x, 3); }
 };
 
 }  // namespace pankor::contract

@@ -1,10 +1,8 @@
 #pragma once
-// Hashes and RSA signature checks as the trust module drives them: known
+// Hashes and RSA signature checks as the trust module drives them: standard
 // answers, signatures made by OpenSSL with the development keys, and the
-// failures whose codes the log shows.
-//
-// Fixture: ICrypto& Service(). The build defines PANKOR_DEV_SIGNING_KEY_HEX
-// and PANKOR_DEV_RECOVERY_KEY_HEX, the development public key blobs.
+// failures whose codes the log shows. Host: crypto. The build defines
+// PANKOR_DEV_SIGNING_KEY_HEX and PANKOR_DEV_RECOVERY_KEY_HEX (public key blobs).
 #include <algorithm>
 
 #include "ContractSupport.h"
@@ -15,16 +13,11 @@ namespace pankor::contract {
 
 namespace crypto {
 
-inline Bytes FromHex(std::string_view hex) {
+inline Bytes FromHex(std::string_view hex, bool reversed = false) {
     Bytes out;
     EXPECT_TRUE(HexToBytes(hex, out)) << hex;
+    if (reversed) std::reverse(out.begin(), out.end());  // as the platform wants a signature
     return out;
-}
-
-// As the platform wants a signature: least significant byte first.
-inline Bytes Reversed(Bytes bytes) {
-    std::reverse(bytes.begin(), bytes.end());
-    return bytes;
 }
 
 // Made with: openssl dgst -sha256 -sign keys/dev/development-<key>.private.pem
@@ -45,11 +38,11 @@ constexpr const char* kByRecoveryKey =
 
 }  // namespace crypto
 
-template <typename F>
+template <typename Host>
 class CryptoContract : public ::testing::Test {
 protected:
     std::unique_ptr<ICryptoContext> Context(CryptoProvider provider = CryptoProvider::RsaAes) {
-        Result<std::unique_ptr<ICryptoContext>> context = f.Service().AcquireContext(provider);
+        Result<std::unique_ptr<ICryptoContext>> context = host.crypto.AcquireContext(provider);
         EXPECT_TRUE(context.ok()) << static_cast<unsigned>(provider) << ": " << context.error();
         return context.ok() ? std::move(*context) : nullptr;
     }
@@ -65,18 +58,14 @@ protected:
         EXPECT_TRUE((*hash)->HashData(View(data)).ok());
         return context->VerifySignature(**hash, signatureLsbFirst, **key);
     }
-    F f;
+    Host host;
 };
 TYPED_TEST_SUITE_P(CryptoContract);
 
-TYPED_TEST_P(CryptoContract, DigestsMatchTheStandardAnswers) {
+TYPED_TEST_P(CryptoContract, DigestsMatchTheStandardAnswersAndAReadHashTakesNoMore) {
     const std::string million(1000000, 'a');
-    const struct {
-        CryptoProvider provider;
-        HashAlgorithm algorithm;
-        std::string data;
-        const char* digest;  // from the standards' test vectors
-    } cases[] = {
+    const std::tuple<CryptoProvider, HashAlgorithm, std::string, const char*> cases[] = {
+        // the standards' vectors
         {CryptoProvider::RsaAes, HashAlgorithm::Sha256, "",
          "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
         {CryptoProvider::RsaAes, HashAlgorithm::Sha256, "abc",
@@ -85,91 +74,58 @@ TYPED_TEST_P(CryptoContract, DigestsMatchTheStandardAnswers) {
          "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
         {CryptoProvider::RsaAes, HashAlgorithm::Md5, "abc", "900150983cd24fb0d6963f7d28e17f72"},
         {CryptoProvider::RsaFull, HashAlgorithm::Md5, "", "d41d8cd98f00b204e9800998ecf8427e"},
-        {CryptoProvider::RsaFull, HashAlgorithm::Md5, million, "7707d6ae4e027c70eea2a935c2296f21"},
-    };
-    for (const auto& c : cases) {
-        const std::unique_ptr<ICryptoContext> context = this->Context(c.provider);
+        {CryptoProvider::RsaFull, HashAlgorithm::Md5, million, "7707d6ae4e027c70eea2a935c2296f21"}};
+    for (const auto& [provider, algorithm, data, digest] : cases) {
+        const std::unique_ptr<ICryptoContext> context = this->Context(provider);
         ASSERT_TRUE(context);
-        Result<std::unique_ptr<ICryptoHash>> hash = context->CreateHash(c.algorithm);
+        Result<std::unique_ptr<ICryptoHash>> hash = context->CreateHash(algorithm);
         ASSERT_TRUE(hash.ok()) << hash.error();
-        // In uneven pieces, as a file is read: the digest is of the whole.
-        for (std::size_t at = 0, piece = 1; at < c.data.size(); at += piece, piece = piece * 3 + 1) {
-            const std::string part = c.data.substr(at, piece);
-            ASSERT_TRUE((*hash)->HashData(View(part)).ok());
-        }
-        const Result<Bytes> digest = (*hash)->GetValue();
-        ASSERT_TRUE(digest.ok()) << digest.error();
-        EXPECT_EQ(ToLowerHex(*digest), c.digest) << c.data.size() << " bytes";
+        for (std::size_t at = 0, piece = 1; at < data.size(); at += piece, piece = piece * 3 + 1)  // as a file is read
+            ASSERT_TRUE((*hash)->HashData(View(data.substr(at, piece))).ok());
+        EXPECT_EQ(ToLowerHex((*hash)->GetValue().value_or({})), digest) << data.size() << " bytes";
+        const Status more = (*hash)->HashData(View("more"));
+        EXPECT_TRUE(Described(more));
+        EXPECT_NE(more.code(), 0u);
+        EXPECT_EQ(ToLowerHex((*hash)->GetValue().value_or({})), digest) << "read again";
     }
-}
-
-TYPED_TEST_P(CryptoContract, AHashWhoseValueWasReadTakesNoMoreData) {
-    const std::unique_ptr<ICryptoContext> context = this->Context();
-    ASSERT_TRUE(context);
-    Result<std::unique_ptr<ICryptoHash>> hash = context->CreateHash(HashAlgorithm::Sha256);
-    ASSERT_TRUE(hash.ok()) << hash.error();
-    ASSERT_TRUE((*hash)->HashData(View("abc")).ok());
-    const Result<Bytes> first = (*hash)->GetValue();
-    ASSERT_TRUE(first.ok()) << first.error();
-    const Status more = (*hash)->HashData(View("def"));
-    EXPECT_TRUE(Described(more));
-    EXPECT_NE(more.code(), 0u);
-    EXPECT_EQ(ToLowerHex((*hash)->GetValue().value_or(Bytes())), ToLowerHex(*first));
 }
 
 TYPED_TEST_P(CryptoContract, SignaturesVerifyAgainstTheirOwnKeyAndUnchangedDataOnly) {
     using namespace crypto;
     const std::string signing = PANKOR_DEV_SIGNING_KEY_HEX, recovery = PANKOR_DEV_RECOVERY_KEY_HEX;
-    const Bytes bySigning = Reversed(FromHex(kBySigningKey)), byRecovery = Reversed(FromHex(kByRecoveryKey));
+    const Bytes bySigning = FromHex(kBySigningKey, true), byRecovery = FromHex(kByRecoveryKey, true);
     std::string tampered = kCatalog;
     tampered[2] ^= 1;
     Bytes flipped = bySigning;
     flipped[100] ^= 0x10;
-    const Bytes shortened(bySigning.begin(), bySigning.end() - 1);
-    const struct {
-        const char* what;
-        const std::string& key;
-        std::string data;
-        Bytes signature;
-        bool verifies;
-    } cases[] = {
+    const std::tuple<const char*, const std::string&, std::string, Bytes, bool> cases[] = {
         {"signing key", signing, kCatalog, bySigning, true},
         {"recovery key", recovery, kCatalog, byRecovery, true},
         {"the other key", recovery, kCatalog, bySigning, false},
-        {"the other key", signing, kCatalog, byRecovery, false},
         {"tampered data", signing, tampered, bySigning, false},
-        {"data with a byte-order mark", signing, "\xEF\xBB\xBF" + kCatalog, bySigning, false},
+        {"a byte-order mark", signing, "\xEF\xBB\xBF" + kCatalog, bySigning, false},
         {"a flipped signature bit", signing, kCatalog, flipped, false},
-        {"a signature one byte short", signing, kCatalog, shortened, false},
+        {"a signature one byte short", signing, kCatalog, Bytes(bySigning.begin() + 1, bySigning.end()), false},
         {"no signature", signing, kCatalog, Bytes(), false},
-        {"most significant byte first", signing, kCatalog, FromHex(kBySigningKey), false},
-    };
-    for (const auto& c : cases) EXPECT_EQ(this->Verifies(c.key, c.data, c.signature), c.verifies) << c.what;
+        {"most significant byte first", signing, kCatalog, FromHex(kBySigningKey), false}};
+    for (const auto& [what, key, data, signature, verifies] : cases)
+        EXPECT_EQ(this->Verifies(key, data, signature), verifies) << what;
 }
 
 TYPED_TEST_P(CryptoContract, BlobsThatAreNoPublicKeyAreRefusedWithACode) {
     const Bytes signing = crypto::FromHex(PANKOR_DEV_SIGNING_KEY_HEX);
     Bytes notRsa = signing;
     notRsa[8] = 'X';  // "RSA1" is the public key's magic
-    const struct {
-        const char* what;
-        Bytes blob;
-    } cases[] = {
-        {"zeros", Bytes(276, 0)},
-        {"a cut key", Bytes(signing.begin(), signing.begin() + 100)},
-        {"no magic", notRsa},
-        {"nothing", Bytes()},
-    };
     const std::unique_ptr<ICryptoContext> context = this->Context();
     ASSERT_TRUE(context);
-    for (const auto& c : cases) {
-        const Result<std::unique_ptr<ICryptoKey>> key = context->ImportKey(c.blob);
-        EXPECT_TRUE(Described(key)) << c.what;
-        EXPECT_NE(key.code(), 0u) << c.what;  // the log line shows it
+    for (const Bytes& blob : {Bytes(276, 0), Bytes(signing.begin(), signing.begin() + 100), notRsa, Bytes()}) {
+        const Result<std::unique_ptr<ICryptoKey>> key = context->ImportKey(blob);
+        EXPECT_TRUE(Described(key)) << blob.size();
+        EXPECT_NE(key.code(), 0u) << blob.size();  // the log line shows it
     }
 }
 
-REGISTER_TYPED_TEST_SUITE_P(CryptoContract, DigestsMatchTheStandardAnswers, AHashWhoseValueWasReadTakesNoMoreData,
+REGISTER_TYPED_TEST_SUITE_P(CryptoContract, DigestsMatchTheStandardAnswersAndAReadHashTakesNoMore,
                             SignaturesVerifyAgainstTheirOwnKeyAndUnchangedDataOnly,
                             BlobsThatAreNoPublicKeyAreRefusedWithACode);
 

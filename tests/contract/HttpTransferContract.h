@@ -1,9 +1,8 @@
 #pragma once
 // Requests as transfers the GUI thread polls: waits that never outlast what
 // was asked, progress, abandoning, other methods with a body, and the
-// answer's headers. What the pumped installer download and the reports rely on.
-//
-// Fixture: IHttp& Service().
+// answer's headers, as the pumped installer download and the reports use
+// them. Host: http.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -16,11 +15,11 @@
 
 namespace pankor::contract {
 
-template <typename F>
+template <typename Host>
 class HttpTransferContract : public ::testing::Test {
 protected:
     using Clock = std::chrono::steady_clock;
-    IHttp& http() { return f.Service(); }
+    IHttp& http() { return host.http; }
     static HttpRequest Request(const std::string& url) {
         HttpRequest request;
         request.url = url;
@@ -37,7 +36,7 @@ protected:
             if (MsSince(start) > seconds * 1000) return false;
         return true;
     }
-    F f;
+    Host host;
 };
 TYPED_TEST_SUITE_P(HttpTransferContract);
 
@@ -88,9 +87,8 @@ TYPED_TEST_P(HttpTransferContract, AnAbandonedTransferLetsGoAtOnce) {
 
 TYPED_TEST_P(HttpTransferContract, APostCarriesItsBodyAndTypeAndTheAnswerItsHeaders) {
     const std::string report = "{\"kind\":\"issue\",\"text\":\"caf\xC3\xA9 \\\"quoted\\\"\"}";
-    std::string head, received;
+    std::string received;
     test::TestHttpServer server([&](test::HttpExchange& exchange) {
-        head = exchange.Head();
         received = exchange.ReadBody(report.size(), 5000);
         exchange.Send("HTTP/1.1 200 OK\r\nContent-Length: 3\r\nX-Pankor-Test: yes\r\nConnection: close\r\n\r\nok\n");
     });
@@ -102,11 +100,10 @@ TYPED_TEST_P(HttpTransferContract, APostCarriesItsBodyAndTypeAndTheAnswerItsHead
     ASSERT_TRUE(answer.ok()) << answer.error();
     EXPECT_EQ(answer->status, 200);
     EXPECT_EQ(Text(answer->body), "ok\n");
+    const std::string head = server.Requests().at(0);
     EXPECT_EQ(head.substr(0, head.find("\r\n")), "POST /issue.php HTTP/1.1");
     EXPECT_EQ(received, report);
-    std::vector<std::string> sent;
-    for (const std::string& line : test::HeaderLines(head))
-        if (StartsWithNoCase(line, "content-type:") || StartsWithNoCase(line, "content-length:")) sent.push_back(line);
+    std::vector<std::string> sent = test::HeaderLines(head, {"content-type", "content-length"});
     std::sort(sent.begin(), sent.end());
     EXPECT_EQ(sent, (std::vector<std::string>{"Content-Length: " + std::to_string(report.size()),
                                               "Content-Type: application/json"}));

@@ -1,33 +1,31 @@
 #pragma once
-// Listing a key's subkeys and reading values through bounded buffers: what
-// the search for an app's uninstaller relies on.
-//
-// Fixture: IRegistry& Service(); std::string SubKey() — a key of the test's
-// own below HKCU, empty at the start.
+// Listing a key's subkeys and reading values through bounded buffers, as the
+// search for an app's uninstaller does. Host: registry; SubKey() — a key of
+// the test's own below HKCU, empty at the start.
 #include "ContractSupport.h"
 #include "base/Text.h"
 #include "platform/IRegistry.h"
 
 namespace pankor::contract {
 
-template <typename F>
+template <typename Host>
 class RegistryKeysContract : public ::testing::Test {
 protected:
-    IRegistry& reg() { return f.Service(); }
-    std::string Key() { return "HKCU\\" + f.SubKey(); }
+    std::string Key() { return "HKCU\\" + host.SubKey(); }
     void Write(const std::string& rest, const std::string& text) {
-        ASSERT_TRUE(reg().WriteString(Key() + "\\" + rest, text).ok()) << rest;
+        ASSERT_TRUE(reg.WriteString(Key() + "\\" + rest, text).ok()) << rest;
     }
     // The names, lower-cased: letter case of key names is not the contract.
     std::vector<std::string> Names(std::size_t maxCount = 4000, std::size_t maxChars = 512) {
-        const Result<std::vector<std::string>> names = reg().SubkeyNames(Key(), maxCount, maxChars);
+        const Result<std::vector<std::string>> names = reg.SubkeyNames(Key(), maxCount, maxChars);
         EXPECT_TRUE(names.ok()) << names.error();
         std::vector<std::string> lower;
         if (names.ok())
             for (const std::string& n : *names) lower.push_back(LowerAscii(n));
         return lower;
     }
-    F f;
+    Host host;
+    IRegistry& reg = host.registry;
 };
 TYPED_TEST_SUITE_P(RegistryKeysContract);
 
@@ -50,14 +48,14 @@ TYPED_TEST_P(RegistryKeysContract, TheListingStopsAtTheCountAndAtTheFirstNameToo
 TYPED_TEST_P(RegistryKeysContract, AKeyWithoutSubkeysListsNoneAndAMissingKeyFails) {
     this->Write("OnlyValue", "x");
     EXPECT_EQ(this->Names(), std::vector<std::string>{});
-    EXPECT_TRUE(Described(this->reg().SubkeyNames(this->Key() + "\\Missing", 4000, 512)));
+    EXPECT_TRUE(Described(this->reg.SubkeyNames(this->Key() + "\\Missing", 4000, 512)));
 }
 
 TYPED_TEST_P(RegistryKeysContract, BoundedReadsRefuseValuesThatFillTheBuffer) {
     this->Write("E\\Name", "Tool 3.2 (per-user)");
     this->Write("E\\Exact", std::string(1023, 'x'));
     this->Write("E\\Long", std::string(1024, 'x'));
-    IRegistry& reg = this->reg();
+    IRegistry& reg = this->reg;
     const std::string key = this->Key() + "\\E\\";
     EXPECT_EQ(reg.ReadLimited(key + "Name", 1024).value_or("<failed>"), "Tool 3.2 (per-user)");
     EXPECT_EQ(reg.ReadLimited(key + "Name", 20).value_or("<failed>"), "Tool 3.2 (per-user)");
@@ -70,7 +68,7 @@ TYPED_TEST_P(RegistryKeysContract, BoundedReadsRefuseValuesThatFillTheBuffer) {
 
 TYPED_TEST_P(RegistryKeysContract, BoundedReadsDropNulCharacters) {
     this->Write("E\\Nul", std::string("Fo\0o Suite", 10));
-    EXPECT_EQ(this->reg().ReadLimited(this->Key() + "\\E\\Nul", 1024).value_or("<failed>"), "Foo Suite");
+    EXPECT_EQ(this->reg.ReadLimited(this->Key() + "\\E\\Nul", 1024).value_or("<failed>"), "Foo Suite");
 }
 
 REGISTER_TYPED_TEST_SUITE_P(RegistryKeysContract, EachSubkeyIsListedOnceInOrder,

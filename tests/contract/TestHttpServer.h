@@ -1,11 +1,11 @@
 #pragma once
-// A small HTTP server on 127.0.0.1 inside the test process, for the HTTP
-// client suites: it records every request head and lets each test answer as
-// it likes, from a proper reply to silence.
+// A small HTTP server on 127.0.0.1 inside the test process: it records every
+// request head and lets each test answer as it likes, from a proper reply to
+// silence. Connections are served one after the other.
 #include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -14,24 +14,16 @@
 
 namespace pankor::test {
 
-#ifdef _WIN32
-using SocketHandle = std::uintptr_t;  // SOCKET
-#else
-using SocketHandle = int;
-#endif
+using SocketHandle = std::intptr_t;  // a descriptor, or a Winsock SOCKET
 
 // One accepted connection whose request head has arrived.
 class HttpExchange {
 public:
-    HttpExchange(SocketHandle socket, std::string head, const std::atomic<bool>& stopping)
-        : socket_(socket), head_(std::move(head)), stopping_(stopping) {}
-    const std::string& Head() const { return head_; }
-    // The request target of the first line ("/catalog.json").
-    std::string Path() const;
-    // False once the client has gone away.
-    bool Send(std::string_view data);
-    // Reads and drops whatever comes until the client closes the connection:
-    // true when it did within the time, false on time-out or shut-down.
+    HttpExchange(SocketHandle socket, const std::string& head, const std::atomic<bool>& stopping)
+        : socket_(socket), head_(head), stopping_(stopping) {}
+    std::string Path() const;          // the request target ("/catalog.json")
+    bool Send(std::string_view data);  // false once the client has gone away
+    // Drops what comes until the client closes the connection; false on time-out.
     bool WaitUntilClosed(int milliseconds);
     // The request's body of this many bytes (what came with the head, then
     // what follows), or less when it does not arrive within the time.
@@ -39,48 +31,36 @@ public:
 
 private:
     SocketHandle socket_;
-    std::string head_;
+    const std::string& head_;
     const std::atomic<bool>& stopping_;
 };
 
 class TestHttpServer {
 public:
-    using Handler = std::function<void(HttpExchange&)>;
-    // Listens on a free port; connections are served one after the other.
-    explicit TestHttpServer(Handler handler);
+    explicit TestHttpServer(std::function<void(HttpExchange&)> handler);
     ~TestHttpServer();
     TestHttpServer(const TestHttpServer&) = delete;
     TestHttpServer& operator=(const TestHttpServer&) = delete;
 
-    // "http://127.0.0.1:<port>"
-    std::string Base() const;
-    // The heads of the requests received so far, in order.
-    std::vector<std::string> Requests() const;
-    // Waits until this many connections have been answered and closed.
-    bool WaitForAnswered(int count, int milliseconds) const;
+    std::string Base() const { return "http://127.0.0.1:" + std::to_string(port_); }
+    std::vector<std::string> Requests() const;  // the request heads so far, in order
 
 private:
     void Serve();
-
-    Handler handler_;
-    SocketHandle listener_{};
+    std::function<void(HttpExchange&)> handler_;
+    SocketHandle listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stopping_{false};
     mutable std::mutex mutex_;
-    mutable std::condition_variable changed_;
     std::vector<std::string> requests_;
-    int answered_ = 0;
     std::thread thread_;
 };
 
-// Canned answers: a complete reply with a length, or one that ends where the
-// connection closes.
+// A whole reply with its length, or one that ends where the connection closes.
 std::string Reply(const std::string& statusLine, const std::string& body, bool withLength = true);
-
-// A loopback port on which nothing listens.
-int ClosedPort();
-
-// The header lines of a request head, without the request line.
-std::vector<std::string> HeaderLines(const std::string& head);
+int ClosedPort();  // a loopback port on which nothing listens
+std::string Lower(std::string text);
+// The header lines of a request head with one of these (lower-case) names, in order.
+std::vector<std::string> HeaderLines(const std::string& head, std::initializer_list<const char*> names);
 
 }  // namespace pankor::test

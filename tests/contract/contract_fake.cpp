@@ -1,8 +1,8 @@
 // The contract suites against the in-memory fakes the unit tests use, where
-// a fake models behaviour. Scripted fakes are left out: FakeCrypto (digests
-// are stand-ins, only registered signatures verify), FakeHttp (a table of
-// answers), FakeProcesses, FakeIcons and FakeVersionResource (tables) and
-// FakeInstanceLock (answers as told, whatever the name).
+// a fake models behaviour. Scripted fakes are left out: FakeCrypto (stand-in
+// digests, only registered signatures verify), FakeHttp, FakeProcesses,
+// FakeIcons and FakeVersionResource (tables of answers) and FakeInstanceLock
+// (answers as told, whatever the name).
 #include "ClockContract.h"
 #include "EnvironmentContract.h"
 #include "FakePlatform.h"
@@ -13,24 +13,17 @@
 #include "SystemContract.h"
 
 using namespace pankor;
-using namespace pankor::contract;
 
-// The fixtures live in the global namespace and are named after their
-// service, so that test names read "Linux.Case<Registry>".
+// The fake clock stands still at its set time, which it keeps as UTC.
+struct FakeHost {
+    FakeHost() { fs.folders.insert(Root()); }
 
-using namespace pankor::fakes;
+    fakes::FakeSystem system;
+    fakes::FakeRegistry registry;
+    fakes::FakeFileSystem fs{&system};
+    fakes::FakeEnvironment environment;
 
-struct Registry {
-    FakeRegistry registry;
-    IRegistry& Service() { return registry; }
     static std::string SubKey() { return "Software\\Tarnwick\\PankorContract"; }
-};
-
-struct FileSystem {
-    FakeSystem system;
-    FakeFileSystem fs{&system};
-    FileSystem() { fs.folders.insert(Root()); }
-    IFileSystem& Service() { return fs; }
     static std::string Root() { return "C:\\Contract"; }
     void WriteRaw(const std::string& path, const std::string& data) { fs.files[path] = data; }
     std::optional<std::string> ReadRaw(const std::string& path) const {
@@ -39,31 +32,20 @@ struct FileSystem {
     }
     void MakeFolderRaw(const std::string& path) { fs.folders.insert(path); }
     void SetWriteTime(const std::string& path, std::int64_t unixSeconds) { fs.modified[path] = unixSeconds; }
-    DateTime LocalNow() const { return system.LocalNow(); }
-    std::int64_t UtcNow() const { return system.UtcNow(); }
-};
-
-struct Environment {
-    FakeEnvironment environment;
-    IEnvironment& Service() { return environment; }
-    static std::string UniqueName() { return "PANKOR_CONTRACT"; }
-    void Set(const std::string& name, const std::string& value) { environment.vars[name] = value; }
-    void Unset(const std::string& name) { environment.vars.erase(name); }
-};
-
-// The fake clock stands still at its set time, which it keeps as UTC.
-struct System {
-    FakeSystem system;
-    ISystem& Service() { return system; }
-    static std::string ProgramName() { return "Pankor.exe"; }
-    std::int64_t WallClockUtc() const { return system.now.SerialSeconds(); }
+    DateTime LocalNow() const { return system.now; }
+    std::int64_t UtcNow() const { return system.now.SerialSeconds(); }
     static std::int64_t UtcOffsetSeconds() { return 0; }
+    static std::string ProgramName() { return "Pankor.exe"; }
+    static std::string VariableName() { return "PANKOR_CONTRACT"; }
+    void SetVariable(const std::string& name, const std::string& value) { environment.vars[name] = value; }
+    void UnsetVariable(const std::string& name) { environment.vars.erase(name); }
 };
 
-INSTANTIATE_TYPED_TEST_SUITE_P(Fake, RegistryContract, Registry);
-INSTANTIATE_TYPED_TEST_SUITE_P(Fake, RegistryKeysContract, Registry);
-INSTANTIATE_TYPED_TEST_SUITE_P(Fake, FileCopyContract, FileSystem);
-INSTANTIATE_TYPED_TEST_SUITE_P(Fake, ClockContract, System);
-INSTANTIATE_TYPED_TEST_SUITE_P(Fake, FileSystemContract, FileSystem);
-INSTANTIATE_TYPED_TEST_SUITE_P(Fake, EnvironmentContract, Environment);
-INSTANTIATE_TYPED_TEST_SUITE_P(Fake, SystemContract, System);
+using namespace pankor::contract;
+INSTANTIATE_TYPED_TEST_SUITE_P(Fake, RegistryContract, FakeHost);
+INSTANTIATE_TYPED_TEST_SUITE_P(Fake, FileSystemContract, FakeHost);
+INSTANTIATE_TYPED_TEST_SUITE_P(Fake, EnvironmentContract, FakeHost);
+INSTANTIATE_TYPED_TEST_SUITE_P(Fake, SystemContract, FakeHost);
+INSTANTIATE_TYPED_TEST_SUITE_P(Fake, RegistryKeysContract, FakeHost);
+INSTANTIATE_TYPED_TEST_SUITE_P(Fake, FileCopyContract, FakeHost);
+INSTANTIATE_TYPED_TEST_SUITE_P(Fake, ClockContract, FakeHost);

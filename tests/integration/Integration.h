@@ -2,22 +2,88 @@
 // The application object on the real Linux platform, with folders of the
 // test's own for APPDATA, TEMP, the data folder and the registry store, and
 // the publisher's kit serving a folder on loopback.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <thread>
 
 #include "CountingPump.h"
 #include "FakeHost.h"
-#include "TestSupport.h"
+#include "Scratch.h"
 #include "base/Text.h"
 #include "platform/Platform.h"
 #include "startup/Pankor.h"
 
 namespace pankor::testing {
+
+// A program started with argv, whose standard output is read line by line;
+// killed if it still runs at the end.
+class ChildProcess {
+public:
+    explicit ChildProcess(std::vector<std::string> argv) {
+        int fds[2];
+        if (pipe2(fds, O_CLOEXEC) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+        std::vector<char*> args;
+        for (std::string& a : argv) args.push_back(a.data());
+        args.push_back(nullptr);
+        if (posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ) != 0) pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        close(fds[1]);
+        out_ = fds[0];
+    }
+    ~ChildProcess() {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+        if (out_ >= 0) close(out_);
+    }
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    std::string ReadLine() {
+        std::string line;
+        char c;
+        while (read(out_, &c, 1) == 1 && c != '\n') line += c;
+        return line;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int out_ = -1;
+};
+
+// A folder of the test's own; name joins a path below it.
+class TempFolder : public test::Scratch {
+public:
+    std::string operator/(const std::string& name) const { return Root() + "/" + name; }
+    const std::string& path() const { return Root(); }
+};
+
+inline std::string ReadAll(const std::string& path) { return test::Scratch::ReadRaw(path).value_or(""); }
+
+inline void WriteAll(const std::string& path, const std::string& data) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    test::Scratch::WriteRaw(path, data);
+}
+
+// Polls a condition for up to ten seconds.
+template <typename Pred>
+bool WaitUntil(Pred pred) {
+    for (int i = 0; i < 1000 && !pred(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return pred();
+}
 
 // Sets a variable for the object's life.
 class ScopedVariable {

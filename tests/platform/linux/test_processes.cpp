@@ -5,17 +5,19 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 
-#include "TestSupport.h"
+#include "ContractSupport.h"
+#include "Scratch.h"
 #include "platform/Platform.h"
 #include "platform/linux/LinuxProcesses.h"
 #include "startup/Pankor.h"
 
 using namespace pankor;
-using pankor::testing::TempFolder;
-using pankor::testing::WaitUntil;
+using pankor::contract::WaitUntil;
+using pankor::test::Scratch;
 
 namespace {
 
@@ -63,14 +65,14 @@ TEST(LinuxProcesses, WineStartedProgramsAreListedByTheirWindowsFileName) {
 
 TEST(LinuxProcesses, AnInstalledAppFromTheCatalogShowsAsRunning) {
     // The catalog names programs with backslashes: on this host they become slashes.
-    TempFolder tmp;
-    setenv("APPDATA", tmp.path().c_str(), 1);
-    std::filesystem::create_directories(tmp / "Tarnwick/Clock");
+    Scratch tmp;
+    setenv("APPDATA", tmp.Root().c_str(), 1);
+    std::filesystem::create_directories(tmp.In("Tarnwick/Clock"));
     std::filesystem::copy_file(std::string(PE_FIXTURE_DIR) + "/x86_64_version.exe",
-                               tmp / "Tarnwick/Clock/clock-pro.exe");
+                               tmp.In("Tarnwick/Clock/clock-pro.exe"));
     NativePlatform native;
     Pankor app(native.Get());
-    app.process.DataDir = tmp / "Pankor";
+    app.process.DataDir = tmp.In("Pankor");
     std::filesystem::create_directory(app.process.DataDir);
     CatalogApp a;
     a.slug = "clock-pro";
@@ -78,7 +80,7 @@ TEST(LinuxProcesses, AnInstalledAppFromTheCatalogShowsAsRunning) {
     app.catalog.Apps = {a};
     app.catalog.AppCount = 1;
     EXPECT_TRUE(app.catalog.RefreshInstalled());
-    EXPECT_EQ(app.catalog.Apps[0].installed, "65535.32770.3.65534");
+    EXPECT_EQ(app.catalog.Apps[0].installed, "65535.32770.32771.65534");
     EXPECT_EQ(app.catalog.AppsJson().find("\"running\":true"), std::string::npos);
     Sleeper running("C:\\Tarnwick\\Clock\\CLOCK-PRO.EXE");
     EXPECT_TRUE(WaitUntil([&] { return app.catalog.AppsJson().find("\"running\":true") != std::string::npos; }));

@@ -1,39 +1,48 @@
 #pragma once
-// Helpers of the Win32 platform tests. Results are checked with the plain
-// Windows API, never with the code under test.
+// Helpers of the Win32 platform tests and fixtures. Results are checked with
+// the plain Windows API, never with the code under test; files and folders
+// come from the contract suites' Scratch.
+#include <filesystem>
 #include <string>
 #include <string_view>
 
+#include "ContractSupport.h"
+#include "Scratch.h"
 #include "platform/win32/Win32Windows.h"
 
 namespace pankor::test {
 
-std::wstring Wide(std::string_view utf8);
-std::string Utf8(std::wstring_view wide);
+inline std::wstring Wide(std::string_view utf8) {
+    std::wstring out(utf8.size(), L'\0');  // never more UTF-16 units than UTF-8 bytes
+    out.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                                            out.data(), static_cast<int>(out.size()))));
+    return out;
+}
+
+inline std::string Utf8(std::wstring_view wide) {
+    std::string out(wide.size() * 3, '\0');
+    out.resize(
+        static_cast<std::size_t>(WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), out.data(),
+                                                     static_cast<int>(out.size()), nullptr, nullptr)));
+    return out;
+}
 
 // A build-tree path as the compiler saw it ("/work/x/y.exe" under Wine) as
 // a Windows path ("Z:\work\x\y.exe").
-std::string WindowsPath(std::string_view buildPath);
+inline std::string WindowsPath(std::string_view buildPath) {
+    std::string path(buildPath);
+    if (!path.empty() && path[0] == '/') path = "Z:" + path;  // Wine maps the Unix root to Z:
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
 
-// A new folder under the temporary folder, removed with its content at the end.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::string& Path() const { return path_; }
-    std::string Join(std::string_view name) const { return path_ + "\\" + std::string(name); }
-
-private:
-    std::string path_;
-};
-
-bool Exists(const std::string& path);
-// The file's bytes; throws when it cannot be read.
-std::string ReadWhole(const std::string& path);
-void WriteWhole(const std::string& path, std::string_view data);
-// Names in a folder matching a wildcard pattern such as "*.tmp".
-int CountMatches(const std::string& folder, const std::string& pattern);
+// Names in a folder that start with this text.
+inline int CountStartingWith(const std::string& folder, const std::string& start) {
+    int count = 0;
+    for (const auto& e : std::filesystem::directory_iterator(FsPath(folder)))
+        count += Utf8(e.path().filename().wstring()).rfind(start, 0) == 0 ? 1 : 0;
+    return count;
+}
 
 }  // namespace pankor::test

@@ -6,18 +6,26 @@
 #include <thread>
 
 #include "TestSupport.h"
+#include "base/TempFiles.h"
 #include "platform/win32/Win32FileSystem.h"
 
 namespace pankor {
 namespace {
 
-using test::ReadWhole;
 using test::Wide;
-using test::WriteWhole;
 
 class FileSystemTest : public ::testing::Test {
 protected:
-    test::TempFolder dir_;
+    static std::optional<std::string> ReadWhole(const std::string& path) { return test::Scratch::ReadRaw(path); }
+    static void WriteWhole(const std::string& path, const std::string& data) { test::Scratch::WriteRaw(path, data); }
+    // Temporary files of a replace left in the test's folder.
+    int Temporaries() const {
+        int count = 0;
+        for (const auto& e : std::filesystem::directory_iterator(test::FsPath(dir_.Root())))
+            count += IsTempFileName(test::Utf8(e.path().filename().wstring())) ? 1 : 0;
+        return count;
+    }
+    test::Scratch dir_;
     Win32FileSystem fs_;
 };
 
@@ -25,13 +33,11 @@ TEST_F(FileSystemTest, ReplaceFileKeepsOldContentWhenNoTemporaryCanBeCreated) {
     // A name so long that the temporary name beside it exceeds the length a
     // folder entry may have, while the target itself is fine ("\\?\": the
     // whole path is longer than the classic limit).
-    const std::string path = "\\\\?\\" + dir_.Join(std::string(248, 'n') + ".txt");
+    const std::string path = "\\\\?\\" + dir_.In(std::string(248, 'n') + ".txt");
     WriteWhole(path, "old content");
-    const Status s = fs_.ReplaceFile(path, "new content");
-    EXPECT_FALSE(s.ok());
-    EXPECT_FALSE(s.error().empty());
+    EXPECT_TRUE(contract::Described(fs_.ReplaceFile(path, "new content")));
     EXPECT_EQ(ReadWhole(path), "old content");
-    EXPECT_EQ(test::CountMatches(dir_.Path(), "*.tmp-*"), 0);
+    EXPECT_EQ(Temporaries(), 0);
 }
 
 HANDLE OpenAsReader(const std::string& path) {
@@ -41,7 +47,7 @@ HANDLE OpenAsReader(const std::string& path) {
 }
 
 TEST_F(FileSystemTest, ReplaceFileWaitsForAReaderThatHoldsTheTargetOpen) {
-    const std::string path = dir_.Join("handoff.txt");
+    const std::string path = dir_.In("handoff.txt");
     WriteWhole(path, "old");
     HANDLE reader = OpenAsReader(path);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
@@ -61,11 +67,11 @@ TEST_F(FileSystemTest, ReplaceFileWaitsForAReaderThatHoldsTheTargetOpen) {
     EXPECT_TRUE(s.ok()) << s.error();
     EXPECT_EQ(seen, "old");  // the reader saw the old file whole
     EXPECT_EQ(ReadWhole(path), "new text");
-    EXPECT_EQ(test::CountMatches(dir_.Path(), "*.tmp-*"), 0);
+    EXPECT_EQ(Temporaries(), 0);
 }
 
 TEST_F(FileSystemTest, ReplaceFileGivesUpOnAReaderThatNeverLetsGo) {
-    const std::string path = dir_.Join("state.ini");
+    const std::string path = dir_.In("state.ini");
     WriteWhole(path, "old");
     HANDLE reader = OpenAsReader(path);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
@@ -73,17 +79,12 @@ TEST_F(FileSystemTest, ReplaceFileGivesUpOnAReaderThatNeverLetsGo) {
     CloseHandle(reader);
     // Systems that replace open files in place may succeed; either way the
     // file is whole and no temporary is left behind.
-    if (s.ok()) {
-        EXPECT_EQ(ReadWhole(path), "new text");
-    } else {
-        EXPECT_FALSE(s.error().empty());
-        EXPECT_EQ(ReadWhole(path), "old");
-    }
-    EXPECT_EQ(test::CountMatches(dir_.Path(), "*.tmp-*"), 0);
+    EXPECT_EQ(ReadWhole(path), s.ok() ? "new text" : "old") << s.error();
+    EXPECT_EQ(Temporaries(), 0);
 }
 
 TEST_F(FileSystemTest, AppendFileLandsAtTheEndBesideAnotherAppender) {
-    const std::string path = dir_.Join("debug.log");
+    const std::string path = dir_.In("debug.log");
     ASSERT_TRUE(fs_.AppendFile(path, "one\r\n").ok());
     // Another process's log handle, open at the same time, also appending.
     HANDLE other =
