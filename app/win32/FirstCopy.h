@@ -31,6 +31,7 @@ public:
 
 private:
     void OnResized() noexcept override { main_.OnResize(); }
+    void OnFocused() noexcept override { browser_.TakeFocus(); }
     void OnUnloading() noexcept override;  // the main window's
     void TrayUnloading() noexcept { tray_.RemoveIcon(); }
 

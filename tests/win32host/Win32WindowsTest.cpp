@@ -29,6 +29,7 @@ struct RecordingEvents final : IMainWindowEvents, ITimerEvents, ITrayWindowEvent
     std::function<void(TimerId)> onTimer;
     void OnResized() noexcept override { calls.push_back("resized"); }
     void OnUnloading() noexcept override { calls.push_back("unloading"); }
+    void OnFocused() noexcept override { calls.push_back("focused"); }
     void OnTimer(TimerId id) noexcept override {
         calls.push_back("tick " + std::to_string(static_cast<int>(id)));
         if (onTimer) onTimer(id);
@@ -127,9 +128,14 @@ TEST_F(Win32MainWindowTest, ABorderlessWindowCaptionedPankorPlacedInPixels) {
 TEST_F(Win32MainWindowTest, ShownHiddenMinimisedAndRestored) {
     HostLoop loop;
     MainWindow main(Instance(), loop);
+    RecordingEvents events;
+    main.SetEvents(&events, &events);
     main.Show();
     EXPECT_TRUE(main.IsVisible());
     EXPECT_TRUE(IsWindowVisible(main.Hwnd()));
+    // The keyboard focus is handed on (to the page, in the product).
+    SetFocus(main.Hwnd());
+    EXPECT_GE(events.Count("focused"), 1);
     main.Minimise();
     EXPECT_TRUE(main.IsMinimised());
     main.Restore();

@@ -256,6 +256,13 @@ std::optional<PageMetrics> Browser::Metrics() noexcept {
     return metrics;
 }
 
+void Browser::TakeFocus() noexcept {
+    if (!Created() || !IsWindow(host_)) return;
+    RECT client{};
+    GetClientRect(host_, &client);
+    object_->DoVerb(OLEIVERB_UIACTIVATE, nullptr, site_, 0, host_, &client);
+}
+
 bool Browser::PreTranslate(MSG& message) noexcept {
     if (!Created() || message.message < WM_KEYFIRST || message.message > WM_KEYLAST) return false;
     if (message.hwnd != host_ && !IsChild(host_, message.hwnd)) return false;

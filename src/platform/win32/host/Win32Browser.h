@@ -40,6 +40,8 @@ public:
     // The window's unload handler: the control goes with the window. Inside
     // one of the control's own events it is let go once that event returns.
     void Release() noexcept;
+    // Gives the page the keyboard focus (after the window was activated).
+    void TakeFocus() noexcept;
     // The control's keys (tab, delete, the clipboard) reach the page.
     bool PreTranslate(MSG& message) noexcept override;
 

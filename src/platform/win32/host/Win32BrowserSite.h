@@ -34,12 +34,12 @@ public:
     STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** out) noexcept override;
     STDMETHODIMP GetContainer(IOleContainer** out) noexcept override;
     STDMETHODIMP ShowObject() noexcept override { return S_OK; }
-    STDMETHODIMP OnShowWindow(WINBOOL) noexcept override { return S_OK; }
+    STDMETHODIMP OnShowWindow(BOOL) noexcept override { return S_OK; }
     STDMETHODIMP RequestNewObjectLayout() noexcept override { return E_NOTIMPL; }
 
     // IOleWindow (both the in-place site and the frame)
     STDMETHODIMP GetWindow(HWND* out) noexcept override;
-    STDMETHODIMP ContextSensitiveHelp(WINBOOL) noexcept override { return E_NOTIMPL; }
+    STDMETHODIMP ContextSensitiveHelp(BOOL) noexcept override { return E_NOTIMPL; }
 
     // IOleInPlaceSite
     STDMETHODIMP CanInPlaceActivate() noexcept override { return host_ ? S_OK : S_FALSE; }
@@ -48,7 +48,7 @@ public:
     STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
                                   LPRECT clip, LPOLEINPLACEFRAMEINFO info) noexcept override;
     STDMETHODIMP Scroll(SIZE) noexcept override { return E_NOTIMPL; }
-    STDMETHODIMP OnUIDeactivate(WINBOOL) noexcept override { return S_OK; }
+    STDMETHODIMP OnUIDeactivate(BOOL) noexcept override { return S_OK; }
     STDMETHODIMP OnInPlaceDeactivate() noexcept override { return S_OK; }
     STDMETHODIMP DiscardUndoState() noexcept override { return E_NOTIMPL; }
     STDMETHODIMP DeactivateAndUndo() noexcept override { return E_NOTIMPL; }
@@ -63,7 +63,7 @@ public:
     STDMETHODIMP SetMenu(HMENU, HOLEMENU, HWND) noexcept override { return S_OK; }
     STDMETHODIMP RemoveMenus(HMENU) noexcept override { return S_OK; }
     STDMETHODIMP SetStatusText(LPCOLESTR) noexcept override { return S_OK; }
-    STDMETHODIMP EnableModeless(WINBOOL) noexcept override { return S_OK; }  // also IDocHostUIHandler's
+    STDMETHODIMP EnableModeless(BOOL) noexcept override { return S_OK; }  // also IDocHostUIHandler's
     STDMETHODIMP TranslateAccelerator(LPMSG, WORD) noexcept override { return S_FALSE; }
 
     // IDocHostUIHandler
@@ -73,9 +73,9 @@ public:
                         IOleInPlaceUIWindow*) noexcept override;
     STDMETHODIMP HideUI() noexcept override { return S_OK; }
     STDMETHODIMP UpdateUI() noexcept override { return S_OK; }
-    STDMETHODIMP OnDocWindowActivate(WINBOOL) noexcept override { return S_OK; }
-    STDMETHODIMP OnFrameWindowActivate(WINBOOL) noexcept override { return S_OK; }
-    STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, WINBOOL) noexcept override { return S_OK; }
+    STDMETHODIMP OnDocWindowActivate(BOOL) noexcept override { return S_OK; }
+    STDMETHODIMP OnFrameWindowActivate(BOOL) noexcept override { return S_OK; }
+    STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) noexcept override { return S_OK; }
     STDMETHODIMP TranslateAccelerator(LPMSG message, const GUID*, DWORD) noexcept override;
     STDMETHODIMP GetOptionKeyPath(LPOLESTR* key, DWORD) noexcept override;
     STDMETHODIMP GetDropTarget(IDropTarget*, IDropTarget** out) noexcept override;

@@ -31,6 +31,9 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexce
             if (events_ && wParam != SIZE_MINIMIZED) events_->OnResized();
             return 0;
         case WM_TIMER: OnTimerMessage(wParam); return 0;
+        case WM_SETFOCUS:
+            if (events_) events_->OnFocused();
+            return 0;
         case WM_ERASEBKGND: {
             RECT r{};
             GetClientRect(Hwnd(), &r);

@@ -20,6 +20,8 @@ public:
     virtual ~IMainWindowEvents() = default;
     virtual void OnResized() noexcept = 0;
     virtual void OnUnloading() noexcept = 0;
+    // The window got the keyboard focus: the page should have it.
+    virtual void OnFocused() noexcept {}
 };
 
 class MainWindow final : public HostWindow, public IWindow, public ITimers {
