@@ -42,11 +42,12 @@ int State() {
         EnumChildWindows(main, FirstChild, reinterpret_cast<LPARAM>(&search));
         RECT b{};
         if (search.found) GetWindowRect(search.found, &b);
-        std::printf("main=%s caption=%ls frame=%s at=%ld,%ld size=%ldx%ld client=%ldx%ld browser=%ldx%ld screen=%dx%d\n",
-                    IsWindowVisible(main) ? "visible" : "hidden", caption,
-                    (style & (WS_CAPTION | WS_THICKFRAME)) ? "yes" : "none", w.left, w.top, w.right - w.left,
-                    w.bottom - w.top, c.right, c.bottom, b.right - b.left, b.bottom - b.top, GetSystemMetrics(SM_CXSCREEN),
-                    GetSystemMetrics(SM_CYSCREEN));
+        std::printf(
+            "main=%s caption=%ls frame=%s at=%ld,%ld size=%ldx%ld client=%ldx%ld browser=%ldx%ld screen=%dx%d\n",
+            IsWindowVisible(main) ? "visible" : "hidden", caption,
+            (style & (WS_CAPTION | WS_THICKFRAME)) ? "yes" : "none", w.left, w.top, w.right - w.left, w.bottom - w.top,
+            c.right, c.bottom, b.right - b.left, b.bottom - b.top, GetSystemMetrics(SM_CXSCREEN),
+            GetSystemMetrics(SM_CYSCREEN));
     }
     const HWND tray = Find(kTray);
     std::printf("tray=%s\n", tray ? (IsWindowVisible(tray) ? "visible" : "hidden") : "none");
@@ -74,7 +75,8 @@ int Close(const wchar_t* cls) {
 
 int main(int argc, char** argv) {
     if (argc >= 2 && std::strcmp(argv[1], "state") == 0) return State();
-    if (argc >= 3 && std::strcmp(argv[1], "close") == 0) return Close(std::strcmp(argv[2], "tray") == 0 ? kTray : kMain);
+    if (argc >= 3 && std::strcmp(argv[1], "close") == 0)
+        return Close(std::strcmp(argv[2], "tray") == 0 ? kTray : kMain);
     std::fprintf(stderr, "usage: host_probe state | close main|tray\n");
     return 2;
 }

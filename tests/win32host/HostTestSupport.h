@@ -27,8 +27,7 @@ inline bool PumpUntil(win32host::HostLoop& loop, const std::function<bool()>& do
 // A quit request left on this thread ends any later pump at once.
 inline void DrainQuit() {
     MSG quit;
-    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
-    }
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {}
 }
 
 // Every test's windows end with the thread's quit request (the last window

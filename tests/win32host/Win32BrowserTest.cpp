@@ -181,9 +181,9 @@ TEST(BrowserEventSinkTest, ArgumentsAreReadFromTheEndAndCancelIsWrittenBack) {
     sink->Invoke(DISPID_BEFORENAVIGATE2, IID_NULL, 0, DISPATCH_METHOD, &tooFew, nullptr, nullptr, nullptr);
     sink->Invoke(DISPID_NEWWINDOW2, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
 
-    EXPECT_EQ(events.calls, (std::vector<std::string>{"before app:start?slug=clock", "before about:blank",
-                                                     "complete file:///C:/Pankor/ui/index.html",
-                                                     "error http://nowhere.test/"}));
+    EXPECT_EQ(events.calls,
+              (std::vector<std::string>{"before app:start?slug=clock", "before about:blank",
+                                        "complete file:///C:/Pankor/ui/index.html", "error http://nowhere.test/"}));
     sink->Detach();  // the browser host is gone: events stop
     sink->Invoke(DISPID_NAVIGATEERROR, IID_NULL, 0, DISPATCH_METHOD, &failed, nullptr, nullptr, nullptr);
     EXPECT_EQ(events.calls.size(), 4u);
@@ -204,7 +204,7 @@ TEST_F(BrowserSiteTest, TheSiteHostsInPlaceInTheWindowWithoutMenusOrBorder) {
     info.cbSize = sizeof info;
     EXPECT_EQ(ui->GetHostInfo(&info), S_OK);
     EXPECT_TRUE(info.dwFlags & DOCHOSTUIFLAG_NO3DBORDER);
-    EXPECT_FALSE(info.dwFlags & DOCHOSTUIFLAG_SCROLL_NO);  // the page decides its scrollbars
+    EXPECT_FALSE(info.dwFlags & DOCHOSTUIFLAG_SCROLL_NO);                // the page decides its scrollbars
     EXPECT_EQ(ui->ShowContextMenu(0, nullptr, nullptr, nullptr), S_OK);  // handled: none is shown
     MSG f5{main.Hwnd(), WM_KEYDOWN, VK_F5, 0, 0, {}};
     MSG letter{main.Hwnd(), WM_KEYDOWN, 'A', 0, 0, {}};

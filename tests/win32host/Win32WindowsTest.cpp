@@ -144,17 +144,17 @@ TEST_F(Win32MainWindowTest, ShownHiddenMinimisedAndRestored) {
     main.Hide();
     EXPECT_FALSE(main.IsVisible());
     EXPECT_FALSE(main.IsForeground());  // a hidden window is not in front
-    main.Flash(true);  // neither may fail on a hidden window
+    main.Flash(true);                   // neither may fail on a hidden window
     main.Flash(false);
 }
 
 TEST_F(Win32MainWindowTest, IconsAreSetAsGivenAndZeroOrOneLeavesThemAlone) {
     HostLoop loop;
     MainWindow main(Instance(), loop);
-    const HICON big = CreateIcon(Instance(), 32, 32, 1, 1, std::vector<BYTE>(128, 0xFF).data(),
-                                 std::vector<BYTE>(128, 0).data());
-    const HICON small = CreateIcon(Instance(), 16, 16, 1, 1, std::vector<BYTE>(32, 0xFF).data(),
-                                   std::vector<BYTE>(32, 0).data());
+    const HICON big =
+        CreateIcon(Instance(), 32, 32, 1, 1, std::vector<BYTE>(128, 0xFF).data(), std::vector<BYTE>(128, 0).data());
+    const HICON small =
+        CreateIcon(Instance(), 16, 16, 1, 1, std::vector<BYTE>(32, 0xFF).data(), std::vector<BYTE>(32, 0).data());
     ASSERT_TRUE(big && small);
     main.SetIcons(reinterpret_cast<IconHandle>(big), reinterpret_cast<IconHandle>(small));
     EXPECT_EQ(SendMessageW(main.Hwnd(), WM_GETICON, ICON_BIG, 0), reinterpret_cast<LRESULT>(big));

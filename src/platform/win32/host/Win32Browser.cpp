@@ -68,7 +68,8 @@ Status Browser::Create(IBrowserEvents& events) noexcept {
     CLSID clsid{};
     HRESULT hr = CLSIDFromProgID(kBrowserProgId, &clsid);
     if (FAILED(hr)) return ComFailure(hr);
-    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, reinterpret_cast<void**>(object_.Put()));
+    hr =
+        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, reinterpret_cast<void**>(object_.Put()));
     if (FAILED(hr)) return ComFailure(hr);
 
     site_ = new (std::nothrow) BrowserSite(host_);
@@ -102,7 +103,8 @@ Status Browser::Create(IBrowserEvents& events) noexcept {
     // A file dropped on the window would take the browser away from the page.
     browser_->put_RegisterAsDropTarget(VARIANT_FALSE);
 
-    const ComPtr<IConnectionPointContainer> points = object_.As<IConnectionPointContainer>(IID_IConnectionPointContainer);
+    const ComPtr<IConnectionPointContainer> points =
+        object_.As<IConnectionPointContainer>(IID_IConnectionPointContainer);
     hr = points ? points->FindConnectionPoint(DIID_DWebBrowserEvents2, eventPoint_.Put()) : E_NOINTERFACE;
     if (SUCCEEDED(hr)) hr = eventPoint_->Advise(sink_, &eventCookie_);
     if (FAILED(hr)) {
@@ -210,7 +212,8 @@ Status Browser::RunScript(const std::string& statement) noexcept {
     return FAILED(hr) ? ComFailure(hr) : Status::Ok();
 }
 
-ComPtr<IHTMLElement> Browser::ElementById(const ComPtr<IHTMLDocument2>& document, const std::string& id) const noexcept {
+ComPtr<IHTMLElement> Browser::ElementById(const ComPtr<IHTMLDocument2>& document,
+                                          const std::string& id) const noexcept {
     const ComPtr<IHTMLDocument3> document3 = document.As<IHTMLDocument3>(IID_IHTMLDocument3);
     const Bstr name = ToBstr(id);
     ComPtr<IHTMLElement> element;
@@ -235,8 +238,8 @@ Result<std::string> Browser::ElementValue(const std::string& id) noexcept {
         if (FAILED(hr)) return R::From(ComFailure(hr));
         DISPPARAMS none{};
         Variant value;
-        hr = automation->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, value.Get(), nullptr,
-                                nullptr);
+        hr = automation->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, value.Get(),
+                                nullptr, nullptr);
         if (FAILED(hr)) return R::From(ComFailure(hr));
         return R::Of(VariantText(value.Ref()));
     } catch (...) {

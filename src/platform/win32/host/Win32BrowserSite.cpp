@@ -51,8 +51,8 @@ STDMETHODIMP BrowserSite::GetWindow(HWND* out) noexcept {
     return host_ ? S_OK : E_FAIL;
 }
 
-STDMETHODIMP BrowserSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
-                                           LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO info) noexcept {
+STDMETHODIMP BrowserSite::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
+                                           LPRECT clip, LPOLEINPLACEFRAMEINFO info) noexcept {
     if (!frame || !document || !position || !clip || !info) return E_POINTER;
     *frame = static_cast<IOleInPlaceFrame*>(this);
     AddRef();

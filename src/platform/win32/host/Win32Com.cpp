@@ -15,12 +15,14 @@ Bstr ToBstr(std::string_view utf8) noexcept {
 std::string VariantText(const VARIANT& v) noexcept {
     const VARIANT* value = &v;
     if (value->vt == (VT_BYREF | VT_VARIANT) && value->pvarVal) value = value->pvarVal;
-    if (value->vt == VT_BSTR) return WideToUtf8(value->bstrVal ? std::wstring_view(value->bstrVal, SysStringLen(value->bstrVal)) : L"");
+    if (value->vt == VT_BSTR)
+        return WideToUtf8(value->bstrVal ? std::wstring_view(value->bstrVal, SysStringLen(value->bstrVal)) : L"");
     if (value->vt == (VT_BYREF | VT_BSTR) && value->pbstrVal && *value->pbstrVal)
         return WideToUtf8(std::wstring_view(*value->pbstrVal, SysStringLen(*value->pbstrVal)));
     if (value->vt == VT_EMPTY || value->vt == VT_NULL) return {};
     Variant text;
-    if (FAILED(VariantChangeType(text.Get(), const_cast<VARIANT*>(value), 0, VT_BSTR)) || !text.Ref().bstrVal) return {};
+    if (FAILED(VariantChangeType(text.Get(), const_cast<VARIANT*>(value), 0, VT_BSTR)) || !text.Ref().bstrVal)
+        return {};
     return WideToUtf8(std::wstring_view(text.Ref().bstrVal, SysStringLen(text.Ref().bstrVal)));
 }
 

@@ -66,7 +66,9 @@ public:
         b_ = nullptr;
         return &b_;
     }
-    std::wstring_view View() const noexcept { return b_ ? std::wstring_view(b_, SysStringLen(b_)) : std::wstring_view(); }
+    std::wstring_view View() const noexcept {
+        return b_ ? std::wstring_view(b_, SysStringLen(b_)) : std::wstring_view();
+    }
 
 private:
     BSTR b_ = nullptr;

@@ -31,8 +31,8 @@ bool HostWindow::CreateHidden(HINSTANCE instance, const wchar_t* className, cons
         if (!RegisterClassExW(&wc)) return false;
     }
     // The first messages (WM_NCCREATE on) already reach this object.
-    return CreateWindowExW(exStyle, className, caption, style, CW_USEDEFAULT, CW_USEDEFAULT, 920, 620, nullptr,
-                           nullptr, instance, this) != nullptr;
+    return CreateWindowExW(exStyle, className, caption, style, CW_USEDEFAULT, CW_USEDEFAULT, 920, 620, nullptr, nullptr,
+                           instance, this) != nullptr;
 }
 
 LRESULT CALLBACK HostWindow::Procedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) noexcept {

@@ -20,8 +20,8 @@ protected:
     explicit HostWindow(HostLoop& loop) noexcept : loop_(loop) {}
     // Registers the class once and creates the window hidden; false when the
     // system refused.
-    bool CreateHidden(HINSTANCE instance, const wchar_t* className, const wchar_t* caption, DWORD style,
-                      DWORD exStyle, HICON icon, HICON smallIcon, HBRUSH background) noexcept;
+    bool CreateHidden(HINSTANCE instance, const wchar_t* className, const wchar_t* caption, DWORD style, DWORD exStyle,
+                      HICON icon, HICON smallIcon, HBRUSH background) noexcept;
     // The window's own messages; DefWindowProc for the rest.
     virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) noexcept = 0;
     // The window is being destroyed (closed from outside or unloaded).

@@ -20,8 +20,9 @@ MainWindow::MainWindow(HINSTANCE instance, HostLoop& loop) noexcept : HostWindow
     background_ = CreateSolidBrush(kBackground);
     // A popup with a system menu and a minimise box: no frame or caption bar
     // of its own, yet a taskbar button that minimises and restores it.
-    CreateHidden(instance, kMainWindowClass, kMainWindowCaption, WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX,
-                 WS_EX_APPWINDOW, ProgramIcon(instance, GetSystemMetrics(SM_CXICON)),
+    CreateHidden(instance, kMainWindowClass, kMainWindowCaption,
+                 WS_POPUP | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, WS_EX_APPWINDOW,
+                 ProgramIcon(instance, GetSystemMetrics(SM_CXICON)),
                  ProgramIcon(instance, GetSystemMetrics(SM_CXSMICON)), nullptr);
 }
 
