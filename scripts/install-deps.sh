@@ -3,7 +3,7 @@
 # Idempotent: only missing packages are installed. Needs root for apt.
 set -euo pipefail
 packages=(
-  cmake ninja-build g++ make file bc xxd openssl libssl-dev python3 pkg-config curl
+  cmake ninja-build g++ make file bc xxd icoutils openssl libssl-dev python3 pkg-config curl
   libcurl4-openssl-dev libgdk-pixbuf-2.0-dev libcpp-httplib-dev nlohmann-json3-dev libsimdjson-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-tidy clang-format
