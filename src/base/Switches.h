@@ -11,6 +11,8 @@ namespace pankor {
 bool HasSwitch(std::string_view commandLine, std::string_view name) noexcept;
 // The rest of the line after the first occurrence of name, or nothing.
 std::optional<std::string_view> AfterSwitch(std::string_view commandLine, std::string_view name) noexcept;
+// The answer points into the line: a temporary line would leave it dangling.
+std::optional<std::string_view> AfterSwitch(std::string&& commandLine, std::string_view name) = delete;
 // The text before the first blank.
 std::string_view UpToBlank(std::string_view s) noexcept;
 std::string WithoutQuotes(std::string_view s);

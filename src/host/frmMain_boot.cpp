@@ -39,7 +39,8 @@ void frmMain::FirstRunWelcome() noexcept {
 
 void frmMain::ApplyTabArg() noexcept {
     app_.log.Guard("ApplyTabArg failed: ", [&] {
-        const auto after = AfterSwitch(app_.platform.system.CommandLine(), "/tab=");
+        const std::string line = app_.platform.system.CommandLine();
+        const auto after = AfterSwitch(line, "/tab=");
         if (!after) return;
         const std::string_view tab = UpToBlank(TrimSpaces(*after));
         if (!tab.empty()) CallJsStr("showTabExternal", tab);
