@@ -50,6 +50,20 @@ std::vector<std::string_view> SplitAt(std::string_view text, char sep) {
     }
 }
 
+// For development and the end-to-end tests of this host only: a script named
+// by PANKOR_USER_SCRIPT runs in the page once it has loaded, as a person's
+// clicks would (the Windows product has no such door).
+void AddUserScript(WebKitUserContentManager* content) noexcept {
+    const char* path = g_getenv("PANKOR_USER_SCRIPT");
+    gchar* source = nullptr;
+    if (path == nullptr || *path == '\0' || !g_file_get_contents(path, &source, nullptr, nullptr)) return;
+    WebKitUserScript* script = webkit_user_script_new(source, WEBKIT_USER_CONTENT_INJECT_TOP_FRAME,
+                                                      WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_END, nullptr, nullptr);
+    webkit_user_content_manager_add_script(content, script);
+    webkit_user_script_unref(script);
+    g_free(source);
+}
+
 }  // namespace
 
 WebKitBrowser::WebKitBrowser(GtkMainWindow& window, HostGate& gate, std::string cacheDir) noexcept
@@ -81,8 +95,11 @@ Status WebKitBrowser::Create(IBrowserEvents& events) noexcept {
         webkit_settings_set_javascript_can_open_windows_automatically(settings, TRUE);
         webkit_settings_set_enable_developer_extras(settings, FALSE);
 
-        view_ =
-            WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context, "settings", settings, nullptr));
+        WebKitUserContentManager* content = webkit_user_content_manager_new();
+        AddUserScript(content);
+        view_ = WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", context, "settings", settings,
+                                             "user-content-manager", content, nullptr));
+        g_object_unref(content);
         g_object_unref(settings);
         g_object_unref(context);
     } catch (...) {
