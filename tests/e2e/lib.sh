@@ -101,7 +101,7 @@ wait_for() {  # seconds command...
 logged() { grep -qF -- " $1" "$log" 2>/dev/null; }
 # Waits for a log line holding TEXT (after the time stamp).
 expect_log() {  # text [seconds]
-  wait_for "${2:-30}" logged "$1" || fail "no log line '$1'"
+  wait_for "${2:-${E2E_WAIT:-30}}" logged "$1" || fail "no log line '$1'"
 }
 lacks_log() { ! logged "$1" || fail "unexpected log line '$1'"; }
 # How many log lines hold TEXT.
