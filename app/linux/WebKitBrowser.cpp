@@ -66,8 +66,8 @@ void AddUserScript(WebKitUserContentManager* content) noexcept {
 
 }  // namespace
 
-WebKitBrowser::WebKitBrowser(GtkMainWindow& window, HostGate& gate, std::string cacheDir) noexcept
-    : window_(window), gate_(gate), cacheDir_(std::move(cacheDir)) {}
+WebKitBrowser::WebKitBrowser(GtkMainWindow& window, HostGate& gate, std::string cacheDir, int screenDpi) noexcept
+    : window_(window), gate_(gate), cacheDir_(std::move(cacheDir)), screenDpi_(screenDpi > 0 ? screenDpi : 96) {}
 
 WebKitBrowser::~WebKitBrowser() {
     if (view_ != nullptr) g_signal_handlers_disconnect_by_data(view_, this);
@@ -105,6 +105,10 @@ Status WebKitBrowser::Create(IBrowserEvents& events) noexcept {
     } catch (...) {
         return Status::Fail("out of memory", 8);
     }
+    // WebKit enlarges the page by the desktop's text scale (and the scale
+    // factor) on its own; the page scales itself to the percentage the core
+    // sends it, as it must in the Windows control, so WebKit's is undone here.
+    webkit_web_view_set_zoom_level(view_, 96.0 / screenDpi_);
     GtkWidget* widget = GTK_WIDGET(view_);
     g_signal_connect(view_, "decide-policy", G_CALLBACK(OnDecidePolicy), this);
     g_signal_connect(view_, "create", G_CALLBACK(OnCreate), this);

@@ -18,8 +18,9 @@ inline constexpr int kScriptTimeLimitMs = 5000;
 
 class WebKitBrowser final : public IBrowser {
 public:
-    // cacheDir: where WebKit keeps its caches and website data.
-    WebKitBrowser(GtkMainWindow& window, HostGate& gate, std::string cacheDir) noexcept;
+    // cacheDir: where WebKit keeps its caches and website data; screenDpi:
+    // the screen scale the core reports (the page scales itself to it).
+    WebKitBrowser(GtkMainWindow& window, HostGate& gate, std::string cacheDir, int screenDpi) noexcept;
     ~WebKitBrowser() override;
     WebKitBrowser(const WebKitBrowser&) = delete;
     WebKitBrowser& operator=(const WebKitBrowser&) = delete;
@@ -60,6 +61,7 @@ private:
     GtkMainWindow& window_;
     HostGate& gate_;
     std::string cacheDir_;
+    int screenDpi_;
     IBrowserEvents* events_ = nullptr;
     WebKitWebView* view_ = nullptr;
     bool silent_ = false;

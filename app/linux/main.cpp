@@ -47,7 +47,7 @@ int RunFirstCopy(pankor::Pankor& app, pankor::linuxhost::GtkFolderPicker& picker
 
     HostGate gate;
     GtkMainWindow window;
-    WebKitBrowser browser(window, gate, WebKitCacheFolder());
+    WebKitBrowser browser(window, gate, WebKitCacheFolder(), screen.dpi);
     GlibTimers timers(gate);
     DesktopTray trayIcon(gate);
     GtkHostLoop loop(window, trayIcon);

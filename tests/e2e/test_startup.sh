@@ -44,4 +44,15 @@ lacks_log "NavigateError"
 [ -d "$XDG_CACHE_HOME/pankor/webkit" ] || fail "no WebKit cache folder"
 [ -z "$(find "$APPDATA/Pankor" -iname '*webkit*' -o -iname '*.db' | head -1)" ] || fail "WebKit files in the data folder"
 [ -z "$(ls -A "$HOME")" ] || fail "files in the home folder: $(ls -A "$HOME")"
+
+# At 150 % the window is 1.5 times as large and the page fills it at one CSS
+# pixel per screen pixel: it scales itself to the percentage it is sent, so
+# WebKit must not enlarge it a second time.
+kill "$pankor_pid"; wait "$pankor_pid" 2>/dev/null
+rm -f "$log"
+GDK_DPI_SCALE=1.5 start_pankor testmetrics
+expect_log "dpi 150% -> window 1380x930"
+expect_log "ui scaled to 150%"
+expect_log "METRICS window client=1380x930"
+expect_log "METRICS body   scrollH=930 clientH=930 offsetH=930"
 finish
