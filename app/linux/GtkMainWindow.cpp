@@ -1,6 +1,7 @@
 #include "GtkMainWindow.h"
 
 #include <algorithm>
+#include <cmath>
 
 #ifdef GDK_WINDOWING_X11
 #include <gdk/gdkx.h>
@@ -32,7 +33,7 @@ ScreenMetrics ReadScreenMetrics() noexcept {
     // The font resolution (Xft.dpi) is the desktop's text scale; the scale
     // factor multiplies everything on top of it.
     const double resolution = gdk_screen_get_resolution(gdk_screen_get_default());
-    out.dpi = static_cast<int>((resolution > 0 ? resolution : 96.0) * out.scale + 0.5);
+    out.dpi = static_cast<int>(std::lround((resolution > 0 ? resolution : 96.0) * out.scale));
     return out;
 }
 
