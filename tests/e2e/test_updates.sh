@@ -10,7 +10,23 @@ install_app clock 2.0.0.0 Clock
 clock_exe="$APPDATA/Tarnwick/Clock/clock.exe"
 marker="$APPDATA/Pankor/selfupdate/ran.txt"
 
-# The in-app update: download, keyed hash, installer run silently under Wine.
+# The card's "Update to 2.1.0.0" button, clicked in the page.
+cat >"$work/update.js" <<'JS'
+var clicked = false;
+setInterval(function () {
+  var b = document.querySelector('[data-do="inupdate"][data-slug="clock"]');
+  if (b && !clicked) { clicked = true; b.click(); }
+}, 200);
+JS
+PANKOR_USER_SCRIPT="$work/update.js" start_pankor
+expect_log "dispatch inupdate arg=clock"
+expect_log "in-app update clock done" 90
+cmp -s "$clock_exe" "$fixtures/clock-2.1.0.0.exe" || fail "the button did not install the new version"
+kill "$pankor_pid"; wait "$pankor_pid" 2>/dev/null
+
+# The in-app update self-test: download, keyed hash, installer run silently under Wine.
+install_app clock 2.0.0.0 Clock
+rm -f "$log" "$APPDATA/Tarnwick/Clock/installer.log"
 start_pankor testinupdate=clock
 expect_log "testinupdate: clock"
 expect_log "in-app update clock <- $base/apps/clock-setup.exe"
