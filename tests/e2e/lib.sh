@@ -56,7 +56,7 @@ serve() {  # extra serve arguments...
   "$kit" serve "$site" --port 0 "$@" >"$work/serve.out" 2>&1 &
   pids+=($!)
   server_pid=$!
-  wait_for 10 grep -q '^serving ' "$work/serve.out" || { fail "the publisher did not start"; cat "$work/serve.out"; finish; }
+  wait_for 10 grep -qs '^serving ' "$work/serve.out" || { fail "the publisher did not start"; cat "$work/serve.out"; finish; }
   base="$(sed -n 's/^serving .* at //p' "$work/serve.out")"
   "$source/tests/e2e/make_site.sh" "$site" "$base" "$fixtures" "$kit" "$key" "${site_args[@]}" ||
     { fail "make_site.sh"; finish; }
