@@ -13,6 +13,8 @@ work="$(mktemp -d /tmp/pankor-e2e-XXXXXX)"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache" XDG_DATA_HOME="$work/data"
 export XDG_RUNTIME_DIR="$work/run" APPDATA="$work/appdata" TEMP="$work/tmp" TMPDIR="$work/tmp"
 export WINEPREFIX="$wineprefix" WINEDEBUG=-all
+# GTK's own settings (the folder dialog's) stay in memory: no settings daemon is started.
+export GSETTINGS_BACKEND=memory
 mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR" "$APPDATA" "$TEMP" "$work/bin"
 chmod 700 "$XDG_RUNTIME_DIR"
 log="$APPDATA/Pankor/debug.log"

@@ -56,16 +56,22 @@ expect_file "$work/uninstalled.txt"
 
 # Back up: the folder dialog opens; a folder is typed into it and chosen.
 pick_folder() {  # the dialog title's start (a pattern), folder
-  local wid
-  wait_for 30 xdotool search --name "^$1" >/dev/null || { fail "no dialog '$1'"; return; }
-  wid="$(xdotool search --name "^$1" | head -1)"
-  xdotool windowfocus --sync "$wid"
-  xdotool type --delay 20 "$2"  # a "/" first opens the dialog's location entry
-  sleep 0.5
-  xdotool key Delete  # drops what the entry completed on its own
-  sleep 0.3
-  xdotool key Return  # "Select": the folder named in the entry
-  wait_for 10 sh -c "! xdotool search --name '^$1' >/dev/null" || fail "the dialog '$1' stayed open"
+  local wid attempt
+  wait_for 30 xdotool search --onlyvisible --name "^$1" >/dev/null || { fail "no dialog '$1'"; return; }
+  wid="$(xdotool search --onlyvisible --name "^$1" | head -1)"
+  # The entry completes names on its own, a little later on a busy machine:
+  # an attempt that only went into the folder is made again.
+  for attempt in 1 2 3; do
+    xdotool windowfocus --sync "$wid"
+    xdotool key ctrl+a  # a retry types over what the location entry holds
+    xdotool type --delay 20 "$2"  # a "/" first opens the location entry
+    sleep 1
+    xdotool key Delete  # drops what the entry completed on its own
+    sleep 0.3
+    xdotool key Return  # "Select": the folder named in the entry
+    wait_for 5 sh -c "! xdotool search --onlyvisible --name '^$1' >/dev/null" && return
+  done
+  fail "the dialog '$1' stayed open"
 }
 mkdir -p "$work/backups"
 expect_log "dispatch backup arg="
