@@ -1,10 +1,14 @@
 # The two commands of the README:
 #   make demo   set up and run Pankor against the bundled demo publisher
 #   make test   set up and run every test
-.PHONY: deps build test test-native test-asan test-wine product fuzz-smoke fuzz tidy clean
+# (make demo HEADLESS=1 SCALE=150: the screenshot run, at another scale)
+.PHONY: demo deps build test test-native test-asan test-wine product fuzz-smoke fuzz tidy clean
 
 JOBS ?= $(shell nproc)
 WERROR := -DPANKOR_WERROR=ON
+
+demo: deps
+	scripts/demo.sh $(if $(HEADLESS),--headless) $(if $(SCALE),--scale $(SCALE))
 
 deps:
 	@scripts/install-deps.sh

@@ -71,6 +71,10 @@ void frmMain::RefreshStatus() noexcept {
 
 void frmMain::LiveCheck() noexcept {
     if (!pageReady_ || !host_.window.IsVisible()) return;
+    // A failed catalog load empties the model but leaves the page as it was:
+    // an empty model has no running states for the rows on show, and "[]"
+    // would wipe them.
+    if (app_.catalog.AppCount == 0 && !lastAppsJson_.empty()) return;
     app_.log.Guard("LiveCheck failed: ", [&] {
         std::string rows = app_.catalog.AppsJson();
         if (rows == lastAppsJson_) return;
