@@ -51,7 +51,8 @@ expect_log "SELFUPDATE TEST: staged=True"
 expect_log "applying self-update: "
 expect_exit "$pankor_pid"
 expect_file "$marker" 60
-grep -q 'installed Pankor\\selfupdate\\ran.txt: .*/VERYSILENT /NORESTART /RELAUNCH=/tray' \
+# The installer writes its log after the file it installs: wait for the line.
+wait_for 30 grep -qs 'installed Pankor\\selfupdate\\ran.txt: .*/VERYSILENT /NORESTART /RELAUNCH=/tray' \
   "$APPDATA/Pankor/selfupdate/installer.log" || fail "self-update command line"
 
 # testclose: staged by the timer while the window is open, applied when it closes.
