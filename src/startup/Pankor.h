@@ -72,7 +72,7 @@ public:
     modAppUpdate appUpdate{AppUpdateDeps{catalog, update, hash, platform.fs, platform.environment, windows, log}};
     modSelfUpdate selfUpdate{SelfUpdateDeps{platform.http, platform.processes, platform.fs, platform.environment,
                                             platform.system, host.pump, file, hash, catalog, update, log}};
-    modTelemetry telemetry{TelemetryDeps{file, reg, catalog, probe, version, main, platform.system,
+    modTelemetry telemetry{TelemetryDeps{file, reg, catalog, probe, apps, version, main, platform.system,
                                          platform.environment, platform.fs, platform.http, process, log}};
     modIssue issue{telemetry, catalog, platform.http, log};
     modNotify notify{file, catalog, telemetry, windows, log};

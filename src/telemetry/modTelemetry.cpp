@@ -89,15 +89,13 @@ std::string modTelemetry::EnvironmentJson() noexcept {
 
 std::string modTelemetry::AppsArray() {
     d_.probe.SnapshotProcesses();
-    const char sep = d_.fs.Separator();
     const std::string appData = d_.environment.Get("APPDATA").value_or("");
     std::string out = "[";
-    for (const CatalogApp& a : d_.catalog.Apps) {
+    for (std::size_t i = 0; i < d_.catalog.Apps.size(); ++i) {
+        const CatalogApp& a = d_.catalog.Apps[i];
         if (a.installed.empty()) continue;
-        // The app keeps its settings in the folder its exe lies in; an exe
-        // without a folder has its settings in a folder named after the app.
-        const std::size_t slash = a.exe.find('\\');
-        const std::string folder = JoinPath(appData, slash == std::string::npos ? a.name : a.exe.substr(0, slash), sep);
+        // The app's settings folder, as backups know it.
+        const std::string folder = JoinPath(appData, d_.apps.AppFolderName(static_cast<int>(i)), d_.fs.Separator());
         if (out.size() > 1) out += ',';
         out += "{\"slug\":" + Quoted(a.slug) + ",\"version\":" + Quoted(a.installed) +
                ",\"autostart\":" + Bool(d_.probe.HasRunEntry(a.name)) +

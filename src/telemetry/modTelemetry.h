@@ -3,6 +3,7 @@
 // (shared with problem reports), and what was installed at the last report.
 #include <string>
 
+#include "apps/modApps.h"
 #include "apps/modProbe.h"
 #include "catalog/modCatalog.h"
 #include "core/modFile.h"
@@ -22,6 +23,7 @@ struct TelemetryDeps {
     modReg& reg;
     modCatalog& catalog;
     modProbe& probe;
+    const modApps& apps;  // where each app keeps its settings
     const modVersion& version;
     const modMain& main;  // the screen scale
     const ISystem& system;

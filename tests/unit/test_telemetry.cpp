@@ -69,6 +69,7 @@ TEST_F(TelemetryTest, TheDocumentIsByteExactForAFixedMachine) {
                   "{\"slug\":\"solo\",\"version\":\"1.0\",\"autostart\":false,\"running\":false,\"ageDays\":0,"
                   "\"skin\":\"Night\"}]}");
     app.catalog.Apps.clear();
+    app.catalog.AppCount = 0;
     fake.registry.values.clear();
     EXPECT_NE(app.telemetry.TelemetryJson().find("\"lang\":\"unknown\""), std::string::npos);
     EXPECT_NE(app.telemetry.TelemetryJson().find("\"apps\":[]}"), std::string::npos);
