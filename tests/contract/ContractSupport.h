@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "base/Result.h"
+#include "base/TempFiles.h"
+#include "platform/IFileSystem.h"
 
 namespace pankor::contract {
 
@@ -52,14 +54,20 @@ bool WaitUntil(Pred pred, int seconds = 10) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     while (!pred()) {
         if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
 }
 
+// Temporary files of a replace left in a folder.
+inline int Leftovers(const IFileSystem& fs, const std::string& folder) {
+    int count = 0;
+    for (const FolderEntry& e : fs.ListFolder(folder).value_or({})) count += IsTempFileName(e.name) ? 1 : 0;
+    return count;
+}
+
 // Files that carry neither a version resource nor an icon. Host:
-// PlainProgram() — a Windows program without either; Root(), In(name),
-// WriteRaw(path, data).
+// PlainProgram() — a Windows program without either; In(name), WriteRaw.
 template <typename Host>
 std::vector<std::string> PlainFiles(Host& host) {
     host.WriteRaw(host.In("readme.txt"), "MZ but not a program");
@@ -87,3 +95,18 @@ struct Bitmap {
 };
 
 }  // namespace pankor::contract
+
+// The suites of the services a fake models, and then every suite.
+#define PANKOR_MODELLED_CONTRACTS(Name, Host)                        \
+    INSTANTIATE_TYPED_TEST_SUITE_P(Name, SystemContract, Host);      \
+    INSTANTIATE_TYPED_TEST_SUITE_P(Name, EnvironmentContract, Host); \
+    INSTANTIATE_TYPED_TEST_SUITE_P(Name, RegistryContract, Host);    \
+    INSTANTIATE_TYPED_TEST_SUITE_P(Name, FileSystemContract, Host)
+#define PANKOR_ALL_CONTRACTS(Name, Host)                              \
+    PANKOR_MODELLED_CONTRACTS(Name, Host);                            \
+    INSTANTIATE_TYPED_TEST_SUITE_P(Name, HttpContract, Host);         \
+    INSTANTIATE_TYPED_TEST_SUITE_P(Name, CryptoContract, Host);       \
+    INSTANTIATE_TYPED_TEST_SUITE_P(Name, ProcessesContract, Host);    \
+    INSTANTIATE_TYPED_TEST_SUITE_P(Name, InstanceLockContract, Host); \
+    INSTANTIATE_TYPED_TEST_SUITE_P(Name, IconsContract, Host);        \
+    INSTANTIATE_TYPED_TEST_SUITE_P(Name, VersionResourceContract, Host)

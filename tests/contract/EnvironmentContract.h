@@ -17,8 +17,7 @@ TYPED_TEST_SUITE_P(EnvironmentContract);
 TYPED_TEST_P(EnvironmentContract, ValuesReadBackAsUtf8AndUnsetOnesAreNothing) {
     const IEnvironment& env = this->host.environment;
     const std::string name = this->host.VariableName();
-    for (const std::string& value : {std::string("C:\\Users\\ann\\AppData\\Roaming"),
-                                     std::string("Z\xC3\xBCrich \xE6\x9D\xB1\xE4\xBA\xAC"),  // Zürich 東京
+    for (const std::string& value : {std::string("Z\xC3\xBCrich \xE6\x9D\xB1\xE4\xBA\xAC"),  // Zürich 東京
                                      std::string(5000, 'x'), std::string()}) {
         this->host.SetVariable(name, value);
         EXPECT_EQ(env.Get(name).value_or("<unset>"), value);

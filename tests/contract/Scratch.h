@@ -39,9 +39,10 @@ public:
         std::ofstream(FsPath(path), std::ios::binary | std::ios::trunc)
             .write(data.data(), static_cast<std::streamsize>(data.size()));
     }
-    static std::optional<std::string> ReadRaw(const std::string& path) {
+    static std::optional<std::string> ReadRaw(const std::string& path) {  // a file's; nothing of a folder
+        std::error_code ec;
         std::ifstream in(FsPath(path), std::ios::binary);
-        if (!in) return std::nullopt;
+        if (!in || std::filesystem::is_directory(FsPath(path), ec)) return std::nullopt;
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     static void MakeFolderRaw(const std::string& path) { std::filesystem::create_directory(FsPath(path)); }

@@ -3,13 +3,10 @@
 // digests, only registered signatures verify), FakeHttp, FakeProcesses,
 // FakeIcons and FakeVersionResource (tables of answers) and FakeInstanceLock
 // (answers as told, whatever the name).
-#include "ClockContract.h"
 #include "EnvironmentContract.h"
 #include "FakePlatform.h"
-#include "FileCopyContract.h"
 #include "FileSystemContract.h"
 #include "RegistryContract.h"
-#include "RegistryKeysContract.h"
 #include "SystemContract.h"
 
 using namespace pankor;
@@ -42,10 +39,4 @@ struct FakeHost {
 };
 
 using namespace pankor::contract;
-INSTANTIATE_TYPED_TEST_SUITE_P(Fake, RegistryContract, FakeHost);
-INSTANTIATE_TYPED_TEST_SUITE_P(Fake, FileSystemContract, FakeHost);
-INSTANTIATE_TYPED_TEST_SUITE_P(Fake, EnvironmentContract, FakeHost);
-INSTANTIATE_TYPED_TEST_SUITE_P(Fake, SystemContract, FakeHost);
-INSTANTIATE_TYPED_TEST_SUITE_P(Fake, RegistryKeysContract, FakeHost);
-INSTANTIATE_TYPED_TEST_SUITE_P(Fake, FileCopyContract, FakeHost);
-INSTANTIATE_TYPED_TEST_SUITE_P(Fake, ClockContract, FakeHost);
+PANKOR_MODELLED_CONTRACTS(Fake, FakeHost);

@@ -1,26 +1,19 @@
 // The contract suites against the Linux platform layer.
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <ctime>
 
-#include "ClockContract.h"
 #include "CryptoContract.h"
 #include "EnvironmentContract.h"
-#include "FileCopyContract.h"
 #include "FileSystemContract.h"
 #include "HttpContract.h"
-#include "HttpTransferContract.h"
 #include "IconsContract.h"
 #include "InstanceLockContract.h"
 #include "ProcessesContract.h"
-#include "ProgramsContract.h"
 #include "RegistryContract.h"
-#include "RegistryKeysContract.h"
 #include "Scratch.h"
 #include "SystemContract.h"
 #include "VersionResourceContract.h"
@@ -36,27 +29,6 @@
 #include "platform/linux/LinuxVersionResource.h"
 
 using namespace pankor;
-
-// /bin/sleep copied under another name and started from there.
-class SleepingCopy {
-public:
-    explicit SleepingCopy(const std::string& path) {
-        std::filesystem::copy_file("/bin/sleep", path);
-        std::string program = path, seconds = "60";
-        char* argv[] = {program.data(), seconds.data(), nullptr};
-        if (posix_spawn(&pid_, path.c_str(), nullptr, nullptr, argv, environ) != 0) pid_ = -1;
-    }
-    ~SleepingCopy() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-    }
-    SleepingCopy(const SleepingCopy&) = delete;
-    SleepingCopy& operator=(const SleepingCopy&) = delete;
-
-private:
-    pid_t pid_ = -1;
-};
 
 // The Linux services with a folder, a registry store and a runtime folder
 // (where locks live) of the test's own.
@@ -93,18 +65,22 @@ struct LinuxHost : test::Scratch {
     static std::int64_t UtcOffsetSeconds() { return LocalTm().tm_gmtoff; }
     static std::string ProgramName() { return program_invocation_short_name; }
     static bool RunsUnderWine() { return false; }
-    std::unique_ptr<SleepingCopy> Start(const std::string& fileName) const {
-        return std::make_unique<SleepingCopy>(In(fileName));
-    }
+    static bool Kill(std::uint32_t id) { return kill(static_cast<pid_t>(id), SIGKILL) == 0; }
     // Programs built by the MinGW toolchain, when there is one.
     static std::string Program(const char* name) {
-        const std::string path = std::string(CONTRACT_PROGRAM_DIR) + "/x86_64_" + name + ".exe";
+        const std::string path = std::string(CONTRACT_PROGRAM_DIR) + "/" + name + ".exe";
         return std::filesystem::exists(path) ? path : std::string();
     }
-    static std::string VersionProgram() { return Program("version"); }
-    static std::string IconProgram() { return Program("icon"); }
-    static std::string PlainProgram() { return Program("plain"); }
+    static std::vector<std::string> VersionPrograms() {
+        std::vector<std::string> both;  // the product is a 32-bit program
+        for (const char* name : {"i686_version", "x86_64_version"})
+            if (!Program(name).empty()) both.push_back(Program(name));
+        return both;
+    }
+    static std::string IconProgram() { return Program("x86_64_icon"); }
+    static std::string PlainProgram() { return Program("x86_64_plain"); }
     static std::string ArgsProgram() { return ARGS_PROGRAM; }
+    static std::string PlatformProgram() { return PLATFORM_PROGRAM; }
     static std::unique_ptr<IInstanceLock> MakeLock() { return std::make_unique<LinuxInstanceLock>(); }
     static std::string LockName(int n) { return "Local\\Pankor.Contract." + std::to_string(n); }
     static std::string BadLockName() { return std::string(300, 'x'); }  // longer than a file name may be
@@ -116,18 +92,4 @@ struct LinuxHost : test::Scratch {
 };
 
 using namespace pankor::contract;
-INSTANTIATE_TYPED_TEST_SUITE_P(Linux, RegistryContract, LinuxHost);
-INSTANTIATE_TYPED_TEST_SUITE_P(Linux, FileSystemContract, LinuxHost);
-INSTANTIATE_TYPED_TEST_SUITE_P(Linux, HttpContract, LinuxHost);
-INSTANTIATE_TYPED_TEST_SUITE_P(Linux, CryptoContract, LinuxHost);
-INSTANTIATE_TYPED_TEST_SUITE_P(Linux, ProcessesContract, LinuxHost);
-INSTANTIATE_TYPED_TEST_SUITE_P(Linux, VersionResourceContract, LinuxHost);
-INSTANTIATE_TYPED_TEST_SUITE_P(Linux, IconsContract, LinuxHost);
-INSTANTIATE_TYPED_TEST_SUITE_P(Linux, InstanceLockContract, LinuxHost);
-INSTANTIATE_TYPED_TEST_SUITE_P(Linux, EnvironmentContract, LinuxHost);
-INSTANTIATE_TYPED_TEST_SUITE_P(Linux, SystemContract, LinuxHost);
-INSTANTIATE_TYPED_TEST_SUITE_P(Linux, RegistryKeysContract, LinuxHost);
-INSTANTIATE_TYPED_TEST_SUITE_P(Linux, FileCopyContract, LinuxHost);
-INSTANTIATE_TYPED_TEST_SUITE_P(Linux, ClockContract, LinuxHost);
-INSTANTIATE_TYPED_TEST_SUITE_P(Linux, HttpTransferContract, LinuxHost);
-INSTANTIATE_TYPED_TEST_SUITE_P(Linux, ProgramsContract, LinuxHost);
+PANKOR_ALL_CONTRACTS(Linux, LinuxHost);

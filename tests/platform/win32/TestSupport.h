@@ -37,12 +37,4 @@ inline std::string WindowsPath(std::string_view buildPath) {
     return path;
 }
 
-// Names in a folder that start with this text.
-inline int CountStartingWith(const std::string& folder, const std::string& start) {
-    int count = 0;
-    for (const auto& e : std::filesystem::directory_iterator(FsPath(folder)))
-        count += Utf8(e.path().filename().wstring()).rfind(start, 0) == 0 ? 1 : 0;
-    return count;
-}
-
 }  // namespace pankor::test
