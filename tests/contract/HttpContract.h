@@ -38,9 +38,9 @@ protected:
     }
     Host host;
 };
-TYPED_TEST_SUITE_P(HttpContract);
+TYPED_TEST_SUITE(HttpContract, ContractHosts);
 
-TYPED_TEST_P(HttpContract, AnswersCarryTheirStatusHeadersAndExactBodyAndRequestsGoOutAsGiven) {
+TYPED_TEST(HttpContract, AnswersCarryTheirStatusHeadersAndExactBodyAndRequestsGoOutAsGiven) {
     const std::string big = Pattern(200000);  // several reads of a buffer
     const std::string report = "{\"kind\":\"issue\",\"text\":\"caf\xC3\xA9 \\\"quoted\\\"\"}";
     const std::tuple<std::string, std::string, int, std::string> cases[] = {
@@ -100,7 +100,7 @@ TYPED_TEST_P(HttpContract, AnswersCarryTheirStatusHeadersAndExactBodyAndRequests
     }
 }
 
-TYPED_TEST_P(HttpContract, BodiesOverTheLimitAreAbandonedEarly) {
+TYPED_TEST(HttpContract, BodiesOverTheLimitAreAbandonedEarly) {
     constexpr std::size_t kLimit = 256 * 1024, kFlood = 64u << 20;
     std::atomic<std::size_t> floodSent{0};
     std::atomic<int> done{0};  // the over-limit answers the server has finished
@@ -134,7 +134,7 @@ TYPED_TEST_P(HttpContract, BodiesOverTheLimitAreAbandonedEarly) {
     EXPECT_LT(floodSent.load(), kFlood) << "the client read the whole body before giving up";
 }
 
-TYPED_TEST_P(HttpContract, WaitsNeverOutlastWhatWasAskedAndProgressShows) {
+TYPED_TEST(HttpContract, WaitsNeverOutlastWhatWasAskedAndProgressShows) {
     const std::string body = Pattern(100000);
     std::atomic<bool> release{false};
     TestHttpServer server([&](HttpExchange& exchange) {
@@ -168,7 +168,7 @@ TYPED_TEST_P(HttpContract, WaitsNeverOutlastWhatWasAskedAndProgressShows) {
     EXPECT_TRUE(Text(answer->body) == body);
 }
 
-TYPED_TEST_P(HttpContract, ASilentServerFailsAtTheReceiveLimitAndAnAbandonedTransferLetsGoAtOnce) {
+TYPED_TEST(HttpContract, ASilentServerFailsAtTheReceiveLimitAndAnAbandonedTransferLetsGoAtOnce) {
     TestHttpServer silent([](HttpExchange& exchange) { exchange.WaitUntilClosed(30000); });
     auto start = TestFixture::Clock::now();
     EXPECT_TRUE(Described(this->Get(silent.Base() + "/catalog.json", 0, 1500)));
@@ -184,7 +184,7 @@ TYPED_TEST_P(HttpContract, ASilentServerFailsAtTheReceiveLimitAndAnAbandonedTran
     EXPECT_LT(this->MsSince(start), 500) << "dropping a transfer waited for it";
 }
 
-TYPED_TEST_P(HttpContract, ServersThatCannotBeReachedAreDescribedFailures) {
+TYPED_TEST(HttpContract, ServersThatCannotBeReachedAreDescribedFailures) {
     const std::pair<std::string, const char*> cases[] = {
         // the address, what the description says (lower case)
         {"http://127.0.0.1:" + std::to_string(test::ClosedPort()) + "/catalog.json", "connect"},
@@ -198,10 +198,5 @@ TYPED_TEST_P(HttpContract, ServersThatCannotBeReachedAreDescribedFailures) {
         EXPECT_NE(LowerAscii(answer.error()).find(says), std::string::npos) << url << ": " << answer.error();
     }
 }
-
-REGISTER_TYPED_TEST_SUITE_P(HttpContract, AnswersCarryTheirStatusHeadersAndExactBodyAndRequestsGoOutAsGiven,
-                            BodiesOverTheLimitAreAbandonedEarly, WaitsNeverOutlastWhatWasAskedAndProgressShows,
-                            ASilentServerFailsAtTheReceiveLimitAndAnAbandonedTransferLetsGoAtOnce,
-                            ServersThatCannotBeReachedAreDescribedFailures);
 
 }  // namespace pankor::contract

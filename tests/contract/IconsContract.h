@@ -18,9 +18,9 @@ protected:
     Host host;
     IIcons& icons = host.icons;
 };
-TYPED_TEST_SUITE_P(IconsContract);
+TYPED_TEST_SUITE(IconsContract, ContractHosts);
 
-TYPED_TEST_P(IconsContract, TheFirstIconIsDrawnOverTheBackgroundTheRightWayUpAndRound) {
+TYPED_TEST(IconsContract, TheFirstIconIsDrawnOverTheBackgroundTheRightWayUpAndRound) {
     for (const std::uint32_t background : {0x0D1119u, 0xFFFFFFu}) {
         const Result<std::optional<Bytes>> icon = this->icons.RenderFirstIcon(this->host.IconProgram(), 64, background);
         ASSERT_TRUE(icon.ok() && icon->has_value()) << icon.error();
@@ -40,7 +40,7 @@ TYPED_TEST_P(IconsContract, TheFirstIconIsDrawnOverTheBackgroundTheRightWayUpAnd
     EXPECT_GE(this->icons.SystemMetric(50), 8);  // SM_CYSMICON
 }
 
-TYPED_TEST_P(IconsContract, FilesWithoutAnIconGiveNoPictureAndNoHandle) {
+TYPED_TEST(IconsContract, FilesWithoutAnIconGiveNoPictureAndNoHandle) {
     for (const std::string& path : PlainFiles(this->host)) {
         const Result<std::optional<Bytes>> icon = this->icons.RenderFirstIcon(path, 64, 0x0D1119);
         EXPECT_TRUE(icon.ok() && !icon->has_value()) << path << icon.error();  // no icon is an answer
@@ -48,8 +48,5 @@ TYPED_TEST_P(IconsContract, FilesWithoutAnIconGiveNoPictureAndNoHandle) {
         EXPECT_EQ(this->icons.ExtractSized(path, 16, 16), 0u) << path;
     }
 }
-
-REGISTER_TYPED_TEST_SUITE_P(IconsContract, TheFirstIconIsDrawnOverTheBackgroundTheRightWayUpAndRound,
-                            FilesWithoutAnIconGiveNoPictureAndNoHandle);
 
 }  // namespace pankor::contract

@@ -10,13 +10,10 @@
 namespace pankor::contract {
 
 template <typename Host>
-class InstanceLockContract : public ::testing::Test {
-protected:
-    Host host;
-};
-TYPED_TEST_SUITE_P(InstanceLockContract);
+using InstanceLockContract = HostTest<Host>;
+TYPED_TEST_SUITE(InstanceLockContract, ContractHosts);
 
-TYPED_TEST_P(InstanceLockContract, OnlyTheFirstToAcquireANameHoldsIt) {
+TYPED_TEST(InstanceLockContract, OnlyTheFirstToAcquireANameHoldsIt) {
     const auto first = this->host.MakeLock(), second = this->host.MakeLock();
     const Result<bool> acquired = first->Acquire(this->host.LockName(1));
     ASSERT_TRUE(acquired.ok()) << acquired.error();
@@ -32,7 +29,7 @@ TYPED_TEST_P(InstanceLockContract, OnlyTheFirstToAcquireANameHoldsIt) {
     EXPECT_NE(bad.code(), 0u);  // the log line shows it
 }
 
-TYPED_TEST_P(InstanceLockContract, TheLockDiesWithItsHolderNotWithAProgramItStarted) {
+TYPED_TEST(InstanceLockContract, TheLockDiesWithItsHolderNotWithAProgramItStarted) {
     // The platform program takes the lock, starts the args program and writes its id.
     const std::string marker = this->host.In("child.txt"), name = this->host.LockName(3);
     Result<std::unique_ptr<IProcess>> holder =
@@ -49,8 +46,5 @@ TYPED_TEST_P(InstanceLockContract, TheLockDiesWithItsHolderNotWithAProgramItStar
         << "the started program inherited the lock";
     EXPECT_TRUE(this->host.Kill(child)) << "the started program should still run";
 }
-
-REGISTER_TYPED_TEST_SUITE_P(InstanceLockContract, OnlyTheFirstToAcquireANameHoldsIt,
-                            TheLockDiesWithItsHolderNotWithAProgramItStarted);
 
 }  // namespace pankor::contract

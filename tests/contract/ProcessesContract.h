@@ -13,7 +13,6 @@
 #include <optional>
 
 #include "ContractSupport.h"
-#include "Scratch.h"
 #include "platform/IProcesses.h"
 
 namespace pankor::contract {
@@ -54,9 +53,9 @@ protected:
     IProcesses& processes = host.processes;
     const std::string folder = host.In("with blank");
 };
-TYPED_TEST_SUITE_P(ProcessesContract);
+TYPED_TEST_SUITE(ProcessesContract, ContractHosts);
 
-TYPED_TEST_P(ProcessesContract, ArgumentsArriveAsWindowsSplitsTheCommandLineAndWaitingTellsRunningFromEnded) {
+TYPED_TEST(ProcessesContract, ArgumentsArriveAsWindowsSplitsTheCommandLineAndWaitingTellsRunningFromEnded) {
     for (const bool hidden : {true, false}) {
         Result<std::unique_ptr<IProcess>> p = this->processes.Start(
             this->Run("wait=700 /VERYSILENT  \"two words\" a\\\"b \"c\"\"d\" C:\\dir\\ /RELAUNCH=/tray"), hidden);
@@ -72,7 +71,7 @@ TYPED_TEST_P(ProcessesContract, ArgumentsArriveAsWindowsSplitsTheCommandLineAndW
     }
 }
 
-TYPED_TEST_P(ProcessesContract, ProgramsLetGoRunOnAndAreListedByTheirWholeFileNameWhileTheyRun) {
+TYPED_TEST(ProcessesContract, ProgramsLetGoRunOnAndAreListedByTheirWholeFileNameWhileTheyRun) {
     const Result<std::vector<std::string>> names = this->processes.ExecutableNames();
     ASSERT_TRUE(names.ok()) << names.error();
     for (const std::string& name : *names) EXPECT_EQ(name.find_first_of("\\/"), std::string::npos) << name;
@@ -86,13 +85,13 @@ TYPED_TEST_P(ProcessesContract, ProgramsLetGoRunOnAndAreListedByTheirWholeFileNa
     EXPECT_EQ(this->processes.IsWine(), this->host.RunsUnderWine());
 }
 
-TYPED_TEST_P(ProcessesContract, AProgramThatCannotStartIsADescribedFailure) {
+TYPED_TEST(ProcessesContract, AProgramThatCannotStartIsADescribedFailure) {
     for (const std::string& line : {this->Run("/VERYSILENT", "no such program.exe"), std::string(), std::string("   ")})
         EXPECT_TRUE(Described(this->processes.Start(line, true))) << "[" << line << "]";
 }
 
 // The replace's promise: a writer that dies half-way leaves the old file whole.
-TYPED_TEST_P(ProcessesContract, AWriterKilledWhileReplacingAFileLeavesTheOldOneWhole) {
+TYPED_TEST(ProcessesContract, AWriterKilledWhileReplacingAFileLeavesTheOldOneWhole) {
     const std::string target = this->host.In("state.ini"), old = "catalogserial=41\r\n";
     bool killedMidway = false;
     for (int mib = 64; mib <= 512 && !killedMidway; mib *= 2) {  // a writer that finished first gets more to write
@@ -110,11 +109,5 @@ TYPED_TEST_P(ProcessesContract, AWriterKilledWhileReplacingAFileLeavesTheOldOneW
     }
     EXPECT_TRUE(killedMidway) << "the writer always finished before it could be killed";
 }
-
-REGISTER_TYPED_TEST_SUITE_P(ProcessesContract,
-                            ArgumentsArriveAsWindowsSplitsTheCommandLineAndWaitingTellsRunningFromEnded,
-                            ProgramsLetGoRunOnAndAreListedByTheirWholeFileNameWhileTheyRun,
-                            AProgramThatCannotStartIsADescribedFailure,
-                            AWriterKilledWhileReplacingAFileLeavesTheOldOneWhole);
 
 }  // namespace pankor::contract

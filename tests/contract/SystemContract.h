@@ -10,15 +10,11 @@
 namespace pankor::contract {
 
 template <typename Host>
-class SystemContract : public ::testing::Test {
-protected:
-    Host host;
-    ISystem& sys = host.system;
-};
-TYPED_TEST_SUITE_P(SystemContract);
+using SystemContract = HostTest<Host>;
+TYPED_TEST_SUITE(SystemContract, ContractHosts);
 
-TYPED_TEST_P(SystemContract, TheWallClockIsUtcAndLocalAndTheMonotonicOneMovesOnlyOn) {
-    ISystem& sys = this->sys;
+TYPED_TEST(SystemContract, TheWallClockIsUtcAndLocalAndTheMonotonicOneMovesOnlyOn) {
+    ISystem& sys = this->host.system;
     const std::int64_t utc = sys.UtcNow();
     const DateTime local = sys.LocalNow();
     EXPECT_LE(std::llabs(utc - this->host.UtcNow()), 5) << utc;
@@ -41,8 +37,8 @@ TYPED_TEST_P(SystemContract, TheWallClockIsUtcAndLocalAndTheMonotonicOneMovesOnl
     EXPECT_LT(sys.MonotonicMs() - last, 1000);
 }
 
-TYPED_TEST_P(SystemContract, ProcessValuesTextAndScreen) {
-    ISystem& sys = this->sys;
+TYPED_TEST(SystemContract, ProcessValuesTextAndScreen) {
+    ISystem& sys = this->host.system;
     const std::string path = sys.ExecutablePath(), name = this->host.ProgramName();
     ASSERT_GT(path.size(), name.size()) << path;
     EXPECT_EQ(path.substr(path.size() - name.size()), name);
@@ -55,8 +51,5 @@ TYPED_TEST_P(SystemContract, ProcessValuesTextAndScreen) {
     EXPECT_TRUE(dpi == 0 || (dpi >= 48 && dpi <= 960)) << dpi;
     sys.AllowAnyForeground();  // must not disturb anything without a window
 }
-
-REGISTER_TYPED_TEST_SUITE_P(SystemContract, TheWallClockIsUtcAndLocalAndTheMonotonicOneMovesOnlyOn,
-                            ProcessValuesTextAndScreen);
 
 }  // namespace pankor::contract

@@ -9,13 +9,10 @@
 namespace pankor::contract {
 
 template <typename Host>
-class VersionResourceContract : public ::testing::Test {
-protected:
-    Host host;
-};
-TYPED_TEST_SUITE_P(VersionResourceContract);
+using VersionResourceContract = HostTest<Host>;
+TYPED_TEST_SUITE(VersionResourceContract, ContractHosts);
 
-TYPED_TEST_P(VersionResourceContract, TheFixedFileVersionKeepsEveryBitOfItsPartsOrIsADescribedFailure) {
+TYPED_TEST(VersionResourceContract, TheFixedFileVersionKeepsEveryBitOfItsPartsOrIsADescribedFailure) {
     if (this->host.VersionPrograms().empty()) GTEST_SKIP() << "no fixture programs: no MinGW toolchain";
     for (const std::string& program : this->host.VersionPrograms()) {
         const Result<FixedFileVersion> v = this->host.versions.Read(program);
@@ -26,7 +23,5 @@ TYPED_TEST_P(VersionResourceContract, TheFixedFileVersionKeepsEveryBitOfItsParts
     for (const std::string& path : PlainFiles(this->host))
         EXPECT_TRUE(Described(this->host.versions.Read(path))) << path;
 }
-
-REGISTER_TYPED_TEST_SUITE_P(VersionResourceContract, TheFixedFileVersionKeepsEveryBitOfItsPartsOrIsADescribedFailure);
 
 }  // namespace pankor::contract

@@ -3,11 +3,8 @@
 // digests, only registered signatures verify), FakeHttp, FakeProcesses,
 // FakeIcons and FakeVersionResource (tables of answers) and FakeInstanceLock
 // (answers as told, whatever the name).
-#include "EnvironmentContract.h"
+#include "ContractSupport.h"
 #include "FakePlatform.h"
-#include "FileSystemContract.h"
-#include "RegistryContract.h"
-#include "SystemContract.h"
 
 using namespace pankor;
 
@@ -38,5 +35,12 @@ struct FakeHost {
     void UnsetVariable(const std::string& name) { environment.vars.erase(name); }
 };
 
-using namespace pankor::contract;
-PANKOR_MODELLED_CONTRACTS(Fake, FakeHost);
+// The suites that follow run on this host.
+namespace pankor::contract {
+using ContractHosts = ::testing::Types<FakeHost>;
+}  // namespace pankor::contract
+
+#include "EnvironmentContract.h"
+#include "FileSystemContract.h"
+#include "RegistryContract.h"
+#include "SystemContract.h"

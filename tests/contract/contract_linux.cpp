@@ -6,45 +6,23 @@
 
 #include <ctime>
 
-#include "CryptoContract.h"
-#include "EnvironmentContract.h"
-#include "FileSystemContract.h"
-#include "HttpContract.h"
-#include "IconsContract.h"
-#include "InstanceLockContract.h"
-#include "ProcessesContract.h"
-#include "RegistryContract.h"
-#include "Scratch.h"
-#include "SystemContract.h"
-#include "VersionResourceContract.h"
-#include "platform/linux/LinuxCrypto.h"
-#include "platform/linux/LinuxEnvironment.h"
-#include "platform/linux/LinuxFileSystem.h"
-#include "platform/linux/LinuxHttp.h"
-#include "platform/linux/LinuxIcons.h"
+#include "ContractSupport.h"
+#include "platform/Platform.h"
 #include "platform/linux/LinuxInstanceLock.h"
-#include "platform/linux/LinuxProcesses.h"
-#include "platform/linux/LinuxRegistry.h"
-#include "platform/linux/LinuxSystem.h"
-#include "platform/linux/LinuxVersionResource.h"
 
 using namespace pankor;
 
-// The Linux services with a folder, a registry store and a runtime folder
-// (where locks live) of the test's own.
-struct LinuxHost : test::Scratch {
-    LinuxHost() { setenv("XDG_RUNTIME_DIR", Root().c_str(), 1); }
+// The Linux services, with a folder of the test's own for the registry
+// store (below XDG_CONFIG_HOME) and the locks (XDG_RUNTIME_DIR), set before
+// they start.
+struct LinuxFolders : test::Scratch {
+    LinuxFolders() {
+        for (const char* name : {"XDG_RUNTIME_DIR", "XDG_CONFIG_HOME"}) setenv(name, Root().c_str(), 1);
+    }
+};
+struct LinuxHost : LinuxFolders, NativePlatform, Platform {
+    LinuxHost() : Platform(NativePlatform::Get()) {}
     ~LinuxHost() { unsetenv(VariableName().c_str()); }
-
-    LinuxRegistry registry{In("registry.txt"), ""};  // no autostart mirror
-    LinuxFileSystem fs;
-    LinuxHttp http;
-    LinuxCrypto crypto;
-    LinuxProcesses processes;
-    LinuxVersionResource versions;
-    LinuxIcons icons;
-    LinuxEnvironment environment;
-    LinuxSystem system;
 
     static std::string SubKey() { return "Software\\Tarnwick\\PankorContract"; }
     static void SetWriteTime(const std::string& path, std::int64_t unixSeconds) {
@@ -91,5 +69,18 @@ struct LinuxHost : test::Scratch {
     static void UnsetVariable(const std::string& name) { unsetenv(name.c_str()); }
 };
 
-using namespace pankor::contract;
-PANKOR_ALL_CONTRACTS(Linux, LinuxHost);
+// The suites that follow run on this host.
+namespace pankor::contract {
+using ContractHosts = ::testing::Types<LinuxHost>;
+}  // namespace pankor::contract
+
+#include "CryptoContract.h"
+#include "EnvironmentContract.h"
+#include "FileSystemContract.h"
+#include "HttpContract.h"
+#include "IconsContract.h"
+#include "InstanceLockContract.h"
+#include "ProcessesContract.h"
+#include "RegistryContract.h"
+#include "SystemContract.h"
+#include "VersionResourceContract.h"

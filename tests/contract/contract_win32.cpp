@@ -1,47 +1,21 @@
 // The contract suites against the Win32 platform layer (cross-built, run
 // under Wine). What the test looks at is looked at with the plain API.
-#include "CryptoContract.h"
-#include "EnvironmentContract.h"
-#include "FileSystemContract.h"
-#include "HttpContract.h"
-#include "IconsContract.h"
-#include "InstanceLockContract.h"
-#include "ProcessesContract.h"
-#include "RegistryContract.h"
-#include "SystemContract.h"
 #include "TestSupport.h"
-#include "VersionResourceContract.h"
-#include "platform/win32/Win32Crypto.h"
-#include "platform/win32/Win32Environment.h"
-#include "platform/win32/Win32FileSystem.h"
-#include "platform/win32/Win32Http.h"
-#include "platform/win32/Win32Icons.h"
+#include "platform/Platform.h"
 #include "platform/win32/Win32InstanceLock.h"
-#include "platform/win32/Win32Processes.h"
-#include "platform/win32/Win32Registry.h"
-#include "platform/win32/Win32System.h"
-#include "platform/win32/Win32VersionResource.h"
 
 using namespace pankor;
 using test::Wide;
 
 // The Win32 services with a folder and names of the test's own: mutexes and
 // keys outlive a test, so every host takes new ones.
-struct Win32Host : test::Scratch {
+struct Win32Host : test::Scratch, NativePlatform, Platform {
+    Win32Host() : Platform(NativePlatform::Get()) {}
     ~Win32Host() {
         RegDeleteTreeW(HKEY_CURRENT_USER, Wide(SubKey()).c_str());
         UnsetVariable(VariableName());
     }
 
-    Win32Registry registry;
-    Win32FileSystem fs;
-    Win32Http http;
-    Win32Crypto crypto;
-    Win32Processes processes;
-    Win32VersionResource versions;
-    Win32Icons icons;
-    Win32Environment environment;
-    Win32System system;
     const std::string unique = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count);
     static inline int count = 0;
 
@@ -94,5 +68,18 @@ struct Win32Host : test::Scratch {
     static void UnsetVariable(const std::string& name) { SetEnvironmentVariableW(Wide(name).c_str(), nullptr); }
 };
 
-using namespace pankor::contract;
-PANKOR_ALL_CONTRACTS(Win32, Win32Host);
+// The suites that follow run on this host.
+namespace pankor::contract {
+using ContractHosts = ::testing::Types<Win32Host>;
+}  // namespace pankor::contract
+
+#include "CryptoContract.h"
+#include "EnvironmentContract.h"
+#include "FileSystemContract.h"
+#include "HttpContract.h"
+#include "IconsContract.h"
+#include "InstanceLockContract.h"
+#include "ProcessesContract.h"
+#include "RegistryContract.h"
+#include "SystemContract.h"
+#include "VersionResourceContract.h"

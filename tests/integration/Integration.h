@@ -1,7 +1,7 @@
 #pragma once
 // The application object on the real Linux platform, with folders of the
-// test's own for APPDATA, TEMP, the data folder and the registry store, and
-// the publisher's kit serving a folder on loopback.
+// test's own for APPDATA, TEMP, the data folder and the registry store, the
+// publisher's kit serving a folder on loopback, and real programs to run.
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -13,7 +13,6 @@
 #include "ContractSupport.h"
 #include "CountingPump.h"
 #include "FakeHost.h"
-#include "Scratch.h"
 #include "base/Text.h"
 #include "platform/Platform.h"
 #include "startup/Pankor.h"
@@ -97,6 +96,16 @@ protected:
     static std::int64_t MsSince(Clock::time_point start) {
         return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
     }
+    // The args program (it writes its arguments to args.txt beside itself) in
+    // a folder whose path holds a blank, quoted.
+    std::string Program(const std::string& from = ARGS_PROGRAM) {
+        std::filesystem::create_directories(In("temp/with blank"));
+        std::filesystem::copy_file(from, In("temp/with blank/args program.exe"),
+                                   std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::remove(In("temp/with blank/args.txt"));
+        return "\"" + In("temp/with blank/args program.exe") + "\"";
+    }
+    std::string Recorded() const { return ReadAll(In("temp/with blank/args.txt")); }
     // Windows programs run in a Wine prefix of the tests' own, booted once.
     static bool WineReady() {
         if (std::system("command -v wine >/dev/null 2>&1") != 0) return false;

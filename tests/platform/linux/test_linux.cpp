@@ -10,7 +10,6 @@
 #include <thread>
 
 #include "ContractSupport.h"
-#include "Scratch.h"
 #include "platform/linux/LinuxEnvironment.h"
 #include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxIcons.h"

@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "ContractSupport.h"
-#include "Scratch.h"
 #include "platform/win32/Win32Windows.h"
 
 namespace pankor::test {

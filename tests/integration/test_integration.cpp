@@ -1,4 +1,5 @@
-// Downloads, in-app updates and reports over real HTTP to the publisher's kit.
+// Downloads, in-app updates and reports over real HTTP to the publisher's
+// kit, and programs started for real: waited for, left running, run by Wine.
 #include "FakePageFields.h"
 #include "Integration.h"
 
@@ -7,6 +8,7 @@ using pankor::testing::Integration;
 using pankor::testing::Lines;
 using pankor::testing::Pattern;
 using pankor::testing::ReadAll;
+using pankor::testing::WaitUntil;
 
 namespace {
 
@@ -140,6 +142,33 @@ TEST_F(Integration, ReportsArriveWithTheirHeadersAndMembersAndOnlyAnAcceptedOneC
         EXPECT_EQ(LastReport(app.json, In("site/reports/telemetry.jsonl")), c.accepted ? usage : Lines{"no report"});
         EXPECT_EQ(LastReport(app.json, In("site/reports/issue.jsonl")), c.accepted ? issue : Lines{"no report"});
     }
+}
+
+TEST_F(Integration, AProgramThatEndsAtOnceIsWaitedForAMomentOnlyAndAWindowsOneRunsThroughWine) {
+    const std::string windowsProgram = std::string(WINDOWS_FIXTURE_DIR) + "/args_program.exe";
+    const bool wine = std::filesystem::exists(windowsProgram) && WineReady();
+    for (const std::string& from : {std::string(ARGS_PROGRAM), wine ? windowsProgram : std::string()}) {
+        if (from.empty()) continue;  // no MinGW toolchain or no Wine
+        const std::string program = Program(from);
+        const auto start = Clock::now();
+        EXPECT_TRUE(app.update.RunAndWait(program + " /VERYSILENT \"two words\""));
+        EXPECT_LT(MsSince(start), from == ARGS_PROGRAM ? 1000 : 20000);
+        EXPECT_EQ(Recorded(), "/VERYSILENT\ntwo words\n") << from;
+    }
+    EXPECT_EQ(LogLines(), Lines{});
+}
+
+TEST_F(Integration, AProgramThatOutlivesTheLimitIsLeftRunning) {
+    const std::string program = Program();
+    app.update.SetLimitsForTest({kFetchLimitMs, 1000, kMaxDownloadBytes});
+    const auto start = Clock::now();
+    EXPECT_TRUE(app.update.RunAndWait(program + " wait=3000"));
+    EXPECT_GE(MsSince(start), 1000);
+    EXPECT_LT(MsSince(start), 2500);
+    EXPECT_GE(pump.calls, 1000 / kRunPollMs - 1);
+    EXPECT_LE(pump.WorstGapMs(), kRunPollMs + 100);
+    EXPECT_EQ(Recorded(), "");                                            // still running
+    EXPECT_TRUE(WaitUntil([&] { return Recorded() == "wait=3000\n"; }));  // and it ran to its end
 }
 
 }  // namespace
