@@ -1,19 +1,81 @@
 #pragma once
-// Helpers shared by the contract suites. Each suite is a typed test whose
-// parameter is a fixture type of one implementation, its "host": it holds
-// the services (members named as in Platform) and supplies what differs
-// between implementations (paths, clocks, programs, names).
+// Helpers shared by the platform-facing tests. Each contract suite is a typed
+// test over ContractHosts, which the file that includes the suites declares
+// first: the fixture type of one implementation, its "host", holding the
+// services (members named as in Platform) and supplying what differs between
+// implementations (paths, clocks, programs, names).
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "base/Result.h"
+#include "base/TempFiles.h"
+#include "platform/IFileSystem.h"
+
+namespace pankor::test {
+
+inline std::filesystem::path FsPath(const std::string& utf8) { return std::u8string(utf8.begin(), utf8.end()); }
+
+// A folder of the test's own under the system's temporary folder, removed at
+// the end, and plain file calls of the standard library to look behind a
+// service. Paths are UTF-8, with the system's separator.
+class Scratch {
+public:
+    Scratch() {
+        std::random_device random;
+        do {
+            folder_ = std::filesystem::temp_directory_path() / ("pankor-test-" + std::to_string(random()));
+        } while (!std::filesystem::create_directory(folder_));
+        const std::u8string utf8 = folder_.u8string();
+        root_.assign(utf8.begin(), utf8.end());
+    }
+    ~Scratch() {
+        std::error_code ec;
+        std::filesystem::remove_all(folder_, ec);
+    }
+    Scratch(const Scratch&) = delete;
+    Scratch& operator=(const Scratch&) = delete;
+
+    const std::string& Root() const { return root_; }
+    std::string In(const std::string& name) const {
+        return root_ + static_cast<char>(std::filesystem::path::preferred_separator) + name;
+    }
+
+    static void WriteRaw(const std::string& path, const std::string& data) {
+        std::ofstream(FsPath(path), std::ios::binary | std::ios::trunc)
+            .write(data.data(), static_cast<std::streamsize>(data.size()));
+    }
+    static std::optional<std::string> ReadRaw(const std::string& path) {  // a file's; nothing of a folder
+        std::error_code ec;
+        std::ifstream in(FsPath(path), std::ios::binary);
+        if (!in || std::filesystem::is_directory(FsPath(path), ec)) return std::nullopt;
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    static void MakeFolderRaw(const std::string& path) { std::filesystem::create_directory(FsPath(path)); }
+
+private:
+    std::filesystem::path folder_;
+    std::string root_;
+};
+
+}  // namespace pankor::test
 
 namespace pankor::contract {
+
+// The fixture of a suite that needs nothing but its host.
+template <typename Host>
+struct HostTest : ::testing::Test {
+    Host host;
+};
 
 inline std::string Text(const Bytes& bytes) { return {bytes.begin(), bytes.end()}; }
 
@@ -52,14 +114,20 @@ bool WaitUntil(Pred pred, int seconds = 10) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     while (!pred()) {
         if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
 }
 
+// Temporary files of a replace left in a folder.
+inline int Leftovers(const IFileSystem& fs, const std::string& folder) {
+    int count = 0;
+    for (const FolderEntry& e : fs.ListFolder(folder).value_or({})) count += IsTempFileName(e.name) ? 1 : 0;
+    return count;
+}
+
 // Files that carry neither a version resource nor an icon. Host:
-// PlainProgram() — a Windows program without either; Root(), In(name),
-// WriteRaw(path, data).
+// PlainProgram() — a Windows program without either; In(name), WriteRaw.
 template <typename Host>
 std::vector<std::string> PlainFiles(Host& host) {
     host.WriteRaw(host.In("readme.txt"), "MZ but not a program");

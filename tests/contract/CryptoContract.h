@@ -20,7 +20,7 @@ inline Bytes FromHex(std::string_view hex, bool reversed = false) {
     return out;
 }
 
-// Made with: openssl dgst -sha256 -sign keys/dev/development-<key>.private.pem
+// Made with: openssl dgst -sha256 -sign keys/dev/development-signing.private.pem
 // over kCatalog, as hex.
 inline const std::string kCatalog = "{\"serial\":7,\"apps\":[]}\r\n";
 constexpr const char* kBySigningKey =
@@ -29,12 +29,6 @@ constexpr const char* kBySigningKey =
     "57ad60e8978f5263313afa977cd17575787a7793bbe57b11905b57f003450e39b3a3cdbd5a8bb683d6e9b44b743a30a94082c2963bba540dbe"
     "5ee90fc3a9933846a2d1e20ee32102c8fe105a83f313f7828ac60280c35973572941b56f777b3a94f67a6c928bf26d66448f5e92ccbd4a31e6"
     "03073fd26abdf3eae7ddb7756caefb53665a9a48f910f9574f1414a6";
-constexpr const char* kByRecoveryKey =
-    "352f6c5a7c225b2e06034dd0d00daf6d26f93bb31bed32c6131a9419f874e068d8d4c568013511410987025f869f56a1bb8951e6809caed983"
-    "28c3aa90c1983e427ed5d8c5610bef0547ea18c639304013db5b6e56449c9b37011269113c91a4f037d86fca6a5cbfc8932debb8ff1032131c"
-    "961f5d0c1250939c2d252d522128905ccf87070eb3d5e5079de734a4c345c2fd417584896dfcf298aee274f6aed36286415f11badd024c73ab"
-    "c0f3bad2c96a07b71fbb77e08f5630c98389dd9f3796b10e1e137e6ab1c6cd3d99495b0f0eae4b774881a7d43e1d2c6a6e34a31f00236ef856"
-    "d8dbfe5306412eaad674d9a2c9aa8b7291a1013d17e468ced80cac76";
 
 }  // namespace crypto
 
@@ -60,9 +54,9 @@ protected:
     }
     Host host;
 };
-TYPED_TEST_SUITE_P(CryptoContract);
+TYPED_TEST_SUITE(CryptoContract, ContractHosts);
 
-TYPED_TEST_P(CryptoContract, DigestsMatchTheStandardAnswersAndAReadHashTakesNoMore) {
+TYPED_TEST(CryptoContract, DigestsMatchTheStandardAnswersAndAReadHashTakesNoMore) {
     const std::string million(1000000, 'a');
     const std::tuple<CryptoProvider, HashAlgorithm, std::string, const char*> cases[] = {
         // the standards' vectors
@@ -73,7 +67,6 @@ TYPED_TEST_P(CryptoContract, DigestsMatchTheStandardAnswersAndAReadHashTakesNoMo
         {CryptoProvider::RsaAes, HashAlgorithm::Sha256, million,
          "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
         {CryptoProvider::RsaAes, HashAlgorithm::Md5, "abc", "900150983cd24fb0d6963f7d28e17f72"},
-        {CryptoProvider::RsaFull, HashAlgorithm::Md5, "", "d41d8cd98f00b204e9800998ecf8427e"},
         {CryptoProvider::RsaFull, HashAlgorithm::Md5, million, "7707d6ae4e027c70eea2a935c2296f21"}};
     for (const auto& [provider, algorithm, data, digest] : cases) {
         const std::unique_ptr<ICryptoContext> context = this->Context(provider);
@@ -90,17 +83,16 @@ TYPED_TEST_P(CryptoContract, DigestsMatchTheStandardAnswersAndAReadHashTakesNoMo
     }
 }
 
-TYPED_TEST_P(CryptoContract, SignaturesVerifyAgainstTheirOwnKeyAndUnchangedDataOnly) {
+TYPED_TEST(CryptoContract, SignaturesVerifyAgainstTheirOwnKeyAndUnchangedDataOnly) {
     using namespace crypto;
     const std::string signing = PANKOR_DEV_SIGNING_KEY_HEX, recovery = PANKOR_DEV_RECOVERY_KEY_HEX;
-    const Bytes bySigning = FromHex(kBySigningKey, true), byRecovery = FromHex(kByRecoveryKey, true);
+    const Bytes bySigning = FromHex(kBySigningKey, true);
     std::string tampered = kCatalog;
     tampered[2] ^= 1;
     Bytes flipped = bySigning;
     flipped[100] ^= 0x10;
     const std::tuple<const char*, const std::string&, std::string, Bytes, bool> cases[] = {
-        {"signing key", signing, kCatalog, bySigning, true},
-        {"recovery key", recovery, kCatalog, byRecovery, true},
+        {"its own key", signing, kCatalog, bySigning, true},
         {"the other key", recovery, kCatalog, bySigning, false},
         {"tampered data", signing, tampered, bySigning, false},
         {"a byte-order mark", signing, "\xEF\xBB\xBF" + kCatalog, bySigning, false},
@@ -112,7 +104,7 @@ TYPED_TEST_P(CryptoContract, SignaturesVerifyAgainstTheirOwnKeyAndUnchangedDataO
         EXPECT_EQ(this->Verifies(key, data, signature), verifies) << what;
 }
 
-TYPED_TEST_P(CryptoContract, BlobsThatAreNoPublicKeyAreRefusedWithACode) {
+TYPED_TEST(CryptoContract, BlobsThatAreNoPublicKeyAreRefusedWithACode) {
     const Bytes signing = crypto::FromHex(PANKOR_DEV_SIGNING_KEY_HEX);
     Bytes notRsa = signing;
     notRsa[8] = 'X';  // "RSA1" is the public key's magic
@@ -124,9 +116,5 @@ TYPED_TEST_P(CryptoContract, BlobsThatAreNoPublicKeyAreRefusedWithACode) {
         EXPECT_NE(key.code(), 0u) << blob.size();  // the log line shows it
     }
 }
-
-REGISTER_TYPED_TEST_SUITE_P(CryptoContract, DigestsMatchTheStandardAnswersAndAReadHashTakesNoMore,
-                            SignaturesVerifyAgainstTheirOwnKeyAndUnchangedDataOnly,
-                            BlobsThatAreNoPublicKeyAreRefusedWithACode);
 
 }  // namespace pankor::contract

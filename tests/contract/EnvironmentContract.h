@@ -8,17 +8,13 @@
 namespace pankor::contract {
 
 template <typename Host>
-class EnvironmentContract : public ::testing::Test {
-protected:
-    Host host;
-};
-TYPED_TEST_SUITE_P(EnvironmentContract);
+using EnvironmentContract = HostTest<Host>;
+TYPED_TEST_SUITE(EnvironmentContract, ContractHosts);
 
-TYPED_TEST_P(EnvironmentContract, ValuesReadBackAsUtf8AndUnsetOnesAreNothing) {
+TYPED_TEST(EnvironmentContract, ValuesReadBackAsUtf8AndUnsetOnesAreNothing) {
     const IEnvironment& env = this->host.environment;
     const std::string name = this->host.VariableName();
-    for (const std::string& value : {std::string("C:\\Users\\ann\\AppData\\Roaming"),
-                                     std::string("Z\xC3\xBCrich \xE6\x9D\xB1\xE4\xBA\xAC"),  // Zürich 東京
+    for (const std::string& value : {std::string("Z\xC3\xBCrich \xE6\x9D\xB1\xE4\xBA\xAC"),  // Zürich 東京
                                      std::string(5000, 'x'), std::string()}) {
         this->host.SetVariable(name, value);
         EXPECT_EQ(env.Get(name).value_or("<unset>"), value);
@@ -28,7 +24,5 @@ TYPED_TEST_P(EnvironmentContract, ValuesReadBackAsUtf8AndUnsetOnesAreNothing) {
     EXPECT_FALSE(env.Get("").has_value());
     for (const char* always : {"APPDATA", "TEMP"}) EXPECT_FALSE(env.Get(always).value_or("").empty()) << always;
 }
-
-REGISTER_TYPED_TEST_SUITE_P(EnvironmentContract, ValuesReadBackAsUtf8AndUnsetOnesAreNothing);
 
 }  // namespace pankor::contract

@@ -1,15 +1,15 @@
 #pragma once
-// Files and folders as the data folder, key files, the log, the handoff and
-// the start-up sweep use them. Host: fs; Root() — an empty folder of the
-// test's own; through the system rather than the service: WriteRaw(path,
-// data), ReadRaw(path) (nothing when it cannot be read), MakeFolderRaw(path),
-// SetWriteTime(path, unixSeconds); the clock: LocalNow(), UtcNow().
+// Files and folders as the data folder, key files, the log, the handoff, the
+// start-up sweep, backup and restore use them. Host: fs; Root() — an empty
+// folder of the test's own; through the system rather than the service:
+// WriteRaw(path, data), ReadRaw(path) (nothing when it cannot be read),
+// MakeFolderRaw(path), SetWriteTime(path, unixSeconds); the clock:
+// LocalNow(), UtcNow().
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 
 #include "ContractSupport.h"
-#include "base/TempFiles.h"
-#include "platform/IFileSystem.h"
 
 namespace pankor::contract {
 
@@ -26,55 +26,68 @@ protected:
         for (const FolderEntry& e : listed.value_or({})) byName[e.name] = e;
         return byName;
     }
-    // Temporary files of a replace left in the test's folder.
-    int Leftovers() {
-        int count = 0;
-        for (const auto& [name, entry] : Listed(host.Root())) count += IsTempFileName(name) ? 1 : 0;
-        return count;
+    std::vector<std::string> Names() {
+        std::vector<std::string> names;
+        for (const auto& [name, entry] : Listed(host.Root())) names.push_back(name);
+        return names;
     }
     Host host;
     IFileSystem& fs = host.fs;
+    const std::string nonAscii =
+        "Pr\xC3\xBC"
+        "fung-\xE6\x9D\xB1\xE4\xBA\xAC";  // Prüfung-東京
 };
-TYPED_TEST_SUITE_P(FileSystemContract);
+TYPED_TEST_SUITE(FileSystemContract, ContractHosts);
 
-TYPED_TEST_P(FileSystemContract, AttributesTellFilesFromFolders) {
+TYPED_TEST(FileSystemContract, AttributesTellFilesFromFoldersAndCreateFolderMakesOneLevelDatedInLocalTime) {
+    IFileSystem& fs = this->fs;
+    const std::string folder = this->In(this->nonAscii);
+    ASSERT_TRUE(fs.CreateFolder(folder).ok());
     this->host.WriteRaw(this->In("file.txt"), "x");
     const std::tuple<std::string, bool, bool> cases[] = {// path, exists, is a folder
                                                          {this->host.Root(), true, true},
+                                                         {folder, true, true},
                                                          {this->In("file.txt"), true, false},
                                                          {this->In("none"), false, false},
                                                          {"", false, false}};
     for (const auto& [path, exists, isFolder] : cases) {
-        EXPECT_EQ(this->fs.Attributes(path).exists, exists) << path;
-        EXPECT_EQ(this->fs.Attributes(path).isFolder, isFolder) << path;
+        EXPECT_EQ(fs.Attributes(path).exists, exists) << path;
+        EXPECT_EQ(fs.Attributes(path).isFolder, isFolder) << path;
     }
-}
-
-TYPED_TEST_P(FileSystemContract, CreateFolderMakesOneNewLevelDatedNowInLocalTime) {
-    IFileSystem& fs = this->fs;
-    ASSERT_TRUE(fs.CreateFolder(this->In("a")).ok());
-    EXPECT_TRUE(fs.Attributes(this->In("a")).isFolder);
-    const Result<DateTime> created = fs.FolderCreated(this->In("a"));
+    const Result<DateTime> created = fs.FolderCreated(folder);
     ASSERT_TRUE(created.ok()) << created.error();
     EXPECT_TRUE(created->IsValid());
     EXPECT_LE(std::llabs(this->host.LocalNow().SerialSeconds() - created->SerialSeconds()), 120)
-        << created->hour << ":" << created->minute;          // a time left in UTC is hours off in the test's zone
-    EXPECT_TRUE(Described(fs.CreateFolder(this->In("a"))));  // already there
+        << created->hour << ":" << created->minute;   // a time left in UTC is hours off in the test's zone
+    EXPECT_TRUE(Described(fs.CreateFolder(folder)));  // already there
     EXPECT_TRUE(Described(fs.CreateFolder(this->Join(this->In("b"), "c"))));
     EXPECT_FALSE(fs.Attributes(this->In("b")).exists);
     EXPECT_TRUE(Described(fs.FolderCreated(this->In("b"))));
 }
 
-TYPED_TEST_P(FileSystemContract, ReadFileGivesTheExactBytes) {
-    for (const std::string& data : {std::string("a\r\nb\0c\xFF\xE9", 8), std::string(), Pattern(300000)}) {
-        this->host.WriteRaw(this->In("bytes.bin"), data);
-        EXPECT_TRUE(Text(this->fs.ReadFile(this->In("bytes.bin")).value_or({})) == data) << data.size();
+TYPED_TEST(FileSystemContract, ReadAndReplaceCarryTheExactBytesOrLeaveEverythingAsItWas) {
+    IFileSystem& fs = this->fs;
+    this->host.MakeFolderRaw(this->In(this->nonAscii));
+    const std::string path = this->Join(this->In(this->nonAscii), "caf\xC3\xA9.ini");
+    for (const std::string& data : {std::string("a\r\nb\0c\xFF\xE9", 8), Pattern(1 << 20), std::string("abc"),
+                                    std::string()}) {  // a shorter text leaves no old tail
+        this->host.WriteRaw(path, data + "old");
+        EXPECT_TRUE(Text(fs.ReadFile(path).value_or({})) == data + "old") << data.size();
+        ASSERT_TRUE(fs.ReplaceFile(path, data).ok()) << data.size();
+        EXPECT_TRUE(this->host.ReadRaw(path) == data) << data.size();
     }
-    for (const std::string& path : {this->In("missing.txt"), this->host.Root()})  // a folder is no file
-        EXPECT_TRUE(Described(this->fs.ReadFile(path))) << path;
+    for (const std::string& missing : {this->In("missing.txt"), this->host.Root()})  // a folder is no file
+        EXPECT_TRUE(Described(fs.ReadFile(missing))) << missing;
+    EXPECT_TRUE(Described(fs.ReplaceFile(this->Join(this->In("nofolder"), "file.txt"), "data")));
+    EXPECT_FALSE(fs.Attributes(this->In("nofolder")).exists);
+    this->host.MakeFolderRaw(this->In("target"));  // a folder cannot be replaced by a file
+    this->host.WriteRaw(this->Join(this->In("target"), "inside.txt"), "kept");
+    EXPECT_TRUE(Described(fs.ReplaceFile(this->In("target"), "data")));
+    EXPECT_EQ(this->host.ReadRaw(this->Join(this->In("target"), "inside.txt")), "kept");
+    EXPECT_EQ(Leftovers(fs, this->host.Root()) + Leftovers(fs, this->In(this->nonAscii)), 0);
 }
 
-TYPED_TEST_P(FileSystemContract, ListFolderNamesWhatIsDirectlyInsideWithItsWriteTime) {
+TYPED_TEST(FileSystemContract, ListFolderNamesWhatIsDirectlyInsideWithItsWriteTime) {
     IFileSystem& fs = this->fs;
     const std::string cafe = "caf\xC3\xA9.ini";
     ASSERT_TRUE(fs.ReplaceFile(this->In("a.txt"), "x").ok());
@@ -101,26 +114,10 @@ TYPED_TEST_P(FileSystemContract, ListFolderNamesWhatIsDirectlyInsideWithItsWrite
         EXPECT_TRUE(Described(fs.ListFolder(path))) << path;
 }
 
-TYPED_TEST_P(FileSystemContract, ReplaceFileWritesTheWholeFileOrLeavesEverythingAsItWas) {
+TYPED_TEST(FileSystemContract, AppendFileCreatesThenAppendsAndDeleteFileRemovesFilesOnly) {
     IFileSystem& fs = this->fs;
-    const std::string path = this->In("state.ini");
-    for (const std::string& data :
-         {std::string("first=1\r\nsecond=2\r\n"), std::string("abc"), std::string(), Pattern(1 << 20)}) {
-        ASSERT_TRUE(fs.ReplaceFile(path, data).ok()) << data.size();
-        EXPECT_TRUE(this->host.ReadRaw(path) == data) << data.size();  // a shorter text leaves no old tail
-    }
-    EXPECT_TRUE(Described(fs.ReplaceFile(this->Join(this->In("nofolder"), "file.txt"), "data")));
-    EXPECT_FALSE(fs.Attributes(this->In("nofolder")).exists);
-    this->host.MakeFolderRaw(this->In("target"));  // a folder cannot be replaced by a file
-    this->host.WriteRaw(this->Join(this->In("target"), "inside.txt"), "kept");
-    EXPECT_TRUE(Described(fs.ReplaceFile(this->In("target"), "data")));
-    EXPECT_EQ(this->host.ReadRaw(this->Join(this->In("target"), "inside.txt")), "kept");
-    EXPECT_EQ(this->Leftovers(), 0);
-}
-
-TYPED_TEST_P(FileSystemContract, AppendFileCreatesThenAppendsAndDeleteFileRemovesFilesOnly) {
-    IFileSystem& fs = this->fs;
-    const std::string path = this->In("debug.log");
+    this->host.MakeFolderRaw(this->In(this->nonAscii));
+    const std::string path = this->Join(this->In(this->nonAscii), "debug.log");
     ASSERT_TRUE(fs.AppendFile(path, "one\r\n").ok());
     ASSERT_TRUE(fs.AppendFile(path, "two\r\n").ok());
     EXPECT_EQ(this->host.ReadRaw(path), "one\r\ntwo\r\n");
@@ -130,47 +127,49 @@ TYPED_TEST_P(FileSystemContract, AppendFileCreatesThenAppendsAndDeleteFileRemove
     EXPECT_TRUE(fs.DeleteFile(path).ok());
     EXPECT_FALSE(this->host.ReadRaw(path).has_value());
     EXPECT_TRUE(Described(fs.DeleteFile(path)));
-    this->host.MakeFolderRaw(this->In("folder"));
-    EXPECT_TRUE(Described(fs.DeleteFile(this->In("folder"))));
-    EXPECT_TRUE(fs.Attributes(this->In("folder")).isFolder);
+    EXPECT_TRUE(Described(fs.DeleteFile(this->In(this->nonAscii))));
+    EXPECT_TRUE(fs.Attributes(this->In(this->nonAscii)).isFolder);
 }
 
-TYPED_TEST_P(FileSystemContract, NamesBeyondAsciiReachTheSystemAsWritten) {
+TYPED_TEST(FileSystemContract, CopyFileReplacesTheTargetWholeOrLeavesItAlone) {
     IFileSystem& fs = this->fs;
-    const std::string folder = this->In(
-        "Pr\xC3\xBC"
-        "fung-\xE6\x9D\xB1\xE4\xBA\xAC");  // Prüfung-東京
-    const std::string file = this->Join(folder, "caf\xC3\xA9.ini");
-    ASSERT_TRUE(fs.CreateFolder(folder).ok());
-    ASSERT_TRUE(fs.ReplaceFile(file, "k=v").ok());
-    ASSERT_TRUE(fs.AppendFile(file, "\r\n").ok());
-    EXPECT_EQ(this->host.ReadRaw(file), "k=v\r\n");
-    EXPECT_EQ(Text(fs.ReadFile(file).value_or({})), "k=v\r\n");
-    EXPECT_TRUE(fs.FolderCreated(folder).ok());
-    EXPECT_TRUE(fs.DeleteFile(file).ok());
+    const std::string big = Pattern(300000);
+    this->host.WriteRaw(this->In("settings.ini"), big);
+    this->host.WriteRaw(this->In("copy.ini"), std::string(400000, 'o'));  // longer: nothing of it may stay
+    this->host.WriteRaw(this->In("empty.ini"), "");
+    this->host.MakeFolderRaw(this->In("folder"));
+    const std::tuple<const char*, const char*, std::optional<std::string>> cases[] = {
+        {"settings.ini", "copy.ini", big},
+        {"settings.ini", "new.ini", big},
+        {"empty.ini", "copy.ini", ""},
+        {"missing.ini", "copy.ini", std::nullopt},
+        {"folder", "copy.ini", std::nullopt},
+        {"settings.ini", "folder", std::nullopt},
+        {"settings.ini", "no folder/x.ini", std::nullopt}};
+    for (const auto& [from, to, copied] : cases) {
+        std::string target = this->In(to);
+        std::replace(target.begin(), target.end(), '/', fs.Separator());
+        const std::optional<std::string> before = this->host.ReadRaw(target);
+        const Status s = fs.CopyFile(this->In(from), target);
+        EXPECT_TRUE(copied ? s.ok() : Described(s)) << from << " -> " << to << ": " << s.error();
+        EXPECT_TRUE(this->host.ReadRaw(target) == (copied ? copied : before)) << from << " -> " << to;
+    }
+    EXPECT_TRUE(this->host.ReadRaw(this->In("settings.ini")) == big);
+    EXPECT_EQ(this->Names(), (std::vector<std::string>{"copy.ini", "empty.ini", "folder", "new.ini", "settings.ini"}));
 }
 
-TYPED_TEST_P(FileSystemContract, PathsWithANulAreRefused) {
+TYPED_TEST(FileSystemContract, PathsWithANulAreRefused) {
     IFileSystem& fs = this->fs;
     this->host.WriteRaw(this->In("a"), "keep");
     const std::string cut = this->In(std::string("a\0b", 3));  // would name "a" if passed on
     const std::string cutFolder = this->host.Root() + std::string("\0x", 2);
     EXPECT_FALSE(fs.Attributes(cut).exists);
-    EXPECT_TRUE(Described(fs.ReadFile(cut)));
-    EXPECT_TRUE(Described(fs.ReplaceFile(cut, "x")));
-    EXPECT_TRUE(Described(fs.AppendFile(cut, "x")));
-    EXPECT_TRUE(Described(fs.DeleteFile(cut)));
-    EXPECT_TRUE(Described(fs.CreateFolder(cut)));
-    EXPECT_TRUE(Described(fs.ListFolder(cutFolder)));
-    EXPECT_TRUE(Described(fs.FolderCreated(cutFolder)));
+    for (const Status& s : {fs.ReadFile(cut).status(), fs.ReplaceFile(cut, "x"), fs.AppendFile(cut, "x"),
+                            fs.DeleteFile(cut), fs.CreateFolder(cut), fs.CopyFile(cut, this->In("b")),
+                            fs.ListFolder(cutFolder).status(), fs.FolderCreated(cutFolder).status()})
+        EXPECT_TRUE(Described(s));
     EXPECT_EQ(this->host.ReadRaw(this->In("a")), "keep");
+    EXPECT_EQ(this->Names(), std::vector<std::string>{"a"});
 }
-
-REGISTER_TYPED_TEST_SUITE_P(FileSystemContract, AttributesTellFilesFromFolders,
-                            CreateFolderMakesOneNewLevelDatedNowInLocalTime, ReadFileGivesTheExactBytes,
-                            ListFolderNamesWhatIsDirectlyInsideWithItsWriteTime,
-                            ReplaceFileWritesTheWholeFileOrLeavesEverythingAsItWas,
-                            AppendFileCreatesThenAppendsAndDeleteFileRemovesFilesOnly,
-                            NamesBeyondAsciiReachTheSystemAsWritten, PathsWithANulAreRefused);
 
 }  // namespace pankor::contract

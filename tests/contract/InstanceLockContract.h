@@ -1,21 +1,19 @@
 #pragma once
-// The single-instance lock within one session: the first holder keeps it.
-// Host: MakeLock() — a lock object as a new process would have it;
-// LockName(n) — a name no one else uses; BadLockName() — one the system
-// cannot make a lock of.
+// The single-instance lock within one session: the first holder keeps it
+// until it ends. Host: MakeLock() — a lock object as a new process would
+// have it; LockName(n) — a name no one else uses; BadLockName() — one the
+// system cannot make a lock of; and what ProcessesContract's host has.
 #include "ContractSupport.h"
 #include "platform/IInstanceLock.h"
+#include "platform/IProcesses.h"
 
 namespace pankor::contract {
 
 template <typename Host>
-class InstanceLockContract : public ::testing::Test {
-protected:
-    Host host;
-};
-TYPED_TEST_SUITE_P(InstanceLockContract);
+using InstanceLockContract = HostTest<Host>;
+TYPED_TEST_SUITE(InstanceLockContract, ContractHosts);
 
-TYPED_TEST_P(InstanceLockContract, OnlyTheFirstToAcquireANameHoldsIt) {
+TYPED_TEST(InstanceLockContract, OnlyTheFirstToAcquireANameHoldsIt) {
     const auto first = this->host.MakeLock(), second = this->host.MakeLock();
     const Result<bool> acquired = first->Acquire(this->host.LockName(1));
     ASSERT_TRUE(acquired.ok()) << acquired.error();
@@ -26,15 +24,27 @@ TYPED_TEST_P(InstanceLockContract, OnlyTheFirstToAcquireANameHoldsIt) {
         EXPECT_FALSE(*elsewhere) << attempt;
     }
     EXPECT_TRUE(second->Acquire(this->host.LockName(2)).value_or(false));  // other names are free
-}
-
-TYPED_TEST_P(InstanceLockContract, ANameTheSystemCannotUseFailsWithItsCode) {
     const Result<bool> bad = this->host.MakeLock()->Acquire(this->host.BadLockName());
     EXPECT_TRUE(Described(bad));
     EXPECT_NE(bad.code(), 0u);  // the log line shows it
 }
 
-REGISTER_TYPED_TEST_SUITE_P(InstanceLockContract, OnlyTheFirstToAcquireANameHoldsIt,
-                            ANameTheSystemCannotUseFailsWithItsCode);
+TYPED_TEST(InstanceLockContract, TheLockDiesWithItsHolderNotWithAProgramItStarted) {
+    // The platform program takes the lock, starts the args program and writes its id.
+    const std::string marker = this->host.In("child.txt"), name = this->host.LockName(3);
+    Result<std::unique_ptr<IProcess>> holder =
+        this->host.processes.Start("\"" + this->host.PlatformProgram() + "\" lock " + name + " \"" + marker + "\" \"" +
+                                       this->host.ArgsProgram() + "\"",
+                                   true);
+    ASSERT_TRUE(holder.ok()) << holder.error();
+    std::uint32_t child = 0;
+    ASSERT_TRUE(WaitUntil([&] { return (child = std::stoul(this->host.ReadRaw(marker).value_or("0"))) != 0; }, 30));
+    EXPECT_FALSE(this->host.MakeLock()->Acquire(name).value_or(true));
+    ASSERT_TRUE(this->host.Kill((*holder)->Id()));
+    ASSERT_TRUE((*holder)->WaitExit(10000));
+    EXPECT_TRUE(WaitUntil([&] { return this->host.MakeLock()->Acquire(name).value_or(false); }))
+        << "the started program inherited the lock";
+    EXPECT_TRUE(this->host.Kill(child)) << "the started program should still run";
+}
 
 }  // namespace pankor::contract

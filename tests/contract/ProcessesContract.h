@@ -1,9 +1,16 @@
 #pragma once
-// The running-program list the app rows show as "running", and the Wine
-// probe. Host: processes; ProgramName() — this test program's file name;
-// RunsUnderWine(); Start(fileName) — a program running under that file name
-// until the returned object ends.
+// Starting programs from Windows command lines, waiting for them and letting
+// them go (uninstalling, installers, the self-update), the running-program
+// list the app rows show, and the Wine probe. Host: processes, fs;
+// ProgramName() — this test program's file name; RunsUnderWine();
+// ArgsProgram() — writes the arguments it was given to args.txt beside
+// itself, after waiting N ms for an argument "wait=N"; PlatformProgram() —
+// "replace FILE MIB" replaces FILE through the platform; Kill(id) — true
+// when there was such a process to end; Root(), In(name), ReadRaw,
+// WriteRaw, MakeFolderRaw.
 #include <algorithm>
+#include <filesystem>
+#include <optional>
 
 #include "ContractSupport.h"
 #include "platform/IProcesses.h"
@@ -13,28 +20,94 @@ namespace pankor::contract {
 template <typename Host>
 class ProcessesContract : public ::testing::Test {
 protected:
+    static constexpr char kSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
+    // Copies of the args program in a folder whose path holds a blank.
+    ProcessesContract() {
+        host.MakeFolderRaw(folder);
+        for (const std::string& name : {std::string("args program.exe"), std::string("clock-pro-test.exe")}) {
+            host.WriteRaw(In(name), host.ReadRaw(host.ArgsProgram()).value_or(""));
+            std::filesystem::permissions(test::FsPath(In(name)), std::filesystem::perms::owner_exec,
+                                         std::filesystem::perm_options::add);
+        }
+    }
+    std::string In(const std::string& name) const { return folder + kSeparator + name; }
+    std::string Run(const std::string& arguments, const std::string& name = "args program.exe") const {
+        return "\"" + In(name) + "\" " + arguments;
+    }
+    // What the program recorded, once it is there (the record is taken away).
+    std::optional<std::string> Recorded() {
+        std::optional<std::string> text = host.ReadRaw(In("args.txt"));
+        if (text) std::filesystem::remove(test::FsPath(In("args.txt")));
+        return text;
+    }
+    std::optional<std::string> WaitForRecord() {
+        std::optional<std::string> text;
+        WaitUntil([&] { return (text = Recorded()).has_value(); }, 30);
+        return text;
+    }
     bool Listed(const std::string& name) {
         const std::vector<std::string> names = host.processes.ExecutableNames().value_or({});
         return std::find(names.begin(), names.end(), name) != names.end();
     }
     Host host;
+    IProcesses& processes = host.processes;
+    const std::string folder = host.In("with blank");
 };
-TYPED_TEST_SUITE_P(ProcessesContract);
+TYPED_TEST_SUITE(ProcessesContract, ContractHosts);
 
-TYPED_TEST_P(ProcessesContract, ProgramsAreListedByTheirWholeFileNameWhileTheyRun) {
-    const Result<std::vector<std::string>> names = this->host.processes.ExecutableNames();
+TYPED_TEST(ProcessesContract, ArgumentsArriveAsWindowsSplitsTheCommandLineAndWaitingTellsRunningFromEnded) {
+    for (const bool hidden : {true, false}) {
+        Result<std::unique_ptr<IProcess>> p = this->processes.Start(
+            this->Run("wait=700 /VERYSILENT  \"two words\" a\\\"b \"c\"\"d\" C:\\dir\\ /RELAUNCH=/tray"), hidden);
+        ASSERT_TRUE(p.ok()) << p.error();
+        EXPECT_NE((*p)->Id(), 0u);
+        EXPECT_FALSE((*p)->WaitExit(100));
+        EXPECT_FALSE(this->Recorded().has_value());
+        EXPECT_TRUE((*p)->WaitExit(30000));
+        EXPECT_TRUE((*p)->WaitExit(0));
+        EXPECT_EQ(this->Recorded(), std::optional<std::string>(
+                                        "wait=700\n/VERYSILENT\ntwo words\na\"b\nc\"d\nC:\\dir\\\n/RELAUNCH=/tray\n"))
+            << "hidden " << hidden;
+    }
+}
+
+TYPED_TEST(ProcessesContract, ProgramsLetGoRunOnAndAreListedByTheirWholeFileNameWhileTheyRun) {
+    const Result<std::vector<std::string>> names = this->processes.ExecutableNames();
     ASSERT_TRUE(names.ok()) << names.error();
     for (const std::string& name : *names) EXPECT_EQ(name.find_first_of("\\/"), std::string::npos) << name;
     EXPECT_TRUE(this->Listed(this->host.ProgramName()));
     EXPECT_FALSE(this->Listed("clock-pro-test.exe"));
-    auto program = this->host.Start("clock-pro-test.exe");
+    ASSERT_TRUE(this->processes.Start(this->Run("wait=1500 let-go", "clock-pro-test.exe"), true).ok());
     EXPECT_TRUE(WaitUntil([&] { return this->Listed("clock-pro-test.exe"); }));
     EXPECT_FALSE(this->Listed("pro-test.exe")) << "only whole names may match";
-    program.reset();
+    EXPECT_EQ(this->WaitForRecord(), std::optional<std::string>("wait=1500\nlet-go\n"));
     EXPECT_TRUE(WaitUntil([&] { return !this->Listed("clock-pro-test.exe"); }));
-    EXPECT_EQ(this->host.processes.IsWine(), this->host.RunsUnderWine());
+    EXPECT_EQ(this->processes.IsWine(), this->host.RunsUnderWine());
 }
 
-REGISTER_TYPED_TEST_SUITE_P(ProcessesContract, ProgramsAreListedByTheirWholeFileNameWhileTheyRun);
+TYPED_TEST(ProcessesContract, AProgramThatCannotStartIsADescribedFailure) {
+    for (const std::string& line : {this->Run("/VERYSILENT", "no such program.exe"), std::string(), std::string("   ")})
+        EXPECT_TRUE(Described(this->processes.Start(line, true))) << "[" << line << "]";
+}
+
+// The replace's promise: a writer that dies half-way leaves the old file whole.
+TYPED_TEST(ProcessesContract, AWriterKilledWhileReplacingAFileLeavesTheOldOneWhole) {
+    const std::string target = this->host.In("state.ini"), old = "catalogserial=41\r\n";
+    bool killedMidway = false;
+    for (int mib = 64; mib <= 512 && !killedMidway; mib *= 2) {  // a writer that finished first gets more to write
+        this->host.WriteRaw(target, old);
+        Result<std::unique_ptr<IProcess>> writer = this->processes.Start(
+            "\"" + this->host.PlatformProgram() + "\" replace \"" + target + "\" " + std::to_string(mib), true);
+        ASSERT_TRUE(writer.ok()) << writer.error();
+        WaitUntil([&] { return Leftovers(this->host.fs, this->host.Root()) > 0 || (*writer)->WaitExit(0); }, 60);
+        const bool killed = this->host.Kill((*writer)->Id());
+        ASSERT_TRUE((*writer)->WaitExit(30000));
+        if (killed && Leftovers(this->host.fs, this->host.Root()) == 1) {
+            killedMidway = true;
+            EXPECT_EQ(this->host.ReadRaw(target), old);
+        }
+    }
+    EXPECT_TRUE(killedMidway) << "the writer always finished before it could be killed";
+}
 
 }  // namespace pankor::contract

@@ -1,10 +1,12 @@
 #pragma once
 // Registry values by full text path, as settings, autostart and the browser
-// feature values use them. Host: registry; SubKey() — a key of the test's
+// feature values use them, and the bounded listing and reads the search for
+// an app's uninstaller makes. Host: registry; SubKey() — a key of the test's
 // own below HKCU ("Software\...\Unique"), empty at the start.
 #include <climits>
 
 #include "ContractSupport.h"
+#include "base/Text.h"
 #include "platform/IRegistry.h"
 
 namespace pankor::contract {
@@ -15,64 +17,61 @@ protected:
     std::string Path(const std::string& rest, const std::string& root = "HKCU") {
         return root + "\\" + host.SubKey() + "\\" + rest;
     }
+    void Write(const std::string& rest, const std::string& text) {
+        ASSERT_TRUE(reg.WriteString(Path(rest), text).ok()) << rest;
+    }
+    // The subkey names, lower-cased: letter case of key names is not the contract.
+    std::vector<std::string> Names(std::size_t maxCount = 4000, std::size_t maxChars = 512) {
+        const Result<std::vector<std::string>> names = reg.SubkeyNames("HKCU\\" + host.SubKey(), maxCount, maxChars);
+        EXPECT_TRUE(names.ok()) << names.error();
+        std::vector<std::string> lower;
+        for (const std::string& n : names.value_or({})) lower.push_back(LowerAscii(n));
+        return lower;
+    }
+    std::string Read(const std::string& rest, const std::string& root = "HKCU") {
+        return reg.Read(Path(rest, root)).value_or("<failed>");
+    }
     Host host;
     IRegistry& reg = host.registry;
 };
-TYPED_TEST_SUITE_P(RegistryContract);
+TYPED_TEST_SUITE(RegistryContract, ContractHosts);
 
-TYPED_TEST_P(RegistryContract, ValuesReadBackAsWrittenNumbersAsSignedDecimal) {
+TYPED_TEST(RegistryContract, ValuesReadBackAsWrittenUnderAnySpellingOfTheirPath) {
     IRegistry& reg = this->reg;
-    const std::string name = this->Path("Sub\\Name");
-    for (const std::string& text : {std::string("plain"),
-                                    std::string("Gr\xC3\xBC\xC3\x9F"
+    for (const std::string& text : {std::string("Gr\xC3\xBC\xC3\x9F"
                                                 "e \xE6\x9D\xB1\xE4\xBA\xAC"),
                                     std::string("tab\there\r\nline \\n \\"), std::string(), std::string(5000, 'x')}) {
-        ASSERT_TRUE(reg.WriteString(name, text).ok()) << text;
-        EXPECT_EQ(reg.Read(name).value_or("<failed>"), text);
-        EXPECT_TRUE(reg.Exists(name)) << text;
+        this->Write("Sub\\Name", text);
+        EXPECT_EQ(this->Read("Sub\\Name"), text);
+        EXPECT_TRUE(reg.Exists(this->Path("Sub\\Name"))) << text;
     }
     const std::pair<std::int32_t, const char*> numbers[] = {
         {11001, "11001"}, {0, "0"}, {-1, "-1"}, {INT_MIN, "-2147483648"}, {INT_MAX, "2147483647"}};
     for (const auto& [value, text] : numbers) {  // over the text: the type changes too
-        ASSERT_TRUE(reg.WriteDword(name, value).ok()) << text;
-        EXPECT_EQ(reg.Read(name).value_or("<failed>"), text);
+        ASSERT_TRUE(reg.WriteDword(this->Path("SUB\\NAME"), value).ok()) << text;  // the same value
+        for (const char* root : {"HKCU", "hkcu", "HKEY_CURRENT_USER", "Hkey_Current_User"})
+            EXPECT_EQ(this->Read("sub\\name", root), text) << root;
     }
 }
 
-TYPED_TEST_P(RegistryContract, PathsMatchWithoutRegardToCaseOrRootSpelling) {
+TYPED_TEST(RegistryContract, RemoveTakesOneValueAndMissingOnesAreDescribedFailures) {
     IRegistry& reg = this->reg;
-    ASSERT_TRUE(reg.WriteString(this->Path("Sub\\Name"), "first").ok());
-    ASSERT_TRUE(reg.WriteString(this->Path("SUB\\NAME"), "second").ok());  // the same value
-    for (const char* root : {"HKCU", "hkcu", "HKEY_CURRENT_USER", "Hkey_Current_User"})
-        EXPECT_EQ(reg.Read(this->Path("sub\\name", root)).value_or("<failed>"), "second") << root;
-    ASSERT_TRUE(reg.Remove(this->Path("Sub\\Name", "HKEY_CURRENT_USER")).ok());
-    EXPECT_FALSE(reg.Exists(this->Path("SUB\\name")));
-}
-
-TYPED_TEST_P(RegistryContract, ATrailingBackslashNamesTheKeysDefaultValue) {
-    IRegistry& reg = this->reg;
-    ASSERT_TRUE(reg.WriteString(this->Path("Key\\"), "default text").ok());
-    EXPECT_EQ(reg.Read(this->Path("Key\\")).value_or("<failed>"), "default text");
-    EXPECT_TRUE(Described(reg.Read(this->Path("Key"))));  // a value "Key" in the parent key
-    EXPECT_FALSE(reg.Exists(this->Path("Key")));
-    EXPECT_TRUE(reg.Remove(this->Path("Key\\")).ok());
-    EXPECT_FALSE(reg.Exists(this->Path("Key\\")));
-}
-
-TYPED_TEST_P(RegistryContract, MissingValuesAreDescribedFailuresAndRemoveTakesOneValue) {
-    IRegistry& reg = this->reg;
-    ASSERT_TRUE(reg.WriteString(this->Path("Gone"), "1").ok());
-    ASSERT_TRUE(reg.WriteDword(this->Path("Kept"), 2).ok());
-    ASSERT_TRUE(reg.Remove(this->Path("Gone")).ok());
-    EXPECT_EQ(reg.Read(this->Path("Kept")).value_or("<failed>"), "2");
-    for (const std::string& path : {this->Path("Gone"), this->Path("NoSuchKey\\Value")}) {
+    this->Write("Gone", "1");
+    this->Write("Kept", "2");
+    this->Write("Key\\", "default text");  // a trailing backslash names the key's default value
+    EXPECT_EQ(this->Read("Key\\"), "default text");
+    ASSERT_TRUE(reg.Remove(this->Path("GONE", "HKEY_CURRENT_USER")).ok());
+    EXPECT_EQ(this->Read("Kept"), "2");
+    for (const std::string& path : {this->Path("Gone"), this->Path("NoSuchKey\\Value"), this->Path("Key")}) {
         EXPECT_TRUE(Described(reg.Read(path))) << path;
         EXPECT_FALSE(reg.Exists(path)) << path;
         EXPECT_TRUE(Described(reg.Remove(path))) << path;  // the caller decides whether that matters
     }
+    EXPECT_TRUE(reg.Remove(this->Path("Key\\")).ok());
+    EXPECT_FALSE(reg.Exists(this->Path("Key\\")));
 }
 
-TYPED_TEST_P(RegistryContract, PathsThatNameNoValueAreRefused) {
+TYPED_TEST(RegistryContract, PathsThatNameNoValueAreRefusedAndANulNeverShortensOne) {
     IRegistry& reg = this->reg;
     const std::pair<std::string, bool> cases[] = {// path, whether its root is a bad one (and so described)
                                                   {"HKXY\\Software\\Value", true},
@@ -91,27 +90,54 @@ TYPED_TEST_P(RegistryContract, PathsThatNameNoValueAreRefused) {
             EXPECT_NE(read.error().find("root"), std::string::npos) << path << ": " << read.error();
         }
     }
-    for (const char* root :
-         {"HKLM", "HKEY_LOCAL_MACHINE", "HKCR", "HKU", "HKCC"}) {  // roots, only the value is missing
+    for (const char* root : {"HKLM", "HKEY_LOCAL_MACHINE", "HKCR", "HKU", "HKCC"}) {  // only the value is missing
         const Result<std::string> read = reg.Read(this->Path("Value", root));
         EXPECT_TRUE(Described(read)) << root;
         EXPECT_EQ(read.error().find("root"), std::string::npos) << root << ": " << read.error();
     }
-}
-
-TYPED_TEST_P(RegistryContract, ANulNeverShortensAPath) {
-    IRegistry& reg = this->reg;
     const std::string cut = this->Path(std::string("Cut\0Tail", 8));
     (void)reg.WriteString(cut, "v");  // refused, or kept under its whole name
     EXPECT_FALSE(reg.Exists(this->Path("Cut")));
-    ASSERT_TRUE(reg.WriteString(this->Path("Cut"), "kept").ok());
+    this->Write("Cut", "kept");
     (void)reg.Remove(cut);
-    EXPECT_EQ(reg.Read(this->Path("Cut")).value_or("<failed>"), "kept");
+    EXPECT_EQ(this->Read("Cut"), "kept");
 }
 
-REGISTER_TYPED_TEST_SUITE_P(RegistryContract, ValuesReadBackAsWrittenNumbersAsSignedDecimal,
-                            PathsMatchWithoutRegardToCaseOrRootSpelling, ATrailingBackslashNamesTheKeysDefaultValue,
-                            MissingValuesAreDescribedFailuresAndRemoveTakesOneValue, PathsThatNameNoValueAreRefused,
-                            ANulNeverShortensAPath);
+TYPED_TEST(RegistryContract, SubkeysAreListedOnceInOrderUpToTheCountAndTheFirstNameTooLong) {
+    this->Write("TopValue", "not a key");
+    EXPECT_EQ(this->Names(), std::vector<std::string>{});
+    this->Write("bbbbbbbbbb\\DisplayName", "b");
+    this->Write("bbbbbbbbbb\\UninstallString", "b.exe");
+    this->Write("A\\DisplayName", "a");
+    this->Write("c\\Deeper\\Value", "c");  // a subkey with only a subkey of its own
+    this->Write("d\\V", "d");
+    EXPECT_EQ(this->Names(), (std::vector<std::string>{"a", "bbbbbbbbbb", "c", "d"}));
+    EXPECT_EQ(this->Names(2), (std::vector<std::string>{"a", "bbbbbbbbbb"}));
+    EXPECT_EQ(this->Names(4000, 11), (std::vector<std::string>{"a", "bbbbbbbbbb", "c", "d"}));
+    EXPECT_EQ(this->Names(4000, 10), (std::vector<std::string>{"a"}));  // ten characters and the terminator
+    EXPECT_TRUE(Described(this->reg.SubkeyNames(this->Path("Missing"), 4000, 512)));
+}
+
+TYPED_TEST(RegistryContract, BoundedReadsRefuseValuesThatFillTheBufferAndDropNuls) {
+    this->Write("E\\Name", "Tool 3.2 (per-user)");
+    this->Write("E\\Exact", std::string(1023, 'x'));
+    this->Write("E\\Long", std::string(1024, 'x'));
+    this->Write("E\\Nul", std::string("Fo\0o Suite", 10));
+    const std::tuple<const char*, std::size_t, const char*> cases[] = {{"E\\Name", 1024, "Tool 3.2 (per-user)"},
+                                                                       {"E\\Name", 20, "Tool 3.2 (per-user)"},
+                                                                       {"E\\Name", 19, nullptr},
+                                                                       {"E\\Long", 1024, nullptr},
+                                                                       {"E\\Absent", 1024, nullptr},
+                                                                       {"NoKey\\Name", 1024, nullptr},
+                                                                       {"E\\Nul", 1024, "Foo Suite"}};
+    for (const auto& [rest, maxChars, text] : cases) {
+        const Result<std::string> read = this->reg.ReadLimited(this->Path(rest), maxChars);
+        if (text)
+            EXPECT_EQ(read.value_or("<failed>"), text) << rest << " " << maxChars;
+        else
+            EXPECT_TRUE(Described(read)) << rest << " " << maxChars;
+    }
+    EXPECT_EQ(this->reg.ReadLimited(this->Path("E\\Exact"), 1024).value_or("<failed>"), std::string(1023, 'x'));
+}
 
 }  // namespace pankor::contract

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <stdexcept>
 
+#include "base/Text.h"
+
 // The socket layer is where the two systems differ.
 #ifdef _WIN32
 #include <winsock2.h>
@@ -12,13 +14,11 @@ namespace {
 using AddressLength = int;
 constexpr int kNoSignal = 0;
 constexpr int kShutSend = SD_SEND;
-SOCKET N(pankor::test::SocketHandle s) { return static_cast<SOCKET>(s); }
-void CloseSocket(pankor::test::SocketHandle s) { closesocket(N(s)); }
+SOCKET N(std::intptr_t s) { return static_cast<SOCKET>(s); }
+void CloseSocket(std::intptr_t s) { closesocket(N(s)); }
 void StartSockets() {
-    static const bool started = [] {
-        WSADATA data{};
-        return WSAStartup(MAKEWORD(2, 2), &data) == 0;  // kept until the test process ends
-    }();
+    static WSADATA data{};
+    static const bool started = WSAStartup(MAKEWORD(2, 2), &data) == 0;  // kept until the test process ends
     if (!started) throw std::runtime_error("WSAStartup failed");
 }
 }  // namespace
@@ -32,8 +32,8 @@ namespace {
 using AddressLength = socklen_t;
 constexpr int kNoSignal = MSG_NOSIGNAL;  // a client that went away is a false return, not SIGPIPE
 constexpr int kShutSend = SHUT_WR;
-int N(pankor::test::SocketHandle s) { return static_cast<int>(s); }
-void CloseSocket(pankor::test::SocketHandle s) { close(N(s)); }
+int N(std::intptr_t s) { return static_cast<int>(s); }
+void CloseSocket(std::intptr_t s) { close(N(s)); }
 void StartSockets() {}
 }  // namespace
 #endif
@@ -42,9 +42,9 @@ namespace pankor::test {
 
 namespace {
 
-SocketHandle LoopbackListener(int& port) {
+std::intptr_t LoopbackListener(int& port) {
     StartSockets();
-    const auto s = static_cast<SocketHandle>(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    const auto s = static_cast<std::intptr_t>(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -56,7 +56,7 @@ SocketHandle LoopbackListener(int& port) {
     return s;
 }
 
-bool Readable(SocketHandle s, int milliseconds) {
+bool Readable(std::intptr_t s, int milliseconds) {
     fd_set set;
     FD_ZERO(&set);
     FD_SET(N(s), &set);
@@ -64,17 +64,34 @@ bool Readable(SocketHandle s, int milliseconds) {
     return select(static_cast<int>(N(s)) + 1, &set, nullptr, nullptr, &wait) == 1;
 }
 
+enum class Read { Done, Closed, TimedOut };
+
+// Appends what arrives to `into` until done(into), the peer closes, the time is up or the server stops.
+template <typename Done>
+Read ReadUntil(std::intptr_t s, std::string& into, Done done, int milliseconds, const std::atomic<bool>& stopping) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    char buffer[4096];
+    while (!done(into)) {
+        if (std::chrono::steady_clock::now() > deadline || stopping) return Read::TimedOut;
+        if (!Readable(s, 50)) continue;
+        const auto n = recv(N(s), buffer, sizeof(buffer), 0);
+        if (n <= 0) return Read::Closed;
+        into.append(buffer, static_cast<std::size_t>(n));
+    }
+    return Read::Done;
+}
+
 }  // namespace
 
 std::string HttpExchange::Path() const {
-    const std::size_t start = head_.find(' ') + 1, end = head_.find(' ', start);
-    return start == 0 ? std::string() : head_.substr(start, end - start);
+    const std::size_t start = head.find(' ') + 1, end = head.find(' ', start);
+    return start == 0 ? std::string() : head.substr(start, end - start);
 }
 
 bool HttpExchange::Send(std::string_view data) {
     while (!data.empty()) {
         const auto n =
-            send(N(socket_), data.data(), static_cast<int>(std::min<std::size_t>(data.size(), 1 << 16)), kNoSignal);
+            send(N(socket), data.data(), static_cast<int>(std::min<std::size_t>(data.size(), 1 << 16)), kNoSignal);
         if (n <= 0) return false;
         data.remove_prefix(static_cast<std::size_t>(n));
     }
@@ -82,30 +99,44 @@ bool HttpExchange::Send(std::string_view data) {
 }
 
 bool HttpExchange::WaitUntilClosed(int milliseconds) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    char buffer[4096];
-    while (std::chrono::steady_clock::now() < deadline && !stopping_)
-        if (Readable(socket_, 50) && recv(N(socket_), buffer, sizeof(buffer), 0) <= 0) return true;
-    return false;
+    std::string dropped;
+    return ReadUntil(
+               socket, dropped,
+               [](std::string& s) {
+                   s.clear();
+                   return false;
+               },
+               milliseconds, stopping) == Read::Closed;
 }
 
 std::string HttpExchange::ReadBody(std::size_t length, int milliseconds) {
-    const std::size_t end = head_.find("\r\n\r\n");
-    std::string body = end == std::string::npos ? std::string() : head_.substr(end + 4);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    char buffer[4096];
-    while (body.size() < length && std::chrono::steady_clock::now() < deadline && !stopping_) {
-        if (!Readable(socket_, 50)) continue;
-        const auto n = recv(N(socket_), buffer, sizeof(buffer), 0);
-        if (n <= 0) break;
-        body.append(buffer, static_cast<std::size_t>(n));
-    }
+    const std::size_t end = head.find("\r\n\r\n");
+    std::string body = end == std::string::npos ? std::string() : head.substr(end + 4);
+    ReadUntil(
+        socket, body, [&](const std::string& s) { return s.size() >= length; }, milliseconds, stopping);
     return body.substr(0, length);
 }
 
 TestHttpServer::TestHttpServer(std::function<void(HttpExchange&)> handler) : handler_(std::move(handler)) {
     listener_ = LoopbackListener(port_);
-    thread_ = std::thread([this] { Serve(); });
+    thread_ = std::thread([this] {
+        while (!stopping_) {
+            if (!Readable(listener_, 50)) continue;
+            const auto client = static_cast<std::intptr_t>(accept(N(listener_), nullptr, nullptr));
+            if (client == -1) continue;
+            HttpExchange exchange{client, {}, stopping_};
+            ReadUntil(
+                client, exchange.head, [](const std::string& s) { return s.find("\r\n\r\n") != s.npos; }, 10000,
+                stopping_);
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                requests_.push_back(exchange.head);
+            }
+            handler_(exchange);
+            shutdown(N(client), kShutSend);
+            CloseSocket(client);
+        }
+    });
 }
 
 TestHttpServer::~TestHttpServer() {
@@ -119,30 +150,6 @@ std::vector<std::string> TestHttpServer::Requests() const {
     return requests_;
 }
 
-void TestHttpServer::Serve() {
-    while (!stopping_) {
-        if (!Readable(listener_, 50)) continue;
-        const auto client = static_cast<SocketHandle>(accept(N(listener_), nullptr, nullptr));
-        if (client == -1) continue;
-        std::string head;
-        char buffer[4096];
-        while (head.find("\r\n\r\n") == std::string::npos && !stopping_) {
-            if (!Readable(client, 50)) continue;
-            const auto n = recv(N(client), buffer, sizeof(buffer), 0);
-            if (n <= 0) break;
-            head.append(buffer, static_cast<std::size_t>(n));
-        }
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            requests_.push_back(head);
-        }
-        HttpExchange exchange(client, head, stopping_);
-        handler_(exchange);
-        shutdown(N(client), kShutSend);
-        CloseSocket(client);
-    }
-}
-
 std::string Reply(const std::string& statusLine, const std::string& body, bool withLength) {
     const std::string length = withLength ? "Content-Length: " + std::to_string(body.size()) + "\r\n" : "";
     return "HTTP/1.1 " + statusLine + "\r\nConnection: close\r\n" + length + "\r\n" + body;
@@ -154,19 +161,14 @@ int ClosedPort() {
     return port;
 }
 
-std::string Lower(std::string text) {
-    for (char& c : text) c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    return text;
-}
-
 std::vector<std::string> HeaderLines(const std::string& head, std::initializer_list<const char*> names) {
     std::vector<std::string> lines;
     for (std::size_t at = head.find("\r\n"), next;
          at != std::string::npos && (next = head.find("\r\n", at + 2)) != std::string::npos && next > at + 2;
          at = next) {
         const std::string line = head.substr(at + 2, next - at - 2);
-        const std::string name = Lower(line.substr(0, line.find(':')));
-        if (std::find(names.begin(), names.end(), name) != names.end()) lines.push_back(line);
+        if (std::find(names.begin(), names.end(), LowerAscii(line.substr(0, line.find(':')))) != names.end())
+            lines.push_back(line);
     }
     return lines;
 }

@@ -14,41 +14,29 @@
 
 namespace pankor::test {
 
-using SocketHandle = std::intptr_t;  // a descriptor, or a Winsock SOCKET
-
 // One accepted connection whose request head has arrived.
-class HttpExchange {
-public:
-    HttpExchange(SocketHandle socket, const std::string& head, const std::atomic<bool>& stopping)
-        : socket_(socket), head_(head), stopping_(stopping) {}
+struct HttpExchange {
+    std::intptr_t socket;  // a descriptor, or a Winsock SOCKET
+    std::string head;
+    const std::atomic<bool>& stopping;
     std::string Path() const;          // the request target ("/catalog.json")
     bool Send(std::string_view data);  // false once the client has gone away
     // Drops what comes until the client closes the connection; false on time-out.
     bool WaitUntilClosed(int milliseconds);
-    // The request's body of this many bytes (what came with the head, then
-    // what follows), or less when it does not arrive within the time.
+    // The request's body of this many bytes, or less when it does not arrive in time.
     std::string ReadBody(std::size_t length, int milliseconds);
-
-private:
-    SocketHandle socket_;
-    const std::string& head_;
-    const std::atomic<bool>& stopping_;
 };
 
 class TestHttpServer {
 public:
     explicit TestHttpServer(std::function<void(HttpExchange&)> handler);
     ~TestHttpServer();
-    TestHttpServer(const TestHttpServer&) = delete;
-    TestHttpServer& operator=(const TestHttpServer&) = delete;
-
     std::string Base() const { return "http://127.0.0.1:" + std::to_string(port_); }
     std::vector<std::string> Requests() const;  // the request heads so far, in order
 
 private:
-    void Serve();
     std::function<void(HttpExchange&)> handler_;
-    SocketHandle listener_ = -1;
+    std::intptr_t listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stopping_{false};
     mutable std::mutex mutex_;
@@ -59,7 +47,6 @@ private:
 // A whole reply with its length, or one that ends where the connection closes.
 std::string Reply(const std::string& statusLine, const std::string& body, bool withLength = true);
 int ClosedPort();  // a loopback port on which nothing listens
-std::string Lower(std::string text);
 // The header lines of a request head with one of these (lower-case) names, in order.
 std::vector<std::string> HeaderLines(const std::string& head, std::initializer_list<const char*> names);
 

@@ -1,7 +1,7 @@
 #pragma once
 // The fixed file version of program files, for installed versions. Host:
-// versions; VersionProgram() — a Windows program whose version is
-// 65535.32770.32771.65534 ("" when it cannot be built here); and what
+// versions; VersionPrograms() — Windows programs whose version is
+// 65535.32770.32771.65534 (none when they cannot be built here); and what
 // PlainFiles needs.
 #include "ContractSupport.h"
 #include "platform/IVersionResource.h"
@@ -9,22 +9,19 @@
 namespace pankor::contract {
 
 template <typename Host>
-class VersionResourceContract : public ::testing::Test {
-protected:
-    Host host;
-};
-TYPED_TEST_SUITE_P(VersionResourceContract);
+using VersionResourceContract = HostTest<Host>;
+TYPED_TEST_SUITE(VersionResourceContract, ContractHosts);
 
-TYPED_TEST_P(VersionResourceContract, TheFixedFileVersionKeepsEveryBitOfItsPartsOrIsADescribedFailure) {
-    if (this->host.VersionProgram().empty()) GTEST_SKIP() << "no fixture programs: no MinGW toolchain";
-    const Result<FixedFileVersion> v = this->host.versions.Read(this->host.VersionProgram());
-    ASSERT_TRUE(v.ok()) << v.error();
-    EXPECT_EQ(v->fileVersionMS, 0xFFFF8002u);
-    EXPECT_EQ(v->fileVersionLS, 0x8003FFFEu);
+TYPED_TEST(VersionResourceContract, TheFixedFileVersionKeepsEveryBitOfItsPartsOrIsADescribedFailure) {
+    if (this->host.VersionPrograms().empty()) GTEST_SKIP() << "no fixture programs: no MinGW toolchain";
+    for (const std::string& program : this->host.VersionPrograms()) {
+        const Result<FixedFileVersion> v = this->host.versions.Read(program);
+        ASSERT_TRUE(v.ok()) << program << ": " << v.error();
+        EXPECT_EQ(v->fileVersionMS, 0xFFFF8002u) << program;
+        EXPECT_EQ(v->fileVersionLS, 0x8003FFFEu) << program;
+    }
     for (const std::string& path : PlainFiles(this->host))
         EXPECT_TRUE(Described(this->host.versions.Read(path))) << path;
 }
-
-REGISTER_TYPED_TEST_SUITE_P(VersionResourceContract, TheFixedFileVersionKeepsEveryBitOfItsPartsOrIsADescribedFailure);
 
 }  // namespace pankor::contract

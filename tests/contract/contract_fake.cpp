@@ -3,14 +3,8 @@
 // digests, only registered signatures verify), FakeHttp, FakeProcesses,
 // FakeIcons and FakeVersionResource (tables of answers) and FakeInstanceLock
 // (answers as told, whatever the name).
-#include "ClockContract.h"
-#include "EnvironmentContract.h"
+#include "ContractSupport.h"
 #include "FakePlatform.h"
-#include "FileCopyContract.h"
-#include "FileSystemContract.h"
-#include "RegistryContract.h"
-#include "RegistryKeysContract.h"
-#include "SystemContract.h"
 
 using namespace pankor;
 
@@ -41,11 +35,12 @@ struct FakeHost {
     void UnsetVariable(const std::string& name) { environment.vars.erase(name); }
 };
 
-using namespace pankor::contract;
-INSTANTIATE_TYPED_TEST_SUITE_P(Fake, RegistryContract, FakeHost);
-INSTANTIATE_TYPED_TEST_SUITE_P(Fake, FileSystemContract, FakeHost);
-INSTANTIATE_TYPED_TEST_SUITE_P(Fake, EnvironmentContract, FakeHost);
-INSTANTIATE_TYPED_TEST_SUITE_P(Fake, SystemContract, FakeHost);
-INSTANTIATE_TYPED_TEST_SUITE_P(Fake, RegistryKeysContract, FakeHost);
-INSTANTIATE_TYPED_TEST_SUITE_P(Fake, FileCopyContract, FakeHost);
-INSTANTIATE_TYPED_TEST_SUITE_P(Fake, ClockContract, FakeHost);
+// The suites that follow run on this host.
+namespace pankor::contract {
+using ContractHosts = ::testing::Types<FakeHost>;
+}  // namespace pankor::contract
+
+#include "EnvironmentContract.h"
+#include "FileSystemContract.h"
+#include "RegistryContract.h"
+#include "SystemContract.h"

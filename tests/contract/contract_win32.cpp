@@ -1,76 +1,21 @@
 // The contract suites against the Win32 platform layer (cross-built, run
 // under Wine). What the test looks at is looked at with the plain API.
-#include "ClockContract.h"
-#include "CryptoContract.h"
-#include "EnvironmentContract.h"
-#include "FileCopyContract.h"
-#include "FileSystemContract.h"
-#include "HttpContract.h"
-#include "HttpTransferContract.h"
-#include "IconsContract.h"
-#include "InstanceLockContract.h"
-#include "ProcessesContract.h"
-#include "ProgramsContract.h"
-#include "RegistryContract.h"
-#include "RegistryKeysContract.h"
-#include "SystemContract.h"
 #include "TestSupport.h"
-#include "VersionResourceContract.h"
-#include "platform/win32/Win32Crypto.h"
-#include "platform/win32/Win32Environment.h"
-#include "platform/win32/Win32FileSystem.h"
-#include "platform/win32/Win32Http.h"
-#include "platform/win32/Win32Icons.h"
+#include "platform/Platform.h"
 #include "platform/win32/Win32InstanceLock.h"
-#include "platform/win32/Win32Processes.h"
-#include "platform/win32/Win32Registry.h"
-#include "platform/win32/Win32System.h"
-#include "platform/win32/Win32VersionResource.h"
 
 using namespace pankor;
 using test::Wide;
 
-// A copy of the icon program under another name, waiting there.
-class WaitingCopy {
-public:
-    explicit WaitingCopy(const std::string& path) {
-        if (!CopyFileW(Wide(test::WindowsPath(ICON_PROGRAM)).c_str(), Wide(path).c_str(), FALSE)) return;
-        std::wstring commandLine = L"\"" + Wide(path) + L"\" 60000";
-        STARTUPINFOW si{};
-        si.cb = sizeof(si);
-        if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &info_))
-            CloseHandle(info_.hThread);
-    }
-    ~WaitingCopy() {
-        if (!info_.hProcess) return;
-        TerminateProcess(info_.hProcess, 0);
-        WaitForSingleObject(info_.hProcess, 10000);
-        CloseHandle(info_.hProcess);
-    }
-    WaitingCopy(const WaitingCopy&) = delete;
-    WaitingCopy& operator=(const WaitingCopy&) = delete;
-
-private:
-    PROCESS_INFORMATION info_{};
-};
-
 // The Win32 services with a folder and names of the test's own: mutexes and
 // keys outlive a test, so every host takes new ones.
-struct Win32Host : test::Scratch {
+struct Win32Host : test::Scratch, NativePlatform, Platform {
+    Win32Host() : Platform(NativePlatform::Get()) {}
     ~Win32Host() {
         RegDeleteTreeW(HKEY_CURRENT_USER, Wide(SubKey()).c_str());
         UnsetVariable(VariableName());
     }
 
-    Win32Registry registry;
-    Win32FileSystem fs;
-    Win32Http http;
-    Win32Crypto crypto;
-    Win32Processes processes;
-    Win32VersionResource versions;
-    Win32Icons icons;
-    Win32Environment environment;
-    Win32System system;
     const std::string unique = std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count);
     static inline int count = 0;
 
@@ -102,13 +47,17 @@ struct Win32Host : test::Scratch {
         if (key) RegCloseKey(key);
         return wine;
     }
-    std::unique_ptr<WaitingCopy> Start(const std::string& fileName) const {
-        return std::make_unique<WaitingCopy>(In(fileName));
+    static bool Kill(std::uint32_t id) {
+        const HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, id);
+        const bool killed = process && TerminateProcess(process, 9);
+        if (process) CloseHandle(process);
+        return killed;
     }
-    static std::string VersionProgram() { return test::WindowsPath(VERSION_PROGRAM); }
+    static std::vector<std::string> VersionPrograms() { return {test::WindowsPath(VERSION_PROGRAM)}; }
     static std::string IconProgram() { return test::WindowsPath(ICON_PROGRAM); }
     static std::string PlainProgram() { return test::WindowsPath(PLAIN_PROGRAM); }
     static std::string ArgsProgram() { return test::WindowsPath(ARGS_PROGRAM); }
+    static std::string PlatformProgram() { return test::WindowsPath(PLATFORM_PROGRAM); }
     static std::unique_ptr<IInstanceLock> MakeLock() { return std::make_unique<Win32InstanceLock>(); }
     std::string LockName(int n) const { return "Local\\Pankor.Contract." + unique + "." + std::to_string(n); }
     std::string BadLockName() const { return "NoSuchNamespace\\Pankor.Contract." + unique; }
@@ -119,19 +68,18 @@ struct Win32Host : test::Scratch {
     static void UnsetVariable(const std::string& name) { SetEnvironmentVariableW(Wide(name).c_str(), nullptr); }
 };
 
-using namespace pankor::contract;
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, RegistryContract, Win32Host);
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, FileSystemContract, Win32Host);
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, HttpContract, Win32Host);
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, CryptoContract, Win32Host);
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, ProcessesContract, Win32Host);
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, VersionResourceContract, Win32Host);
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, IconsContract, Win32Host);
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, InstanceLockContract, Win32Host);
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, EnvironmentContract, Win32Host);
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, SystemContract, Win32Host);
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, RegistryKeysContract, Win32Host);
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, FileCopyContract, Win32Host);
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, ClockContract, Win32Host);
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, HttpTransferContract, Win32Host);
-INSTANTIATE_TYPED_TEST_SUITE_P(Win32, ProgramsContract, Win32Host);
+// The suites that follow run on this host.
+namespace pankor::contract {
+using ContractHosts = ::testing::Types<Win32Host>;
+}  // namespace pankor::contract
+
+#include "CryptoContract.h"
+#include "EnvironmentContract.h"
+#include "FileSystemContract.h"
+#include "HttpContract.h"
+#include "IconsContract.h"
+#include "InstanceLockContract.h"
+#include "ProcessesContract.h"
+#include "RegistryContract.h"
+#include "SystemContract.h"
+#include "VersionResourceContract.h"

@@ -1,75 +1,27 @@
 #pragma once
 // The application object on the real Linux platform, with folders of the
-// test's own for APPDATA, TEMP, the data folder and the registry store, and
-// the publisher's kit serving a folder on loopback.
-#include <fcntl.h>
+// test's own for APPDATA, TEMP, the data folder and the registry store, the
+// publisher's kit serving a folder on loopback, and real programs to run.
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
+#include <cstdio>
 #include <filesystem>
 #include <memory>
-#include <optional>
-#include <thread>
 
+#include "ContractSupport.h"
 #include "CountingPump.h"
 #include "FakeHost.h"
-#include "Scratch.h"
 #include "base/Text.h"
 #include "platform/Platform.h"
 #include "startup/Pankor.h"
 
 namespace pankor::testing {
 
-// A program started with argv, whose standard output is read line by line;
-// killed if it still runs at the end.
-class ChildProcess {
-public:
-    explicit ChildProcess(std::vector<std::string> argv) {
-        int fds[2];
-        if (pipe2(fds, O_CLOEXEC) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-        std::vector<char*> args;
-        for (std::string& a : argv) args.push_back(a.data());
-        args.push_back(nullptr);
-        if (posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ) != 0) pid_ = -1;
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]);
-        out_ = fds[0];
-    }
-    ~ChildProcess() {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
-        if (out_ >= 0) close(out_);
-    }
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
-    std::string ReadLine() {
-        std::string line;
-        char c;
-        while (read(out_, &c, 1) == 1 && c != '\n') line += c;
-        return line;
-    }
-
-private:
-    pid_t pid_ = -1;
-    int out_ = -1;
-};
-
-// A folder of the test's own; name joins a path below it.
-class TempFolder : public test::Scratch {
-public:
-    std::string operator/(const std::string& name) const { return Root() + "/" + name; }
-    const std::string& path() const { return Root(); }
-};
+using contract::Pattern;
+using contract::WaitUntil;
+using Lines = std::vector<std::string>;
 
 inline std::string ReadAll(const std::string& path) { return test::Scratch::ReadRaw(path).value_or(""); }
 
@@ -78,39 +30,26 @@ inline void WriteAll(const std::string& path, const std::string& data) {
     test::Scratch::WriteRaw(path, data);
 }
 
-// Polls a condition for up to ten seconds.
-template <typename Pred>
-bool WaitUntil(Pred pred) {
-    for (int i = 0; i < 1000 && !pred(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return pred();
-}
-
-// Sets a variable for the object's life.
-class ScopedVariable {
+// `pankor-publish serve` on a folder, ended with the object; Base() is its address.
+class Server {
 public:
-    ScopedVariable(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        setenv(name, value.c_str(), 1);
+    Server(const std::string& site, const std::string& switches) {
+        // The shell says its process id, then becomes the server, which says where it serves.
+        out_ = popen(("echo $$; exec '" PUBLISH_EXE "' serve '" + site + "' --port 0 " + switches).c_str(), "r");
+        char at[200] = "";
+        if (out_ && std::fscanf(out_, "%d serving %*s at %199s", &pid_, at) == 2) base_ = at;
     }
-    ~ScopedVariable() { old_ ? setenv(name_, old_->c_str(), 1) : unsetenv(name_); }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
+    ~Server() {
+        if (pid_ > 0) kill(pid_, SIGKILL);
+        if (out_) pclose(out_);
+    }
+    const std::string& Base() const { return base_; }
 
 private:
-    const char* name_;
-    std::optional<std::string> old_;
+    FILE* out_ = nullptr;
+    int pid_ = 0;
+    std::string base_;
 };
-
-// Bytes of every value in an order a lost or repeated chunk would break.
-inline std::string Pattern(std::size_t size) {
-    std::string data(size, '\0');
-    std::uint32_t x = 2024;
-    for (char& c : data) {
-        x = x * 1103515245u + 12345u;
-        c = static_cast<char>(x >> 23);
-    }
-    return data;
-}
 
 class Integration : public ::testing::Test {
 protected:
@@ -118,29 +57,29 @@ protected:
 
     Integration() {
         for (const char* folder : {"site", "data", "appdata", "temp", "config"})
-            std::filesystem::create_directories(root / folder);
-        app.process.DataDir = root / "data";
+            std::filesystem::create_directories(In(folder));
+        app.process.DataDir = In("data");
         app.process.DebugMode = true;
         ui.onCall = [this](const std::string& call) {
             if (call == "refresh") app.catalog.RefreshInstalled();  // as the window's RefreshRows does first
         };
     }
+    ~Integration() override { unsetenv("TEMP"); }  // the next test's scratch folder goes elsewhere
+    std::string In(const std::string& name) const { return root.Root() + "/" + name; }
 
-    // Starts `pankor-publish serve` on the site folder; base is its address.
-    void Serve(std::vector<std::string> switches = {}) {
-        std::vector<std::string> argv{PUBLISH_EXE, "serve", root / "site", "--port", "0"};
-        argv.insert(argv.end(), switches.begin(), switches.end());
-        server = std::make_unique<ChildProcess>(argv);
-        const std::string line = server->ReadLine();
-        const std::size_t at = line.find(" at ");
-        ASSERT_NE(at, std::string::npos) << line;
-        base = line.substr(at + 4);
+    // Serves the site folder; base is its address.
+    void Serve(const std::string& switches = "") {
+        server.reset();
+        server = std::make_unique<Server>(In("site"), switches);
+        base = server->Base();
+        ASSERT_FALSE(base.empty()) << "the server did not start";
     }
-    void Publish(const std::string& path, const std::string& data) { WriteAll(root / ("site" + path), data); }
+    void Publish(const std::string& path, const std::string& data) { WriteAll(In("site" + path), data); }
 
-    std::vector<std::string> LogLines() const {
-        std::vector<std::string> lines;
-        const std::string log = ReadAll(root / "data/debug.log");
+    // The debug log's lines without their time.
+    Lines LogLines() const {
+        Lines lines;
+        const std::string log = ReadAll(In("data/debug.log"));
         for (std::string_view line : SplitLines(log)) lines.emplace_back(line.substr(9));
         return lines;
     }
@@ -157,6 +96,16 @@ protected:
     static std::int64_t MsSince(Clock::time_point start) {
         return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
     }
+    // The args program (it writes its arguments to args.txt beside itself) in
+    // a folder whose path holds a blank, quoted.
+    std::string Program(const std::string& from = ARGS_PROGRAM) {
+        std::filesystem::create_directories(In("temp/with blank"));
+        std::filesystem::copy_file(from, In("temp/with blank/args program.exe"),
+                                   std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::remove(In("temp/with blank/args.txt"));
+        return "\"" + In("temp/with blank/args program.exe") + "\"";
+    }
+    std::string Recorded() const { return ReadAll(In("temp/with blank/args.txt")); }
     // Windows programs run in a Wine prefix of the tests' own, booted once.
     static bool WineReady() {
         if (std::system("command -v wine >/dev/null 2>&1") != 0) return false;
@@ -165,30 +114,27 @@ protected:
                                  "/system.reg\" ] || { wineboot -i >/dev/null 2>&1; wineserver -w; }'";
         return std::system(boot.c_str()) == 0 && std::filesystem::exists(prefix + "/system.reg");
     }
-    // A Linux path as Wine's Windows programs name it.
-    static std::string WinePath(std::string path) {
-        for (char& c : path)
-            if (c == '/') c = '\\';
-        return "Z:" + path;
-    }
 
-    TempFolder root;
-    ScopedVariable config{"XDG_CONFIG_HOME", root / "config"};  // the registry store lives below it
-    ScopedVariable appData{"APPDATA", root / "appdata"};
-    ScopedVariable temp{"TEMP", root / "temp"};
-    ScopedVariable winePrefix{"WINEPREFIX", WINE_PREFIX};
-    ScopedVariable wineDebug{"WINEDEBUG", "-all"};
-    ScopedVariable wineDlls{"WINEDLLOVERRIDES", "mscoree,mshtml="};
+    test::Scratch root;
+    bool environment = [this] {  // before the platform reads it
+        const std::pair<const char*, std::string> variables[] = {
+            {"XDG_CONFIG_HOME", In("config")},  // the registry store lives below it
+            {"APPDATA", In("appdata")},
+            {"TEMP", In("temp")},
+            {"WINEPREFIX", WINE_PREFIX},
+            {"WINEDEBUG", "-all"},
+            {"WINEDLLOVERRIDES", "mscoree,mshtml="}};
+        for (const auto& [name, value] : variables) setenv(name, value.c_str(), 1);
+        return true;
+    }();
     NativePlatform native;
     fakes::CountingPump pump;
     fakes::FakeFolderPicker picker;
     fakes::FakeUpdateUi ui;
     Pankor app{native.Get(), {pump, picker}};
     bool attached = (app.windows.Attach(nullptr, &ui), true);
-    std::unique_ptr<ChildProcess> server;
+    std::unique_ptr<Server> server;
     std::string base;
 };
-
-using Lines = std::vector<std::string>;
 
 }  // namespace pankor::testing

@@ -1,143 +1,107 @@
 #!/usr/bin/env bash
 # The kit's local publisher over real HTTP (curl as the client, node to read
-# back what it recorded), and the catalog check against catalogs that are
-# fine, subtly wrong, or unreadable.
-set -uo pipefail
+# back what it recorded), its report summary, and the catalog check against
+# catalogs that are fine, subtly wrong, or unreadable.
 kit="$1"
-work="$(mktemp -d)"
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-check() {  # description, expected exit code, command...
-  local what="$1" want="$2"; shift 2
-  "$@" >"$work/out" 2>"$work/err"
-  local got=$?
-  [ "$got" -eq "$want" ] || { fail "$what: exit $got, want $want"; cat "$work/out" "$work/err"; }
-}
-contains() {  # description, file, text
-  grep -qF -- "$3" "$2" || { fail "$1: '$3' not in output"; cat "$2"; }
-}
-lacks() {  # description, file, text
-  ! grep -qF -- "$3" "$2" || { fail "$1: '$3' unexpected"; cat "$2"; }
-}
-# status code, then a blank, then the content type of an answer
-get() { curl -s -o "$work/body" -w '%{http_code} %{content_type}' "$@"; }
+source "$(dirname "$0")/lib.sh"
+lacks() { ! grep -qF -- "$3" "$2" || { fail "$1: '$3' unexpected"; cat "$2"; }; }
+code() { curl -s -o "$work/body" -w '%{http_code}' "$@"; }
 # A field of the last JSON line of a report file, as raw text.
 field() { node -e 'const l = require("fs").readFileSync(process.argv[1], "utf8").trim().split("\n");
   const v = process.argv[2].split(".").reduce((o, k) => o === undefined ? o : o[k], JSON.parse(l[l.length - 1]));
   process.stdout.write(v === undefined ? "<absent>" : String(v));' "$1" "$2"; }
-
-# Starts the server in the background; sets $base and $server_pid.
-start() {  # output file, serve arguments...
+start() {  # output file, serve arguments...; sets $base and $server_pid
   local out="$1"; shift
   "$kit" serve "$@" >"$out" 2>"$out.err" &
   server_pid=$!
   pids+=("$server_pid")
-  for _ in $(seq 100); do grep -q '^serving ' "$out" && break; sleep 0.05; done
+  for _ in $(seq 100); do grep -qs '^serving ' "$out" && break; sleep 0.05; done
   base="$(sed -n 's/^serving .* at //p' "$out")"
 }
-# Sends a signal; the server must end with exit 0 within two seconds.
-stop() {  # description, signal
+stop() {  # description, signal: the server must end with exit 0 within two seconds
   kill -"$2" "$server_pid"
   for _ in $(seq 40); do kill -0 "$server_pid" 2>/dev/null || break; sleep 0.05; done
   if kill -0 "$server_pid" 2>/dev/null; then fail "$1: still running after SIG$2"; kill -KILL "$server_pid"; fi
-  wait "$server_pid"
-  local rc=$?
-  [ "$rc" -eq 0 ] || fail "$1: exit $rc after SIG$2"
+  wait "$server_pid" || fail "$1: exit $? after SIG$2"
 }
 
 # ---------------------------------------------------------------- serve
 site="$work/site"
+reports="$site/reports"
 mkdir -p "$site/pankor" "$site/apps" "$site/notes" "$site/empty" "$site/inner"
 printf '{"serial":7,"apps":[]}\r\n' >"$site/pankor/catalog.json"
 printf '%0512d\n' 0 >"$site/pankor/catalog.json.sig"
 printf 'MZ\000\001\377binary' >"$site/apps/setup.exe"
 printf '<p>notes</p>' >"$site/notes/index.html"
-printf 'gone' >"$site/gone.txt"
 printf 'slow' >"$site/slow.txt"
 printf 'outside' >"$work/secret.txt"
 ln -s ../secret.txt "$site/escape.txt"
 ln -s "$work" "$site/up"
 ln -s ../apps/setup.exe "$site/inner/link.exe"
 
-start "$work/serve.out" "$site" --port 0 --status /gone.txt=410 --delay /slow.txt=800 --hang /hang \
-  --issue-limit 2
+start "$work/serve.out" "$site" --port 0 --status /gone.txt=410 --delay /slow.txt=800 --hang /hang --issue-limit 2
 [ "$(wc -l <"$work/serve.out")" -eq 1 ] && grep -qE "^serving $site at http://127\.0\.0\.1:[0-9]+$" "$work/serve.out" ||
   { fail "start line"; cat "$work/serve.out" "$work/serve.out.err"; }
-reports="$site/reports"
-
-[ "$(get "$base/pankor/catalog.json")" = "200 application/json" ] || fail "catalog status or type"
-cmp -s "$work/body" "$site/pankor/catalog.json" || fail "catalog bytes differ"
-[ "$(get "$base/pankor/catalog.json.sig")" = "200 text/plain" ] || fail "signature status or type"
-cmp -s "$work/body" "$site/pankor/catalog.json.sig" || fail "signature bytes differ"
-[ "$(get "$base/apps/setup.exe")" = "200 application/octet-stream" ] || fail "installer status or type"
-cmp -s "$work/body" "$site/apps/setup.exe" || fail "installer bytes differ"
-[ "$(get "$base/notes/")" = "200 text/html; charset=utf-8" ] || fail "a folder answers its index.html"
-[ "$(get "$base/inner/link.exe")" = "200 application/octet-stream" ] || fail "a link that stays inside is followed"
-[ "$(get "$base/empty/" | cut -c1-3)" = 404 ] || fail "a folder without index.html is listed"
-[ "$(get "$base/missing.json" | cut -c1-3)" = 404 ] || fail "missing file"
-
+# path|status and type|the file the body must equal (a folder answers its index.html; links inside are followed)
+while IFS='|' read -r path want file; do
+  got="$(curl -s -o "$work/body" -w '%{http_code} %{content_type}' "$base$path")"
+  [ "$got" = "$want" ] || fail "GET $path: '$got', want '$want'"
+  if [ -n "$file" ]; then cmp -s "$work/body" "$site/$file" || fail "GET $path: bytes differ"; fi
+done <<'ROWS'
+/pankor/catalog.json|200 application/json|pankor/catalog.json
+/pankor/catalog.json.sig|200 text/plain|pankor/catalog.json.sig
+/apps/setup.exe|200 application/octet-stream|apps/setup.exe
+/notes/|200 text/html; charset=utf-8|notes/index.html
+/inner/link.exe|200 application/octet-stream|apps/setup.exe
+/empty/|404 text/plain|
+/missing.json|404 text/plain|
+ROWS
+[ "$(code "$base/gone.txt")" = 410 ] && [ ! -s "$work/body" ] || fail "--status answers its code with an empty body"
 for path in /../secret.txt /%2e%2e/secret.txt /%2E%2E%2Fsecret.txt /pankor/..%2f..%2fsecret.txt /escape.txt \
             /up/secret.txt /pankor/catalog.json%00.png; do
-  code="$(get --path-as-is "$base$path" | cut -c1-3)"
-  [ "$code" = 403 ] || fail "traversal $path answered $code"
-  ! grep -q outside "$work/body" || fail "traversal $path leaked the file"
+  got="$(code --path-as-is "$base$path")"
+  [ "$got" = 403 ] && ! grep -q outside "$work/body" || fail "traversal $path answered $got"
 done
-
-[ "$(get "$base/gone.txt" | cut -c1-3)" = 410 ] || fail "--status code"
-[ ! -s "$work/body" ] || fail "--status answers with an empty body"
 
 fast="$(curl -s -o /dev/null -w '%{time_total}' "$base/pankor/catalog.json")"
 slow="$(curl -s -o "$work/body" -w '%{time_total}' "$base/slow.txt")"
-awk -v s="$slow" -v f="$fast" 'BEGIN { exit !(s >= 0.75 && s < 3 && f < 0.5) }' || fail "--delay: took $slow s (plain request $fast s)"
+awk -v s="$slow" -v f="$fast" 'BEGIN { exit !(s >= 0.75 && s < 3 && f < 0.5) }' || fail "--delay: took $slow s (plain $fast s)"
 [ "$(cat "$work/body")" = slow ] || fail "a delayed request still gets its file"
 
-# What the manager's requests look like on the wire is recorded as sent.
+# What the manager's requests look like on the wire is recorded as sent, and nothing more.
 curl -s -o /dev/null -A 'Pankor/1.0' -H 'Cache-Control: no-cache' -H 'Pragma: no-cache' "$base/pankor/catalog.json?x=1"
 last="$reports/requests.jsonl"
-[ "$(field "$last" method) $(field "$last" path) $(field "$last" target)" = "GET /pankor/catalog.json /pankor/catalog.json?x=1" ] ||
-  fail "request line recorded as $(tail -1 "$last")"
-[ "$(field "$last" headers.User-Agent)|$(field "$last" headers.Cache-Control)|$(field "$last" headers.Pragma)" = \
-  "Pankor/1.0|no-cache|no-cache" ] || fail "request headers recorded as $(tail -1 "$last")"
-[ "$(field "$last" headers.Cookie)$(field "$last" headers.REMOTE_ADDR)" = "<absent><absent>" ] ||
-  fail "headers nobody sent were recorded: $(tail -1 "$last")"
+got="$(for f in method path target headers.User-Agent headers.Cache-Control headers.Pragma headers.Cookie \
+  headers.REMOTE_ADDR; do printf '%s|' "$(field "$last" $f)"; done)"
+[ "$got" = "GET|/pankor/catalog.json|/pankor/catalog.json?x=1|Pankor/1.0|no-cache|no-cache|<absent>|<absent>|" ] ||
+  fail "request recorded as $(tail -1 "$last")"
 curl -s -o /dev/null -b 'session=abc' "$base/pankor/catalog.json"
 [ "$(field "$last" headers.Cookie)" = "session=abc" ] || fail "a cookie sent is recorded"
 
-# Reports keep their exact bytes: quotes, backslashes, line breaks, non-ASCII.
+# Reports keep their exact bytes: quotes, backslashes, line breaks, non-ASCII; other bytes in Base64.
 printf '{"note":"say \\"hi\\"\\ C:\\x","raw":"line1\nline2\ttab \303\251"}\r\n' >"$work/report.json"
 check "telemetry post" 0 curl -sf -H 'Content-Type: application/json' -A 'Pankor/1.0' -H 'X-Probe: one' \
   --data-binary "@$work/report.json" "$base/telemetry.php"
 field "$reports/telemetry.jsonl" body >"$work/recorded"
 cmp -s "$work/recorded" "$work/report.json" || { fail "telemetry body differs"; tail -1 "$reports/telemetry.jsonl"; }
-[ "$(field "$reports/telemetry.jsonl" path)|$(field "$reports/telemetry.jsonl" headers.Content-Type)|$(field "$reports/telemetry.jsonl" headers.X-Probe)" = \
-  "/telemetry.php|application/json|one" ] || fail "telemetry headers: $(tail -1 "$reports/telemetry.jsonl")"
+got="$(for f in path headers.Content-Type headers.X-Probe; do printf '%s|' "$(field "$reports/telemetry.jsonl" $f)"; done)"
+[ "$got" = "/telemetry.php|application/json|one|" ] || fail "telemetry recorded as $(tail -1 "$reports/telemetry.jsonl")"
 printf 'not \377 UTF-8' >"$work/binary.txt"
 curl -s -o /dev/null --data-binary "@$work/binary.txt" "$base/telemetry.php"
 [ "$(field "$reports/telemetry.jsonl" bodyBase64 | base64 -d | od -An -tx1)" = "$(od -An -tx1 <"$work/binary.txt")" ] ||
   fail "a body that is not UTF-8 keeps its bytes"
-[ "$(get -d x "$base/other.php" | cut -c1-3)" = 404 ] || fail "a post elsewhere is not a report"
-
-codes=""
-for i in 1 2 3; do codes+="$(curl -s -o /dev/null -w '%{http_code}' --data-binary "{\"n\":$i}" "$base/issue.php") "; done
+[ "$(code -d x "$base/other.php")" = 404 ] || fail "a post elsewhere is not a report"
+codes="$(for i in 1 2 3; do code --data-binary "{\"n\":$i}" "$base/issue.php"; echo -n ' '; done)"
 [ "$codes" = "200 200 429 " ] || fail "--issue-limit 2 answered $codes"
 [ "$(wc -l <"$reports/issue.jsonl")" -eq 2 ] || fail "a refused issue report was recorded as accepted"
 [ "$(grep -c '"path":"/issue.php"' "$reports/requests.jsonl")" -eq 3 ] || fail "every issue post is in requests.jsonl"
 
-# The publisher's summary: per day, versions, and report texts that cannot
-# drive the terminal.
+# The publisher's summary: per day, versions, and report texts that cannot drive the terminal.
 printf '{"v":1,"os":"10.0.19045","pankor":"1.0.0.7","apps":[{"slug":"clock"}]}' |
   curl -s -o /dev/null --data-binary @- "$base/telemetry.php"
 "$kit" reports "$site" >"$work/reports.out" 2>&1 || fail "reports: exit $?"
-contains "reports: usage count" "$work/reports.out" "usage reports: 3"
-contains "reports: per day" "$work/reports.out" "  $(date -u +%Y-%m-%d)  3"
-contains "reports: versions" "$work/reports.out" "manager versions: 1.0.0.7 (1) ? (2)"
-contains "reports: apps" "$work/reports.out" "installed apps: clock (1)"
+for line in "usage reports: 3" "  $(date -u +%Y-%m-%d)  3" "manager versions: 1.0.0.7 (1) ? (2)" "installed apps: clock (1)"
+do contains "reports" "$work/reports.out" "$line"; done
 mkdir -p "$work/recorded-site/reports"
 printf '%s\n' '{"time":"2031-05-06T10:00:00.000Z","body":"{\"kind\":\"problem\",\"app\":\"clock\",\"text\":\"bad\\u001b[31m red\\nnext\"}"}' \
   >"$work/recorded-site/reports/issue.jsonl"
@@ -157,23 +121,17 @@ stop "stop with a hung request" TERM
 wait "$hung_curl"
 [ "$(cat "$work/hung")" = 000 ] || fail "a hung request was answered $(cat "$work/hung")"
 
-# A second server: a status on a report path, SIGINT, and refusals.
-start "$work/serve2.out" "$site" --port 0 --status /issue.php=503
-lines_before="$(wc -l <"$reports/issue.jsonl")"
-[ "$(curl -s -o /dev/null -w '%{http_code}' -d '{}' "$base/issue.php")" = 503 ] || fail "--status on a report path"
-[ "$(wc -l <"$reports/issue.jsonl")" -eq "$lines_before" ] || fail "a report answered 503 was recorded"
-port="${base##*:}"
-check "a port in use" 1 "$kit" serve "$site" --port "$port"
-contains "busy port message" "$work/err" "cannot listen on 127.0.0.1:$port"
+# A second server on the first one's port is refused; SIGINT ends it; refused arguments.
+start "$work/serve2.out" "$site" --port 0
+check "a port in use" 1 "$kit" serve "$site" --port "${base##*:}"
+contains "busy port message" "$work/err" "cannot listen on 127.0.0.1:${base##*:}"
 stop "plain stop" INT
-
 check "a public address needs --public" 2 "$kit" serve "$site" --host 0.0.0.0
 contains "public refusal" "$work/err" "Add --public"
 check "missing folder" 1 "$kit" serve "$work/none"
-check "bad --status" 2 "$kit" serve "$site" --status /x=99
-check "bad --delay" 2 "$kit" serve "$site" --delay nopath=5
-check "bad --port" 2 "$kit" serve "$site" --port 70000
-check "no folder" 2 "$kit" serve --port 0
+for bad in "$site --status /x=99" "$site --delay nopath=5" "$site --port 70000" "--port 0"; do
+  check "serve $bad" 2 "$kit" serve $bad
+done
 check "serve --help" 0 "$kit" serve --help
 
 # ---------------------------------------------------------------- check
@@ -190,9 +148,7 @@ cat >"$work/good.json" <<EOF
 EOF
 check "a good catalog" 0 "$kit" check "$work/good.json" --strict
 for line in "serial: 42" "apps: 2, games: 1, skins: 3" "pankor: version 1.1.0.0" "url https://x/pankor.exe" \
-            "sha $sha" "no warnings"; do
-  contains "good catalog" "$work/out" "$line"
-done
+  "sha $sha" "no warnings"; do contains "good catalog" "$work/out" "$line"; done
 printf '{"apps":[%s]}' "$(app notes)" >"$work/noself.json"
 check "a catalog without the manager's entry" 0 "$kit" check "$work/noself.json"
 contains "no self entry" "$work/out" "pankor: none"
@@ -202,9 +158,8 @@ contains "serial absent" "$work/out" "serial: none"
 warns() {  # description, catalog text, warning count, expected text
   printf '%s' "$2" >"$work/case.json"
   check "$1" 0 "$kit" check "$work/case.json"
-  grep '^warning: ' "$work/out" | grep -qF -- "$4" || { fail "$1: no warning '$4'"; cat "$work/out"; }
-  local want="$3 warnings"; [ "$3" -eq 1 ] && want="1 warning"
-  [ "$(tail -n 1 "$work/out")" = "$want" ] || { fail "$1: want $want"; cat "$work/out"; }
+  grep '^warning: ' "$work/out" | grep -qF -- "$4" && [ "$(tail -n 1 "$work/out")" = "$3 warning$([ "$3" -eq 1 ] || echo s)" ] ||
+    { fail "$1: want '$4' and $3 in all"; cat "$work/out"; }
 }
 warns "app without slug" "{\"apps\":[{\"name\":\"x\"},$(app a)]}" 1 'apps #1 has no "slug": the manager drops it'
 warns "game not an object" "{\"apps\":[$(app a)],\"games\":[3]}" 1 'games #1 is not an object'
@@ -224,20 +179,17 @@ warns "short sha" "{\"apps\":[$(app a ",\"sha\":\"${sha:1}\"")]}" 1 'app "a": "s
 warns "sha not hex" "{\"apps\":[$(app a ",\"sha\":\"g${sha:1}\"")]}" 1 '"sha" is not 64 hexadecimal digits'
 warns "own sha" "{\"apps\":[$(app a)],\"pankor\":{\"version\":\"1.0\",\"sha\":\"abc\"}}" 1 '"pankor": "sha" is not 64'
 for exe in 'C:\\Tools\\t.exe' '\\t.exe' '/t.exe'; do
-  warns "absolute exe $exe" "{\"apps\":[$(app a ",\"exe\":\"$exe\"")]}" 1 '"exe"'
-  grep -qF 'is absolute: it must name a folder and a file inside the application-data folder' "$work/out" ||
-    fail "absolute exe $exe: wrong words"; done
+  warns "absolute exe $exe" "{\"apps\":[$(app a ",\"exe\":\"$exe\"")]}" 1 \
+    'is absolute: it must name a folder and a file inside the application-data folder'; done
 warns "exe climbing out" "{\"apps\":[$(app a ',"exe":"Tool\\..\\..\\t.exe"')]}" 1 \
   'climbs out of its folder with ".."'
 warns "installer over http" "{\"apps\":[$(app a ',"url":"http://dl.example/a.exe"')]}" 1 \
   'app "a": the installer "url" "http://dl.example/a.exe" is not https'
 warns "own installer over ftp" "{\"apps\":[$(app a)],\"pankor\":{\"version\":\"1.0\",\"url\":\"ftp://x/p.exe\",\"sha\":\"$sha\"}}" 1 \
   '"pankor": the installer "url" "ftp://x/p.exe" is not https'
-for fine in 'Tool\\t.exe' 'Tool\\..x\\t.exe' 't.exe'; do
-  printf '{"apps":[%s]}' "$(app a ",\"exe\":\"$fine\"")" >"$work/case.json"
-  check "exe $fine" 0 "$kit" check "$work/case.json" --strict; done
-printf '{"apps":[%s]}' "$(app a ',"url":"http://127.0.0.1:8080/a.exe"')" >"$work/case.json"
-check "an installer on this machine over http" 0 "$kit" check "$work/case.json" --strict
+for fine in ',"exe":"Tool\\t.exe"' ',"exe":"Tool\\..x\\t.exe"' ',"exe":"t.exe"' ',"url":"http://127.0.0.1:8080/a.exe"'; do
+  printf '{"apps":[%s]}' "$(app a "$fine")" >"$work/case.json"
+  check "fine: $fine" 0 "$kit" check "$work/case.json" --strict; done
 warns "byte-order mark" $'\xEF\xBB\xBF'"{\"apps\":[$(app a)]}" 1 'starts with a UTF-8 byte-order mark'
 warns "invalid UTF-8" "{\"apps\":[$(app a $',"name":"x\xC3"')]}" 1 'invalid UTF-8 at byte'
 warns "no app at all" '{"skins":[{"name":"s"}]}' 1 'no app or game'
@@ -248,17 +200,19 @@ check "--strict fails on a warning" 1 "$kit" check "$work/warned.json" --strict
 contains "strict" "$work/out" "1 warning (--strict: failed)"
 
 printf '{"apps":[}' >"$work/broken.json"
-check "a parse failure" 1 "$kit" check "$work/broken.json"
-contains "parse failure" "$work/err" "does not parse as JSON"
-printf '{"apps":[{"slug":"\\uZZZZ"}]}' >"$work/escape.json"
-check "a reader error" 1 "$kit" check "$work/escape.json"
-contains "reader error" "$work/err" "does not parse: "
 : >"$work/empty.json"
-check "an empty file" 1 "$kit" check "$work/empty.json"
-check "a missing file" 1 "$kit" check "$work/none.json"
-contains "missing file" "$work/err" "cannot read"
-check "no catalog" 2 "$kit" check --strict
-check "two catalogs" 2 "$kit" check "$work/good.json" "$work/good.json"
-check "check --help" 0 "$kit" check --help
+printf '{"apps":[{"slug":"\\uZZZZ"}]}' >"$work/escape.json"
+while IFS='|' read -r want args says; do  # exit code|arguments|what the error output says
+  check "check $args" "$want" "$kit" check $args
+  [ -z "$says" ] || contains "check $args" "$work/err" "$says"
+done <<ROWS
+1|$work/broken.json|does not parse as JSON
+1|$work/escape.json|does not parse: 
+1|$work/empty.json|
+1|$work/none.json|cannot read
+2|--strict|
+2|$work/good.json $work/good.json|
+0|--help|
+ROWS
 
-[ "$failures" -eq 0 ] && echo "serve and check: all checks passed" || { echo "serve and check: $failures failed"; exit 1; }
+finish "serve and check"

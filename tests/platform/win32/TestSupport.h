@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "ContractSupport.h"
-#include "Scratch.h"
 #include "platform/win32/Win32Windows.h"
 
 namespace pankor::test {
@@ -35,14 +34,6 @@ inline std::string WindowsPath(std::string_view buildPath) {
     for (char& c : path)
         if (c == '/') c = '\\';
     return path;
-}
-
-// Names in a folder that start with this text.
-inline int CountStartingWith(const std::string& folder, const std::string& start) {
-    int count = 0;
-    for (const auto& e : std::filesystem::directory_iterator(FsPath(folder)))
-        count += Utf8(e.path().filename().wstring()).rfind(start, 0) == 0 ? 1 : 0;
-    return count;
 }
 
 }  // namespace pankor::test

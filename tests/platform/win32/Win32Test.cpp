@@ -1,0 +1,196 @@
+// What only the Win32 layer needs, looked at with the plain API: a replace
+// beside readers that hold the file open or over a name too long for its
+// temporary, appends beside another handle, live icon handles, the types
+// registry values are stored with, the command line after the program name,
+// the ANSI code page, and the product's own version.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <thread>
+
+#include "TestSupport.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32Icons.h"
+#include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32System.h"
+#include "platform/win32/Win32Text.h"
+#include "platform/win32/Win32VersionResource.h"
+
+namespace pankor {
+namespace {
+
+using test::Scratch;
+using test::Wide;
+
+TEST(Win32FileSystem, AReplaceWaitsForAReaderHoldingTheFileAndNeverLeavesATemporary) {
+    Scratch dir;
+    Win32FileSystem fs;
+    // A name so long that the temporary beside it cannot be made ("\\?\": the
+    // whole path is longer than the classic limit): the old file stays.
+    const std::string longName = "\\\\?\\" + dir.In(std::string(248, 'n') + ".txt");
+    Scratch::WriteRaw(longName, "old");
+    EXPECT_TRUE(contract::Described(fs.ReplaceFile(longName, "new text")));
+    EXPECT_EQ(Scratch::ReadRaw(longName), "old");
+    for (const int readerMs : {300, -1}) {  // a reader that lets go while the writer waits, one that never does
+        const std::string path = dir.In("state.ini");
+        Scratch::WriteRaw(path, "old");
+        const HANDLE reader = CreateFileW(Wide(path).c_str(), GENERIC_READ,  // as readers of this program open files
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+        std::string seen;
+        std::thread readerThread([&] {
+            if (readerMs < 0) return;
+            Sleep(static_cast<DWORD>(readerMs));
+            char buffer[16] = {};
+            DWORD got = 0;
+            if (::ReadFile(reader, buffer, sizeof(buffer), &got, nullptr)) seen.assign(buffer, got);
+            CloseHandle(reader);
+        });
+        const Status s = fs.ReplaceFile(path, "new text");
+        readerThread.join();
+        if (readerMs < 0) CloseHandle(reader);
+        if (readerMs >= 0) {
+            EXPECT_TRUE(s.ok()) << s.error();
+            EXPECT_EQ(seen, "old");  // the reader saw the old file whole
+        }
+        // Systems that replace open files in place may succeed even beside a reader that stays.
+        EXPECT_EQ(Scratch::ReadRaw(path), s.ok() ? "new text" : "old") << s.error();
+        EXPECT_EQ(contract::Leftovers(fs, dir.Root()), 0) << readerMs;
+    }
+}
+
+TEST(Win32FileSystem, AppendFileLandsAtTheEndBesideAnotherAppender) {
+    Scratch dir;
+    Win32FileSystem fs;
+    const std::string path = dir.In("debug.log");
+    ASSERT_TRUE(fs.AppendFile(path, "one\r\n").ok());
+    // Another process's log handle, open at the same time, also appending.
+    const HANDLE other =
+        CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(other, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(other, "two\r\n", 5, &written, nullptr));
+    EXPECT_TRUE(fs.AppendFile(path, "three\r\n").ok());
+    ASSERT_TRUE(WriteFile(other, "four\r\n", 6, &written, nullptr));
+    CloseHandle(other);
+    EXPECT_EQ(Scratch::ReadRaw(path), "one\r\ntwo\r\nthree\r\nfour\r\n");
+}
+
+// The handle is a live icon of this width.
+bool IconOfWidth(IconHandle handle, int width) {
+    ICONINFO info{};
+    if (!GetIconInfo(reinterpret_cast<HICON>(handle), &info)) return false;
+    BITMAP colour{};
+    const bool ok = info.hbmColor && GetObjectW(info.hbmColor, sizeof(colour), &colour) && colour.bmWidth == width;
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    return ok;
+}
+
+TEST(Win32Icons, ExtractedHandlesAreLiveUntilDestroyed) {
+    Win32Icons icons;
+    const std::string program = test::WindowsPath(ICON_FIXTURE_PATH);
+    const std::pair<IconHandle, int> cases[] = {{icons.ExtractSized(program, 16, 16), 16},
+                                                {icons.ExtractDefault(program), icons.SystemMetric(SM_CXICON)}};
+    for (const auto& [handle, width] : cases) {
+        ASSERT_GT(handle, 1u) << width;
+        EXPECT_TRUE(IconOfWidth(handle, width)) << width;
+        icons.Destroy(handle);
+        EXPECT_FALSE(IconOfWidth(handle, width)) << "the icon outlived Destroy";
+    }
+    icons.Destroy(0);  // "no icon" handles are left alone
+    icons.Destroy(1);
+}
+
+class Win32RegistryTest : public ::testing::Test {
+protected:
+    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, subKey_.c_str()); }
+    std::string Path(const wchar_t* value) const { return "HKCU\\" + test::Utf8(subKey_ + L"\\" + value); }
+    // The stored type and bytes.
+    std::pair<DWORD, std::vector<BYTE>> Raw(const wchar_t* value) const {
+        DWORD type = 0, size = 64;
+        std::vector<BYTE> data(size);
+        EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, subKey_.c_str(), value, RRF_RT_ANY | RRF_NOEXPAND, &type, data.data(),
+                               &size),
+                  ERROR_SUCCESS);
+        data.resize(size);
+        return {type, data};
+    }
+    const std::wstring subKey_ = L"Software\\Tarnwick\\PankorPlatformTest-" + std::to_wstring(GetCurrentProcessId());
+    Win32Registry reg_;
+};
+
+TEST_F(Win32RegistryTest, TextIsStoredAsUnicodeWithItsNulAndNumbersAsDwords) {
+    const std::string text =
+        "Gr\xC3\xBC\xC3\x9F"
+        "e \xE6\x9D\xB1\xE4\xBA\xAC";  // Grüße 東京
+    ASSERT_TRUE(reg_.WriteString(Path(L"Text"), text).ok());
+    ASSERT_TRUE(reg_.WriteDword(Path(L"Number"), -2).ok());
+    const std::wstring wide = Wide(text) + L'\0';
+    const auto* bytes = reinterpret_cast<const BYTE*>(wide.data());
+    EXPECT_EQ(Raw(L"Text"), std::make_pair(DWORD{REG_SZ}, std::vector<BYTE>(bytes, bytes + wide.size() * 2)));
+    EXPECT_EQ(Raw(L"Number"), std::make_pair(DWORD{REG_DWORD}, std::vector<BYTE>{0xFE, 0xFF, 0xFF, 0xFF}));
+}
+
+TEST_F(Win32RegistryTest, ValuesOtherProgramsStoredExistAndReadAsTextWhereTheyAreText) {
+    // An autostart entry of another program may be stored as any of these.
+    const wchar_t bare[] = {L'a', L'b', L'c'};  // a string without its terminating NUL
+    const wchar_t expand[] = L"%TEMP%\\x", multi[] = L"one\0two\0";
+    const BYTE binary[] = {1, 2, 3};
+    const unsigned long long qword = 5;
+    const std::tuple<const wchar_t*, DWORD, const void*, DWORD, std::optional<std::string>> cases[] = {
+        {L"Bare", REG_SZ, bare, sizeof(bare), "abc"},
+        {L"Expand", REG_EXPAND_SZ, expand, sizeof(expand), "%TEMP%\\x"},
+        {L"Multi", REG_MULTI_SZ, multi, sizeof(multi), std::nullopt},  // nothing: Read refuses it
+        {L"Binary", REG_BINARY, binary, sizeof(binary), std::nullopt},
+        {L"Qword", REG_QWORD, &qword, sizeof(qword), std::nullopt},
+        {L"NoData", REG_BINARY, nullptr, 0, std::nullopt}};
+    for (const auto& [name, type, data, size, text] : cases) {
+        ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, subKey_.c_str(), name, type, data, size), ERROR_SUCCESS);
+        EXPECT_TRUE(reg_.Exists(Path(name))) << Path(name);
+        const Result<std::string> read = reg_.Read(Path(name));
+        EXPECT_EQ(read.ok() ? std::optional(*read) : std::nullopt, text) << Path(name) << read.error();
+        EXPECT_TRUE(read.ok() || !read.error().empty()) << Path(name);
+    }
+}
+
+TEST(Win32System, TheCommandLineStartsAfterTheProgramName) {
+    const std::pair<const wchar_t*, const wchar_t*> cases[] = {
+        {L"\"C:\\Program Files\\Pankor\\Pankor.exe\" /debug /tray", L"/debug /tray"},
+        {L"\"C:\\Pankor.exe\"/tray", L"/tray"},
+        {L"C:\\Pankor\\Pankor.exe   /installed=clock  ", L"/installed=clock  "},
+        {L"Pankor.exe\t/debug", L"/debug"},
+        {L"Pankor.exe", L""},
+        {L"\"C:\\Program Files\\Pankor.exe\"", L""},
+        {L"\"C:\\unterminated /debug", L""},
+        {L"", L""}};
+    for (const auto& [line, rest] : cases) EXPECT_EQ(SkipProgramName(line), rest) << test::Utf8(line);
+}
+
+TEST(Win32System, NativeTextIsInTheAnsiCodePageAndUnreadableUtf8IsMarked) {
+    Win32System sys;
+    const std::string e = "\xC3\xA9";  // é
+    if (GetACP() == 1252) {
+        EXPECT_EQ(sys.ToNativeText("caf" + e + "=1\r\n"), "caf\xE9=1\r\n");
+        EXPECT_EQ(sys.FromNativeText("\xE9"), e);
+    }
+    EXPECT_NE(sys.ToNativeText(e), e) << "code page " << GetACP() << " stores é as in UTF-8";
+    EXPECT_EQ(win32::FromWide(L"\u20AC").value_or(""), "\xE2\x82\xAC");
+    EXPECT_EQ(win32::ToWide("a\xFF"
+                            "b")
+                  .value_or(L""),
+              L"a\uFFFDb");  // invalid UTF-8 is marked, not dropped
+    EXPECT_FALSE(win32::WidePath(std::string("a\0b", 3)).has_value());
+}
+
+TEST(Win32VersionResource, TheProductCarriesTheProjectVersion) {
+    const Result<FixedFileVersion> v = Win32VersionResource().Read(test::WindowsPath(PANKOR_EXE_PATH));
+    ASSERT_TRUE(v.ok()) << v.error();
+    EXPECT_EQ(v->fileVersionMS, (std::uint32_t{PANKOR_VERSION_MAJOR} << 16) | PANKOR_VERSION_MINOR);
+    EXPECT_EQ(v->fileVersionLS, (std::uint32_t{PANKOR_VERSION_PATCH} << 16) | PANKOR_VERSION_TWEAK);
+}
+
+}  // namespace
+}  // namespace pankor
