@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Quiet.h"
 #include "platform/IHttp.h"
 #include "platform/IIcons.h"
 #include "platform/IProcesses.h"
@@ -95,13 +96,14 @@ public:
     bool fail = false;
     bool wine = false;
     std::vector<Started> started;
-    std::string startFailure;       // when set, Start fails with this text
-    int waitsUntilExit = 0;         // WaitExit calls before a started program ends; -1: never
+    std::string startFailure;                         // when set, Start fails with this text
+    int waitsUntilExit = 0;                           // WaitExit calls before a started program ends; -1: never
     std::function<void(const std::string&)> onStart;  // runs as a program starts (an installer's work)
     std::vector<std::string> opened;
-    std::string openFailure;        // when set, OpenUrl fails with this text
+    std::string openFailure;  // when set, OpenUrl fails with this text
 
     Result<std::vector<std::string>> ExecutableNames() noexcept override {
+        const Quiet quiet;
         if (fail) return Result<std::vector<std::string>>::Fail("snapshot failed");
         return Result<std::vector<std::string>>::Of(names);
     }

@@ -58,7 +58,7 @@ public:
     Status navigateResult = Status::Ok();
     IBrowserEvents* events = nullptr;
     std::vector<std::string> navigations, statements, history;  // history keeps every statement
-    std::set<std::string> failingFunctions;  // page calls of these fail as a missing function would
+    std::set<std::string> failingFunctions;                     // page calls of these fail as a missing function would
     std::map<std::string, std::string> fields;
     std::optional<PageMetrics> metrics;
     int readyState = 1;
