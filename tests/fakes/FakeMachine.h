@@ -21,7 +21,6 @@ public:
     std::set<std::string> silent;                  // by URL: never answered
     std::map<std::string, int> waitsBeforeAnswer;  // by URL: Wait calls until the answer is complete
     std::vector<HttpRequest> requests;
-    int abandoned = 0;  // transfers dropped before they finished
 
     void Serve(const std::string& url, const std::string& body, int status = 200) {
         HttpResponse r;
@@ -40,9 +39,6 @@ private:
     public:
         Transfer(FakeHttp& http, HttpRequest request, int waits)
             : http_(http), request_(std::move(request)), waitsLeft_(waits) {}
-        ~Transfer() override {
-            if (!finished_) ++http_.abandoned;
-        }
         Transfer(const Transfer&) = delete;
         Transfer& operator=(const Transfer&) = delete;
 

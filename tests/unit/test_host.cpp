@@ -6,7 +6,6 @@
 #include "host/PageContract.h"
 #include "host/frmMain.h"
 #include "host/frmTray.h"
-#include "startup/Encoders.h"
 
 using namespace pankor;
 using namespace pankor::testing;
@@ -148,18 +147,6 @@ TEST_F(MainWindowTest, StartedInTheTrayTheWindowStaysHiddenAndAnAnsweredConsentS
     EXPECT_FALSE(Logged("first run: welcome shown, autostart=True"));
     for (const std::string& s : browser.history) EXPECT_EQ(s.find("window.pk.show"), std::string::npos) << s;
     EXPECT_FALSE(app.probe.AutostartEnabled());  // left alone once the question is answered
-}
-
-TEST_F(MainWindowTest, TheWatchdogNavigatesAgainEveryThirdTickAndGivesUpAtTheTwentySixth) {
-    Start("");
-    timers.Advance(25 * kNavIntervalMs);
-    EXPECT_EQ(browser.navigations.size(), 9u);  // at load and on ticks 3, 6, ... 24
-    EXPECT_FALSE(Logged("watchdog gave up, readyState=1 loc="));
-    timers.Advance(kNavIntervalMs);
-    EXPECT_TRUE(Logged("watchdog gave up, readyState=1 loc="));
-    EXPECT_FALSE(timers.IsEnabled(TimerId::Nav));
-    browser.Complete();  // a late page still makes it ready
-    EXPECT_TRUE(main.PageReady());
 }
 
 TEST_F(MainWindowTest, FoundCompleteByTheWatchdogAndThenByTheEventThePageIsReadyOnce) {
@@ -383,84 +370,4 @@ TEST_F(MainWindowTest, WhileAnUpdateDownloadsARefreshASecondUpdateAndAQuitAreHan
     browser.Navigation("app:inupdate?s=clock");
     EXPECT_EQ(loop.calls, (Lines{"unload", "end"}));
     EXPECT_EQ(trayIcon.calls.back(), "remove");
-}
-
-TEST_F(MainWindowTest, TextsWithLineSeparatorsAndControlCharactersKeepEveryStatementValid) {
-    const std::string hostile =
-        "A\xE2\x80\xA8"
-        "B\xE2\x80\xA9"
-        "C\x01\x1F \"q\" \\ </script>";
-    std::string text = kCatalog;
-    Replace(text, "Tarnwick Clock", JsonEscape(hostile));
-    Replace(text, "Pieces", JsonEscape(hostile));
-    Replace(text, "%SELF%", "1.0.0.1");
-    PublishCatalog(fake, text);
-    Answered();
-    Start("");
-    Boot();
-    main.UiBusy("clock", hostile);
-    main.CallJsStr("setStatus", hostile);
-    main.CallJsStr("showTabExternal", hostile);
-    int hostileArguments = 0;
-    for (const std::string& statement : browser.Take()) {
-        for (const char c : statement) EXPECT_GE(static_cast<unsigned char>(c), 0x20) << statement;
-        EXPECT_EQ(statement.find("\xE2\x80\xA8"), std::string::npos) << statement;
-        EXPECT_EQ(statement.find("\xE2\x80\xA9"), std::string::npos) << statement;
-        // Every text argument is a JSON string literal that gives the text back.
-        const std::size_t open = statement.find("(\"");
-        if (open == std::string::npos) continue;
-        modJson json;
-        const JsonValue v = json.JsonParse("[" + statement.substr(open + 1, statement.size() - open - 3) + "]");
-        ASSERT_TRUE(json.JsonOk()) << statement;
-        const std::string first = std::get<std::string>(JsonItem(v, 1).data);
-        if (first.find(hostile) != std::string::npos) ++hostileArguments;
-        if (statement.rfind("window.pk.setApps(", 0) == 0) {
-            EXPECT_EQ(JsonStr(JsonItemObj(json.JsonParse(first), 1), "name"), hostile);
-        }
-    }
-    EXPECT_GE(hostileArguments, 3);
-}
-
-TEST_F(MainWindowTest, SelfTestSwitchesRunInTheirOrderAndWriteTheirFindings) {
-    Publish();
-    Answered();
-    fake.fs.files["C:\\data\\f.bin"] = "abc";
-    fake.http.Serve(std::string(kBase) + "/issue.php", "", 200);
-    browser.fields = {{"isApp", "clock"},
-                      {"isContact", "selftest@example.com"},
-                      {"isText", "SELF TEST - line one.\n\nA \"quoted\" word"}};
-    browser.metrics = PageMetrics{{900, 600, 600, 0}, PageMetrics::Box{1200, 500, 500, 40}, std::nullopt};
-    Start(" testissue testinupdate=jot testskin testmetrics testballoon testselfupdate /testhash C:\\data\\f.bin");
-    Boot();
-    InOrder({"selftest read: app=clock contact=selftest@example.com textLen=38",
-             "selftest submit ok=True msg=Sent - thank you. I read all of these.",
-             "HASHTEST file=C:\\data\\f.bin bytes=3", "HASHTEST hash=" + KeyedHashOf("abc"), "testinupdate: jot",
-             "METRICS window client=920x620", "METRICS body   scrollH=900 clientH=600 offsetH=600",
-             "METRICS main   scrollH=1200 clientH=500 offsetH=500 scrollTop=40",
-             "balloon rc=1 : Tarnwick updates / Tarnwick Clock 8.1.0.9999 is available. (This is a test balloon.)",
-             "SELFUPDATE TEST: self=1.0.0.1 catalog=1.0.0.1", "SELFUPDATE TEST: nothing newer, no-op"});
-    EXPECT_EQ(Log().find("METRICS settings"), std::string::npos);  // no such element in this page
-    EXPECT_EQ(
-        std::count_if(browser.statements.begin(), browser.statements.end(),
-                      [](const std::string& s) { return s.rfind("var b=document.getElementById('skins')", 0) == 0; }),
-        1);
-}
-
-TEST_F(MainWindowTest, RequestsOfLaterStartsAreTakenOnceTheHandoffTimerRuns) {
-    Publish();
-    Answered();
-    Start("");
-    const std::string handoff = std::string(kDataDir) + "\\handoff.txt";
-    fake.fs.files[handoff] = "2031-05-06 14:03:27|installed=jot\r\n";
-    timers.Advance(5000);  // the page is not ready: nothing taken
-    EXPECT_NE(File(handoff), "<missing>");
-    Boot();
-    window.visible = false;
-    window.minimised = true;
-    timers.Advance(kHandoffIntervalMs);
-    EXPECT_TRUE(Logged("showed installed panel for jot"));
-    EXPECT_TRUE(window.visible && !window.minimised);
-    fake.fs.files[handoff] = "2031-05-06 14:03:27|SHOW\r\n";
-    timers.Advance(kHandoffIntervalMs);
-    EXPECT_TRUE(Logged("command ignored (unrecognised)"));
 }
