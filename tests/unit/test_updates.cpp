@@ -1,6 +1,5 @@
 // Downloads, installers and openers, the in-app update of an app and the
 // manager's own update: every way through them, their log lines and page calls.
-#include <functional>
 
 #include "Fixture.h"
 
@@ -26,24 +25,47 @@ std::string Expand(std::string text, std::string hash) {
     return text;
 }
 
+// What goes wrong on the way, besides the server's answer.
+enum class Fault { None, Reset, NoCrypto, NoTemp, NoStart, Timeout, Cap };
+
 class UpdateTest : public AppTest {
 protected:
     UpdateTest() {
         CatalogApp& clock = AddApp("clock", "Tarnwick Clock", "Tarnwick\\Clock\\clock.exe");
         clock.url = kUrl;
-        clock.sha = KeyedHashOf(kInstaller);
-        CatalogApp& notes = AddApp("notes", "Notes", "Tarnwick\\Notes\\notes.exe");
-        notes.url = "https://dl.tarnwick.test/notes.exe";
-        notes.sha = KeyedHashOf("MZ notes");
+        clock.sha = app.catalog.SelfSha = KeyedHashOf(kInstaller);
         fake.http.Serve(kUrl, kInstaller);
-        fake.http.Serve(notes.url, "MZ notes");
-        app.catalog.SelfSha = KeyedHashOf(kInstaller);
-        fake.crypto.calls.clear();
+    }
+    // A clean machine with the fault, the server answering status and body.
+    void Arrange(Fault fault, int status, const std::string& body) {
+        fake.fs.files.clear();
+        fake.fs.folders.insert(kTemp);
+        fake.http.failures.clear();
+        fake.crypto.failAcquire.clear();
+        fake.processes = {};
+        ui.calls.clear();
+        app.update.SetLimitsForTest({});
+        fake.http.Serve(kUrl, body, status);
+        switch (fault) {
+            case Fault::None: break;
+            case Fault::Reset: fake.http.failures[kUrl] = "The connection was reset"; break;
+            case Fault::Timeout: fake.http.failures[kUrl] = "The operation timed out"; break;
+            case Fault::NoCrypto:
+                fake.crypto.failAcquire = {{CryptoProvider::RsaAes, 5}, {CryptoProvider::RsaFull, 5}};
+                break;
+            case Fault::NoTemp: fake.fs.folders.erase(kTemp); break;
+            case Fault::NoStart: fake.processes.startFailure = "The file cannot be run."; break;
+            case Fault::Cap: app.update.SetLimitsForTest({kFetchLimitMs, kRunLimitMs, 8}); break;
+        }
+    }
+    static Lines Expanded(const Lines& lines, const std::string& hash) {
+        Lines out;
+        for (const std::string& line : lines) out.push_back(Expand(line, hash));
+        return out;
     }
     std::int64_t Elapsed() const { return fake.system.monotonicMs - start_; }
     std::string Temp() const { return std::string(kTemp) + "\\Pankor-app-clock.exe"; }
     std::string Staged() const { return std::string(kTemp) + "\\Pankor-update-142.exe"; }
-    void NoCrypto() { fake.crypto.failAcquire = {{CryptoProvider::RsaAes, 5}, {CryptoProvider::RsaFull, 5}}; }
 
     std::int64_t start_ = fake.system.monotonicMs;
     Bytes bytes{'k', 'e', 'e', 'p'};
@@ -69,37 +91,6 @@ TEST_F(UpdateTest, AFetchAsksWithTheAgentAndLimitsAndReportsProgressFourTimesASe
     EXPECT_EQ(Timeouts(r), (std::vector<int>{8000, 8000, 30000, 300000}));
     EXPECT_EQ(r.maxBodyBytes, 512u * 1024 * 1024);
     EXPECT_EQ(LogLines(), Lines{});
-}
-
-TEST_F(UpdateTest, AFailedFetchLeavesTheBytesAloneAndLogsWhy) {
-    struct Case {
-        int status;
-        std::string body, failure;
-        std::size_t cap;  // 0: the product's
-        std::string after, line;
-    };
-    const std::string at = "FetchPumping https://dl.tarnwick.test/clock.exe";
-    const Case cases[] = {
-        {404, "<html>", "", 0, "keep", at + " status 404"},
-        {500, "", "", 0, "keep", at + " status 500"},
-        {200, "", "", 0, "", ""},
-        {200, "MZ", "A connection with the server could not be established", 0, "keep",
-         at + ": A connection with the server could not be established"},
-        {200, "MZ eleven b", "", 10, "keep", at + " too large: more than 10 bytes"},
-    };
-    for (const Case& c : cases) {
-        ClearLog();
-        pump.calls = 0;
-        bytes = {'k', 'e', 'e', 'p'};
-        fake.http.Serve(kUrl, c.body, c.status);
-        fake.http.failures.clear();
-        if (!c.failure.empty()) fake.http.failures[kUrl] = c.failure;
-        app.update.SetLimitsForTest({kFetchLimitMs, kRunLimitMs, c.cap ? c.cap : kMaxDownloadBytes});
-        EXPECT_FALSE(app.update.FetchPumping(kUrl, bytes)) << c.line;
-        EXPECT_EQ(std::string(bytes.begin(), bytes.end()), c.after) << c.line;
-        EXPECT_EQ(LogLines(), c.line.empty() ? Lines{} : Lines{c.line});
-        EXPECT_EQ(pump.calls, 1);  // an answer, good or bad, ends the wait at once
-    }
 }
 
 TEST_F(UpdateTest, InstallersAreWrittenAndRunHiddenForAtMostTenMinutes) {
@@ -154,113 +145,92 @@ TEST_F(UpdateTest, AVerifiedAppInstallerRunsSilentlyFromTheTemporaryFolderAndIsD
 
 TEST_F(UpdateTest, EveryOtherWayThroughAnAppUpdateLogsAndTellsThePage) {
     struct Branch {
-        const char* sha;  // the catalog's: "{hash}", "{HASH} " (other case, a blank), or a text
+        std::string sha;  // the catalog's: "{hash}", "{HASH} " (other case, a blank), or a text
         const char* url;
         int status;
         std::string body;
-        std::function<void()> arrange;
-        bool ran;
+        Fault fault;
         Lines log, page;  // the page without progress reports
     };
-    const Lines kDownloadFailed{"busy clock|Downloading Tarnwick Clock...", "failed clock"};
-    const Lines kInstallFailed{"busy clock|Downloading Tarnwick Clock...", "busy clock|Installing Tarnwick Clock...",
-                               "failed clock"};
+    const Lines failed{"busy clock|Downloading Tarnwick Clock...", "failed clock"};
     const std::string noCatalog = "in-app update clock: no url/sha in catalog, falling back";
-    const std::string want = "0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef";
+    const std::string want(64, 'f');
     const Branch branches[] = {
-        {"{hash}", "", 200, kInstaller, [] {}, false, {noCatalog}, {"failed clock"}},
-        {"", kUrl, 200, kInstaller, [] {}, false, {noCatalog}, {"failed clock"}},
+        {"{hash}", "", 200, kInstaller, Fault::None, {noCatalog}, {"failed clock"}},
+        {"", kUrl, 200, kInstaller, Fault::None, {noCatalog}, {"failed clock"}},
         {"{hash}",
          kUrl,
          404,
          "<html>",
-         [] {},
-         false,
+         Fault::None,
          {kFrom, "FetchPumping " + std::string(kUrl) + " status 404"},
-         kDownloadFailed},
+         failed},
         {"{hash}",
          kUrl,
          200,
          kInstaller,
-         [&] { fake.http.silent.insert(kUrl); },
-         false,
-         {kFrom, "FetchPumping timed out: " + std::string(kUrl)},
-         kDownloadFailed},
-        {"{hash}", kUrl, 200, "M", [] {}, false, {kFrom}, kDownloadFailed},
+         Fault::Reset,
+         {kFrom, "FetchPumping " + std::string(kUrl) + ": The connection was reset"},
+         failed},
+        {"{hash}", kUrl, 200, "M", Fault::None, {kFrom}, failed},
         {"{hash}",
          kUrl,
          200,
          "ZM\x90 an installer backwards",
-         [] {},
-         false,
+         Fault::None,
          {kFrom, "REFUSED clock update: not an MZ image"},
-         kDownloadFailed},
-        {want.c_str(),
+         failed},
+        {want,
          kUrl,
          200,
          kInstaller,
-         [] {},
-         false,
+         Fault::None,
          {kFrom, "REFUSED clock update: hash mismatch. want=" + want + " got={hash}"},
-         kDownloadFailed},
+         failed},
         {"{hash}",
          kUrl,
          200,
          kInstaller,
-         [&] { NoCrypto(); },
-         false,
+         Fault::NoCrypto,
          {kFrom, "CryptAcquireContext(AES) failed, err=5", "CryptAcquireContext(FULL) failed too, err=5",
           "REFUSED clock update: could not hash (no crypto provider)"},
-         kDownloadFailed},
+         failed},
         {"{hash}",
          kUrl,
          200,
          kInstaller,
-         [&] { fake.fs.folders.erase(kTemp); },
-         false,
+         Fault::NoTemp,
          {kFrom, kHashOk, "WriteBytes " + Temp() + ": Path not found"},
-         kDownloadFailed},
+         failed},
         {"{hash}",
          kUrl,
          200,
          kInstaller,
-         [&] { fake.processes.startFailure = "The file cannot be run."; },
-         false,
+         Fault::NoStart,
          {kFrom, kHashOk, "RunAndWait: The file cannot be run."},
-         kInstallFailed},
+         {"busy clock|Downloading Tarnwick Clock...", "busy clock|Installing Tarnwick Clock...", "failed clock"}},
         {"{HASH} ",
          kUrl,
          200,
          kInstaller,
-         [] {},
-         true,
+         Fault::None,
          {kFrom, kHashOk, "in-app update clock done"},
          {"busy clock|Downloading Tarnwick Clock...", "busy clock|Installing Tarnwick Clock...", "busy clock|",
           "refresh"}},
     };
     const std::string hash = KeyedHashOf(kInstaller);
     for (const Branch& b : branches) {
-        fake.fs.files.clear();
-        fake.fs.folders.insert(kTemp);
-        fake.http.silent.clear();
-        fake.crypto.failAcquire.clear();
-        fake.processes = {};
-        ui.calls.clear();
+        Arrange(b.fault, b.status, b.body);
         app.catalog.Apps[0].sha = Expand(b.sha, hash);
         app.catalog.Apps[0].url = b.url;
-        fake.http.Serve(kUrl, b.body, b.status);
-        b.arrange();
         app.appUpdate.UpdateInApp("clock");
-        Lines log;
-        for (const std::string& line : b.log) log.push_back(Expand(line, hash));
-        EXPECT_EQ(LogLines(), log);
+        EXPECT_EQ(LogLines(), Expanded(b.log, hash));
         EXPECT_EQ(ui.Steps(), b.page) << b.log.back();
-        EXPECT_EQ(fake.processes.started.size(), b.ran ? 1u : 0u) << b.log.back();
+        EXPECT_EQ(fake.processes.started.size(), b.page.back() == "refresh" ? 1u : 0u) << b.log.back();
         EXPECT_EQ(File(Temp()), "<missing>") << b.log.back();  // never left behind
         EXPECT_EQ(app.appUpdate.UpdateBusySlug(), "");
     }
-    ClearLog();
-    ui.calls.clear();
+    Arrange(Fault::None, 200, kInstaller);
     app.catalog.Apps[0].installed.clear();
     for (const char* slug : {"radio", "clock"}) app.appUpdate.UpdateInApp(slug);  // unknown, not installed
     EXPECT_EQ(LogLines(), Lines{});
@@ -319,63 +289,40 @@ TEST_F(UpdateTest, TheManagersInstallerIsStagedUnderItsVersionAndAppliedHidden) 
 
 TEST_F(UpdateTest, ARefusedSelfUpdateStagesNothingAndSaysWhy) {
     struct Case {
-        const char* url;
         int status;
         std::string body, sha;  // sha: the catalog's, "{hash}" for the right one
-        std::function<void()> arrange;
+        Fault fault;
         Lines log;
     };
     const Case cases[] = {
-        {"", 200, kInstaller, "{hash}", [] {}, {}},
-        {kUrl, 404, "", "{hash}", [] {}, {"self-update download status 404"}},
-        {kUrl,
-         200,
+        {404, "", "{hash}", Fault::None, {"self-update download status 404"}},
+        {200, kInstaller, "{hash}", Fault::Timeout, {"StageSelfUpdate error: The operation timed out"}},
+        {200, "ZM the next Pankor", "{hash}", Fault::None, {"REFUSED self-update: not an MZ image"}},
+        {200, kInstaller, "", Fault::None, {"REFUSED self-update: catalog carried no hash"}},
+        {200,
          kInstaller,
          "{hash}",
-         [&] { fake.http.failures[kUrl] = "The operation timed out"; },
-         {"StageSelfUpdate error: The operation timed out"}},
-        {kUrl, 200, "M", "{hash}", [] {}, {}},
-        {kUrl, 200, "ZM the next Pankor", "{hash}", [] {}, {"REFUSED self-update: not an MZ image"}},
-        {kUrl, 200, kInstaller, "", [] {}, {"REFUSED self-update: catalog carried no hash"}},
-        {kUrl,
-         200,
-         kInstaller,
-         "{hash}",
-         [&] { NoCrypto(); },
+         Fault::NoCrypto,
          {"CryptAcquireContext(AES) failed, err=5", "CryptAcquireContext(FULL) failed too, err=5",
           "REFUSED self-update: could not hash (no crypto provider)"}},
-        {kUrl, 200, kInstaller, "ffff", [] {}, {"REFUSED self-update: hash mismatch. want=ffff got={hash}"}},
-        {kUrl,
-         200,
+        {200, kInstaller, "ffff", Fault::None, {"REFUSED self-update: hash mismatch. want=ffff got={hash}"}},
+        {200,
          kInstaller,
          "{hash}",
-         [&] { fake.fs.folders.erase(kTemp); },
+         Fault::NoTemp,
          {"self-update hash ok (256-bit)", "StageSelfUpdate error: Path not found"}},
-        {kUrl,
-         200,
-         kInstaller,
-         "{hash}",
-         [&] {
-             app.update.SetLimitsForTest({kFetchLimitMs, kRunLimitMs, 8});
-         },
-         {"self-update download too large: more than 8 bytes"}},
+        {200, kInstaller, "{hash}", Fault::Cap, {"self-update download too large: more than 8 bytes"}},
     };
     const std::string hash = KeyedHashOf(kInstaller);
     for (const Case& c : cases) {
-        fake.fs.files.clear();
-        fake.fs.folders.insert(kTemp);
-        fake.http.failures.clear();
-        fake.crypto.failAcquire.clear();
-        app.update.SetLimitsForTest({});
-        fake.http.Serve(kUrl, c.body, c.status);
+        Arrange(c.fault, c.status, c.body);
         app.catalog.SelfSha = Expand(c.sha, hash);
-        c.arrange();
-        EXPECT_FALSE(app.selfUpdate.StageSelfUpdate(c.url, "1.4.2"));
-        Lines log;
-        for (const std::string& line : c.log) log.push_back(Expand(line, hash));
-        EXPECT_EQ(LogLines(), log);
+        EXPECT_FALSE(app.selfUpdate.StageSelfUpdate(kUrl, "1.4.2"));
+        EXPECT_EQ(LogLines(), Expanded(c.log, hash));
         EXPECT_FALSE(app.selfUpdate.HasStagedUpdate());
         EXPECT_EQ(app.selfUpdate.StagedUpdatePath(), "");
         EXPECT_EQ(File(Staged()), "<missing>");
     }
+    EXPECT_FALSE(app.selfUpdate.StageSelfUpdate("", "1.4.2"));
+    EXPECT_EQ(fake.http.requests.size(), 8u);  // no address, no request
 }
