@@ -20,9 +20,7 @@ public:
         last_ = now;
         ++calls;
     }
-    std::int64_t WorstGapMs() const {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(worstGap).count();
-    }
+    std::int64_t WorstGapMs() const { return std::chrono::duration_cast<std::chrono::milliseconds>(worstGap).count(); }
 
 private:
     Clock::time_point last_{};

@@ -1,13 +1,14 @@
 #pragma once
 // The host's services for unit tests: a message pump that moves the fake
 // clock on (so minutes of waiting pass in a few thousand calls), a folder
-// picker with scripted answers, and a page that records what it was told.
+// picker with scripted answers, and windows that record what they were told.
 #include <deque>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "FakePlatform.h"
+#include "notify/INotifyUi.h"
 #include "platform/host/IFolderPicker.h"
 #include "platform/host/IMessagePump.h"
 #include "update/IUpdateUi.h"
@@ -18,8 +19,8 @@ class FakePump : public IMessagePump {
 public:
     explicit FakePump(FakeSystem& clock) : clock_(clock) {}
     int calls = 0;
-    int advanceMs = 200;             // virtual time each dispatch takes
-    std::function<void()> onPump;    // what the dispatched messages do (page commands, timers)
+    int advanceMs = 200;           // virtual time each dispatch takes
+    std::function<void()> onPump;  // what the dispatched messages do (page commands, timers)
 
     void Pump() noexcept override {
         ++calls;
@@ -34,30 +35,33 @@ private:
 class FakeFolderPicker : public IFolderPicker {
 public:
     std::deque<std::string> answers;  // one per call; "" (cancel) when none is left
-    std::vector<std::string> prompts;
-
-    std::string PickFolder(const std::string& prompt) noexcept override {
-        prompts.push_back(prompt);
+    std::string PickFolder(const std::string&) noexcept override {
         if (answers.empty()) return {};
-        std::string answer = answers.front();
+        std::string answer = std::move(answers.front());
         answers.pop_front();
         return answer;
     }
 };
 
 // Each call as one line: "busy <slug>|<text>", "failed <slug>", "refresh",
-// "progress <slug> <percent>".
-class FakeUpdateUi : public IUpdateUi {
+// "progress <slug> <percent>", "balloon <heading>|<body>|<tab>", "flash".
+class FakeUpdateUi : public IUpdateUi, public INotifyUi {
 public:
     std::vector<std::string> calls;
     std::function<void(const std::string&)> onCall;  // runs after a call is recorded
 
-    void UiBusy(const std::string& slug, const std::string& text) noexcept override { Record("busy " + slug + "|" + text); }
+    void UiBusy(const std::string& slug, const std::string& text) noexcept override {
+        Record("busy " + slug + "|" + text);
+    }
     void UiUpdateFailed(const std::string& slug) noexcept override { Record("failed " + slug); }
     void RefreshRows() noexcept override { Record("refresh"); }
     void SetProgress(const std::string& slug, int percent) noexcept override {
         Record("progress " + slug + " " + std::to_string(percent));
     }
+    void Balloon(const std::string& heading, const std::string& body, const std::string& tab) noexcept override {
+        Record("balloon " + heading + "|" + body + "|" + tab);
+    }
+    void FlashIfBackground() noexcept override { Record("flash"); }
     // The calls other than progress reports.
     std::vector<std::string> Steps() const {
         std::vector<std::string> out;

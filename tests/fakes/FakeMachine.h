@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "Quiet.h"
 #include "platform/IHttp.h"
 #include "platform/IIcons.h"
 #include "platform/IProcesses.h"
@@ -20,7 +21,6 @@ public:
     std::set<std::string> silent;                  // by URL: never answered
     std::map<std::string, int> waitsBeforeAnswer;  // by URL: Wait calls until the answer is complete
     std::vector<HttpRequest> requests;
-    int abandoned = 0;  // transfers dropped before they finished
 
     void Serve(const std::string& url, const std::string& body, int status = 200) {
         HttpResponse r;
@@ -39,9 +39,6 @@ private:
     public:
         Transfer(FakeHttp& http, HttpRequest request, int waits)
             : http_(http), request_(std::move(request)), waitsLeft_(waits) {}
-        ~Transfer() override {
-            if (!finished_) ++http_.abandoned;
-        }
         Transfer(const Transfer&) = delete;
         Transfer& operator=(const Transfer&) = delete;
 
@@ -95,13 +92,14 @@ public:
     bool fail = false;
     bool wine = false;
     std::vector<Started> started;
-    std::string startFailure;       // when set, Start fails with this text
-    int waitsUntilExit = 0;         // WaitExit calls before a started program ends; -1: never
+    std::string startFailure;                         // when set, Start fails with this text
+    int waitsUntilExit = 0;                           // WaitExit calls before a started program ends; -1: never
     std::function<void(const std::string&)> onStart;  // runs as a program starts (an installer's work)
     std::vector<std::string> opened;
-    std::string openFailure;        // when set, OpenUrl fails with this text
+    std::string openFailure;  // when set, OpenUrl fails with this text
 
     Result<std::vector<std::string>> ExecutableNames() noexcept override {
+        const Quiet quiet;
         if (fail) return Result<std::vector<std::string>>::Fail("snapshot failed");
         return Result<std::vector<std::string>>::Of(names);
     }

@@ -9,6 +9,7 @@
 
 #include "FakeCrypto.h"
 #include "FakeMachine.h"
+#include "Quiet.h"
 #include "base/Text.h"
 #include "platform/Platform.h"
 
@@ -26,8 +27,8 @@ public:
     bool dpiAwareCalled = false;
     int allowForegroundCalls = 0;
 
-    std::string CommandLine() const noexcept override { return commandLine; }
-    std::string ExecutablePath() const noexcept override { return executablePath; }
+    std::string CommandLine() const noexcept override { return QuietCopy(commandLine); }
+    std::string ExecutablePath() const noexcept override { return QuietCopy(executablePath); }
     DateTime LocalNow() const noexcept override { return now; }
     std::int64_t UtcNow() const noexcept override { return now.SerialSeconds(); }  // UTC here
     std::int64_t MonotonicMs() const noexcept override { return monotonicMs; }
@@ -37,8 +38,8 @@ public:
     std::string OsVersion() const noexcept override { return osVersion; }
     bool DeclareDpiAware() noexcept override { return dpiAwareCalled = true; }
     void AllowAnyForeground() noexcept override { ++allowForegroundCalls; }
-    std::string ToNativeText(const std::string& utf8) const noexcept override { return utf8; }
-    std::string FromNativeText(const std::string& native) const noexcept override { return native; }
+    std::string ToNativeText(const std::string& utf8) const noexcept override { return QuietCopy(utf8); }
+    std::string FromNativeText(const std::string& native) const noexcept override { return QuietCopy(native); }
 };
 
 class FakeEnvironment : public IEnvironment {
@@ -69,6 +70,7 @@ public:
         return key && values.count(*key) != 0;
     }
     Status WriteString(const std::string& path, const std::string& value) noexcept override {
+        const Quiet quiet;
         const auto key = Key(path);
         if (!key) return Status::Fail(BadPath(path));
         if (failWrites) return Status::Fail("Access is denied.");
@@ -143,9 +145,9 @@ public:
     std::map<std::string, std::string> files;
     std::set<std::string> folders{"C:", "C:\\Users\\ann\\AppData\\Roaming"};
     std::map<std::string, DateTime> created;
-    std::map<std::string, std::int64_t> modified;  // UTC seconds; 0 when not set
-    std::set<std::string> lockedFiles;             // reads and writes of these fail
-    std::set<std::string> undeletable;             // deleting these fails
+    std::map<std::string, std::int64_t> modified;        // UTC seconds; 0 when not set
+    std::set<std::string> lockedFiles;                   // reads and writes of these fail
+    std::set<std::string> undeletable;                   // deleting these fails
     std::function<void(const std::string&)> afterWrite;  // runs after each whole-file write
 
     std::string Parent(const std::string& path) const {
@@ -208,6 +210,7 @@ public:
         return Status::Ok();
     }
     Status AppendFile(const std::string& path, const std::string& data) noexcept override {
+        const Quiet quiet;
         if (!CanCreate(path) || lockedFiles.count(path)) return Status::Fail("Path not found");
         files[path] += data;
         Touch(path);

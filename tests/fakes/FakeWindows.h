@@ -20,9 +20,8 @@ namespace pankor::fakes {
 
 class FakeWindow : public IWindow {
 public:
-    bool visible = false, minimised = false, foreground = false;
+    bool visible = false, minimised = false;
     PixelSize screen{1920, 1080}, client{920, 620};
-    IconHandle defaultIcon = 7;
     std::vector<std::string> calls;  // "place x,y wxh", "flash on", "foreground", ...
 
     void Show() noexcept override { visible = true; }
@@ -40,7 +39,7 @@ public:
     }
     PixelSize ClientSize() const noexcept override { return client; }
     PixelSize ScreenSize() const noexcept override { return screen; }
-    bool IsForeground() const noexcept override { return foreground; }
+    bool IsForeground() const noexcept override { return false; }
     void SetForeground() noexcept override { calls.push_back("foreground"); }
     void Activate() noexcept override { calls.push_back("activate"); }
     void Flash(bool on) noexcept override { calls.push_back(on ? "flash on" : "flash off"); }
@@ -48,17 +47,15 @@ public:
     void SetIcons(IconHandle big, IconHandle small) noexcept override {
         calls.push_back("icons " + std::to_string(big) + " " + std::to_string(small));
     }
-    IconHandle DefaultIcon() const noexcept override { return defaultIcon; }
+    IconHandle DefaultIcon() const noexcept override { return 7; }
     std::uintptr_t Handle() const noexcept override { return 4242; }
 };
 
 class FakeBrowser : public IBrowser {
 public:
-    Status createResult = Status::Ok();
-    Status navigateResult = Status::Ok();
     IBrowserEvents* events = nullptr;
     std::vector<std::string> navigations, statements, history;  // history keeps every statement
-    std::set<std::string> failingFunctions;  // page calls of these fail as a missing function would
+    std::set<std::string> failingFunctions;                     // page calls of these fail as a missing function would
     std::map<std::string, std::string> fields;
     std::optional<PageMetrics> metrics;
     int readyState = 1;
@@ -67,13 +64,13 @@ public:
 
     Status Create(IBrowserEvents& e) noexcept override {
         events = &e;
-        return createResult;
+        return Status::Ok();
     }
     void FitToWindow() noexcept override {}
     void SetSilent(bool s) noexcept override { silent = s; }
     Status Navigate(const std::string& path) noexcept override {
         navigations.push_back(path);
-        return navigateResult;
+        return Status::Ok();
     }
     int ReadyState() const noexcept override { return readyState; }
     std::string Location() const noexcept override { return location; }
@@ -157,15 +154,13 @@ private:
 
 class FakeTray : public ITrayIcon {
 public:
-    bool addSucceeds = true;
-    int balloonResult = 1;
     ITrayEvents* events = nullptr;
     std::vector<std::string> calls;
 
     bool Add(IconHandle icon, const std::string& tip, ITrayEvents& e) noexcept override {
         events = &e;
         calls.push_back("add " + std::to_string(icon) + " " + tip);
-        return addSucceeds;
+        return true;
     }
     int SetVersion(int version) noexcept override {
         calls.push_back("version " + std::to_string(version));
@@ -173,7 +168,7 @@ public:
     }
     int Balloon(const std::string& heading, const std::string& body, int timeoutMs) noexcept override {
         calls.push_back("balloon " + heading + "|" + body + "|" + std::to_string(timeoutMs));
-        return balloonResult;
+        return 1;
     }
     void Remove() noexcept override { calls.push_back("remove"); }
     int RecordSize() const noexcept override { return 488; }

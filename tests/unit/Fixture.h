@@ -1,33 +1,104 @@
 #pragma once
-// A Pankor application object on the in-memory platform.
+// The application object on the in-memory platform, with the host's pump,
+// folder picker and windows faked too, and a publisher whose signed catalogs
+// the fake crypto service accepts.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "FakeHost.h"
 #include "FakePlatform.h"
+#include "base/Text.h"
 #include "startup/Pankor.h"
 
 namespace pankor::testing {
 
+using Lines = std::vector<std::string>;
+
+inline constexpr const char* kDataDir = "C:\\Users\\ann\\AppData\\Roaming\\Pankor";
+inline constexpr const char* kAppData = "C:\\Users\\ann\\AppData\\Roaming";
+inline constexpr const char* kTemp = "C:\\Users\\ann\\AppData\\Local\\Temp";
+inline constexpr const char* kBase = "https://tarnwick.test";
+
+// Keys whose blobs the fake crypto service sees as 276 bytes of 0xAA and 0xBB.
+inline void TrustTestKeys(modSign& sign) {
+    sign.SigningKeyHex = std::string(552, 'a');
+    sign.RecoveryKeyHex = std::string(552, 'b');
+}
+
+// Serves text as kBase's catalog with a signature the signing key verifies.
+inline void PublishCatalog(fakes::FakePlatform& fake, const std::string& text) {
+    Bytes sig(256);
+    std::string hex;
+    for (std::size_t i = 0; i < sig.size(); ++i) {
+        sig[i] = static_cast<std::uint8_t>(text.size() + i);
+        hex += {"0123456789abcdef"[sig[i] >> 4], "0123456789abcdef"[sig[i] & 15]};
+    }
+    fake.crypto.validSignatures.insert(
+        {Bytes(276, 0xAA), Bytes(text.begin(), text.end()), Bytes(sig.rbegin(), sig.rend())});
+    fake.http.Serve(std::string(kBase) + "/pankor/catalog.json", text);
+    fake.http.Serve(std::string(kBase) + "/pankor/catalog.json.sig", hex + "\r\n");
+}
+
 class AppTest : public ::testing::Test {
 protected:
-    static constexpr const char* kDataDir = "C:\\Users\\ann\\AppData\\Roaming\\Pankor";
-
     AppTest() {
         app.process.DataDir = kDataDir;
         app.process.DebugMode = true;
-        fake.fs.folders.insert(kDataDir);
+        fake.fs.folders.insert({kDataDir, "C:\\Users\\ann\\AppData\\Local", kTemp});
+        std::string why;
+        app.catalog.UsePublisher(kBase, why);
+        TrustTestKeys(app.sign);
+        app.windows.Attach(&ui, &ui);
     }
 
-    std::string Log() const {
-        const auto it = fake.fs.files.find(std::string(kDataDir) + "\\debug.log");
-        return it == fake.fs.files.end() ? std::string() : it->second;
-    }
     std::string File(const std::string& path) const {
         const auto it = fake.fs.files.find(path);
         return it == fake.fs.files.end() ? std::string("<missing>") : it->second;
     }
+    std::string Log() const {
+        const std::string log = File(std::string(kDataDir) + "\\debug.log");
+        return log == "<missing>" ? std::string() : log;
+    }
+    void ClearLog() { fake.fs.files.erase(std::string(kDataDir) + "\\debug.log"); }
+    // The debug log's lines without their time.
+    Lines LogLines() const {
+        Lines lines;
+        const std::string log = Log();
+        for (std::string_view line : SplitLines(log)) lines.emplace_back(line.substr(9));
+        return lines;
+    }
+    bool Logged(const std::string& line) const { return Log().find(" " + line + "\r\n") != std::string::npos; }
+
+    // An app record in the catalog model, as a load would leave it.
+    CatalogApp& AddApp(const std::string& slug, const std::string& name, const std::string& exe,
+                       const std::string& installed = "1.0.0.1") {
+        CatalogApp a;
+        a.slug = slug;
+        a.name = name;
+        a.exe = exe;
+        a.installed = installed;
+        app.catalog.Apps.push_back(a);
+        app.catalog.AppCount = static_cast<int>(app.catalog.Apps.size());
+        return app.catalog.Apps.back();
+    }
+    // An installed app: its exe under APPDATA with a version resource.
+    void Install(const std::string& relativeExe, std::uint32_t ms, std::uint32_t ls = 0) {
+        const std::string path = std::string(kAppData) + "\\" + relativeExe;
+        fake.fs.files[path] = "MZ";
+        fake.versions.versions[path] = {ms, ls};
+    }
+    void Publish(const std::string& text) { PublishCatalog(fake, text); }
+    std::string KeyedHashOf(const std::string& data) {
+        return app.hash.KeyedHash(Bytes(data.begin(), data.end()), kInstallerHashKey);
+    }
 
     fakes::FakePlatform fake;
-    Pankor app{fake.platform};
+    fakes::FakePump pump{fake.system};
+    fakes::FakeFolderPicker picker;
+    fakes::FakeUpdateUi ui;
+    Pankor app{fake.platform, {pump, picker}};
 };
 
 }  // namespace pankor::testing

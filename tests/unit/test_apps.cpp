@@ -1,17 +1,14 @@
 // Apps on this machine: settings folders, uninstallers, backup and restore.
-#include <map>
-
-#include "HostFixture.h"
+#include "Fixture.h"
 
 using namespace pankor;
-using pankor::testing::HostTest;
-using pankor::testing::Lines;
+using namespace pankor::testing;
 
 namespace {
 
 const std::string kUninstall = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
-class AppsTest : public HostTest {
+class AppsTest : public AppTest {
 protected:
     // One uninstall entry: its subkey, display name and command ("-" leaves a value out).
     void Entry(const std::string& subkey, const std::string& shown, const std::string& command,
@@ -20,74 +17,56 @@ protected:
         if (command != "-") fake.registry.values[LowerAscii(root + "\\" + subkey + "\\UninstallString")] = command;
     }
     std::string Settings(const std::string& relative) const { return std::string(kAppData) + "\\" + relative; }
-    void Folder(const std::string& path) { fake.fs.folders.insert(path); }
+    void Put(const std::string& path, const std::string& text) {
+        fake.fs.folders.insert(ParentFolderOf(path));
+        fake.fs.files[path] = text;
+    }
 };
 
-struct FolderNameCase {
-    const char* exe;
-    const char* name;
-    const char* folder;
-};
+}  // namespace
 
-class FolderName : public AppsTest, public ::testing::WithParamInterface<FolderNameCase> {};
-
-TEST_P(FolderName, IsExeUpToItsFirstBackslashElseTheName) {
-    AddApp("tool", GetParam().name, GetParam().exe);
-    EXPECT_EQ(app.apps.AppFolderName(0), GetParam().folder);
+TEST_F(AppsTest, TheSettingsFolderIsTheExeUpToItsFirstBackslashElseTheName) {
+    const std::pair<const char*, const char*> cases[] = {{"Tool\\Tool.exe", "Tool"},
+                                                         {"Tarnwick\\Tool\\tool.exe", "Tarnwick"},
+                                                         {"Tool.exe", "Tarnwick Tool"},
+                                                         {"", "Tarnwick Tool"}};
+    for (const auto& [exe, folder] : cases) AddApp("tool", "Tarnwick Tool", exe);
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(app.apps.AppFolderName(i), cases[i].second) << i;
+    EXPECT_EQ(app.apps.AppFolderName(4), "");
+    EXPECT_EQ(app.apps.AppFolderName(-1), "");
 }
 
-INSTANTIATE_TEST_SUITE_P(Exes, FolderName,
-                         ::testing::Values(FolderNameCase{"Tool\\Tool.exe", "Tarnwick Tool", "Tool"},
-                                           FolderNameCase{"Tarnwick\\Tool\\tool.exe", "Tool", "Tarnwick"},
-                                           FolderNameCase{"Tool.exe", "Tarnwick Tool", "Tarnwick Tool"},
-                                           FolderNameCase{"", "Tarnwick Tool", "Tarnwick Tool"}));
-
-struct Uninstaller {
-    const char* name;
-    std::vector<std::vector<std::string>> entries;  // subkey, display name, command
-    const char* wanted;
-    const char* found;
-};
-
-class FindUninstaller : public AppsTest, public ::testing::WithParamInterface<Uninstaller> {};
-
-TEST_P(FindUninstaller, TakesTheFirstPerUserEntryWhoseNameStartsWithTheWantedOne) {
-    for (const auto& e : GetParam().entries) Entry(e[0], e[1], e[2], e.size() > 3 ? e[3] : kUninstall);
-    EXPECT_EQ(app.apps.FindUninstaller(GetParam().wanted), GetParam().found);
-    EXPECT_EQ(LogLines(), Lines{});
-}
-
-const std::string kLong(1024, 'x');
-INSTANTIATE_TEST_SUITE_P(
-    Entries, FindUninstaller,
-    ::testing::Values(
-        Uninstaller{"OtherCase", {{"{A1}", "FOO Suite", "\"C:\\Foo\\unins000.exe\" /SILENT"}}, "Foo",
-                    "\"C:\\Foo\\unins000.exe\" /SILENT"},
-        Uninstaller{"NotAPrefix", {{"a", "My Foo", "u.exe"}}, "Foo", ""},
-        Uninstaller{"EmptyName", {{"a", "", "u.exe"}, {"b", "Foo", "v.exe"}}, "", ""},
-        Uninstaller{"NoCommandIsPassedOver", {{"a", "Foo 1", "-"}, {"b", "Foo 2", "v.exe"}}, "Foo", "v.exe"},
-        Uninstaller{"NoDisplayName", {{"a", "-", "u.exe"}, {"b", "Foo", "v.exe"}}, "Foo", "v.exe"},
-        Uninstaller{"FirstInOrderWins", {{"b-new", "Foo 2.0", "new.exe"}, {"a-old", "Foo 1.0", "old.exe"}}, "Foo",
-                    "old.exe"},
-        Uninstaller{"CommandAsStored", {{"t", "Tool 3.2 (per-user)", "\"%APPDATA%\\T\\un.exe\" /x \"a b\""}}, "Tool",
-                    "\"%APPDATA%\\T\\un.exe\" /x \"a b\""},
-        Uninstaller{"MachineEntriesAreNeverSeen",
-                    {{"a", "Foo", "machine.exe", "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"}},
-                    "Foo", ""},
-        Uninstaller{"DisplayNameOf1023Bytes", {{"a", "Foo" + std::string(1020, 'x'), "u.exe"}}, "Foo", "u.exe"},
-        Uninstaller{"DisplayNameOf1024BytesIsUnreadable", {{"a", "Foo" + std::string(1021, 'x'), "u.exe"}, {"b", "Foo", "v.exe"}},
-                    "Foo", "v.exe"},
-        Uninstaller{"CommandOf1024BytesIsUnreadable", {{"a", "Foo", kLong}, {"b", "Foo", "v.exe"}}, "Foo", "v.exe"},
-        Uninstaller{"SubkeyNameOf512CharsEndsTheScan", {{std::string(512, 'k'), "Foo", "u.exe"}, {"z", "Foo", "v.exe"}},
-                    "Foo", ""}),
-    [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(AppsTest, AtMost4000EntriesAreLookedAt) {
-    for (int i = 0; i < 4000; ++i) Entry("e" + Pad4(i), "Other " + std::to_string(i), "o.exe");
-    Entry("e4000", "Foo", "late.exe");
+TEST_F(AppsTest, TheUninstallerIsTheFirstPerUserEntryWhoseNameStartsWithTheWantedOne) {
+    struct Case {
+        std::vector<std::vector<std::string>> entries;  // subkey, display name, command[, root]
+        const char* wanted;
+        const char* found;
+    };
+    const Case cases[] = {
+        {{{"{A1}", "FOO Suite", "\"C:\\Foo\\unins000.exe\" /SILENT"}}, "Foo", "\"C:\\Foo\\unins000.exe\" /SILENT"},
+        {{{"a", "My Foo", "u.exe"}}, "Foo", ""},
+        {{{"a", "", "u.exe"}, {"b", "Foo", "v.exe"}}, "", ""},
+        {{{"a", "Foo 1", "-"}, {"b", "Foo 2", "v.exe"}}, "Foo", "v.exe"},
+        {{{"a", "-", "u.exe"}, {"b", "Foo", "v.exe"}}, "Foo", "v.exe"},
+        {{{"b-new", "Foo 2.0", "new.exe"}, {"a-old", "Foo 1.0", "old.exe"}}, "Foo", "old.exe"},
+        {{{"a", "Foo", "machine.exe", "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall"}}, "Foo", ""},
+        {{{"a", "Foo" + std::string(1020, 'x'), "u.exe"}}, "Foo", "u.exe"},
+        {{{"a", "Foo" + std::string(1021, 'x'), "u.exe"}, {"b", "Foo", "v.exe"}}, "Foo", "v.exe"},  // unreadable
+        {{{"a", "Foo", std::string(1024, 'x')}, {"b", "Foo", "v.exe"}}, "Foo", "v.exe"},
+        {{{std::string(512, 'k'), "Foo", "u.exe"}, {"z", "Foo", "v.exe"}}, "Foo", ""},  // ends the scan
+    };
+    for (const Case& c : cases) {
+        fake.registry.values.clear();
+        for (const auto& e : c.entries) Entry(e[0], e[1], e[2], e.size() > 3 ? e[3] : kUninstall);
+        EXPECT_EQ(app.apps.FindUninstaller(c.wanted), c.found) << c.entries[0][1];
+    }
+    fake.registry.values.clear();
+    for (int i = 0; i < 4000; ++i) Entry("e" + Pad4(i), "Other", "o.exe");
+    Entry("e4000", "Foo", "late.exe");  // at most 4000 entries are looked at
     EXPECT_EQ(app.apps.FindUninstaller("Foo"), "");
     Entry("e3999", "Foo", "last.exe");
     EXPECT_EQ(app.apps.FindUninstaller("Foo"), "last.exe");
+    EXPECT_EQ(Log(), "");
 }
 
 TEST_F(AppsTest, UninstallStartsTheCommandWithANormalWindowAndLogsIt) {
@@ -99,144 +78,78 @@ TEST_F(AppsTest, UninstallStartsTheCommandWithANormalWindowAndLogsIt) {
     EXPECT_FALSE(app.apps.UninstallApp("Clock"));
     fake.processes.startFailure = "The system cannot find the file specified.";
     EXPECT_FALSE(app.apps.UninstallApp("Tool"));
-    EXPECT_EQ(LogLines(), (Lines{"uninstall Tool -> \"C:\\Tool\\unins000.exe\" /SILENT",
-                                 "no uninstaller found for Clock",
-                                 "uninstall Tool -> \"C:\\Tool\\unins000.exe\" /SILENT",
-                                 "UninstallApp error: The system cannot find the file specified."}));
+    EXPECT_EQ(LogLines(),
+              (Lines{"uninstall Tool -> \"C:\\Tool\\unins000.exe\" /SILENT", "no uninstaller found for Clock",
+                     "uninstall Tool -> \"C:\\Tool\\unins000.exe\" /SILENT",
+                     "UninstallApp error: The system cannot find the file specified."}));
 }
 
-struct SkipCase {
-    const char* file;
-    bool skipped;
-};
-
-class SkippedFile : public ::testing::TestWithParam<SkipCase> {};
-
-TEST_P(SkippedFile, ProgramsAndLogsAreLeftOut) { EXPECT_EQ(IsSkippedFile(GetParam().file), GetParam().skipped); }
-
-INSTANTIATE_TEST_SUITE_P(Names, SkippedFile,
-                         ::testing::Values(SkipCase{"settings.ini", false}, SkipCase{"app.log", true},
-                                           SkipCase{"Helper.DLL", true}, SkipCase{"ctl.ocx", true},
-                                           SkipCase{"types.TLB", true}, SkipCase{"Tool.Exe", true},
-                                           SkipCase{"log", true}, SkipCase{"old.exe.bak", false}));
-
-TEST_F(AppsTest, CopyTreeCopiesSettingsWithSubFoldersAndCountsOnlyWhatWasCopied) {
-    const std::string from = Settings("Tool");
-    Folder(from);
-    Folder(from + "\\skins");
-    fake.fs.files[from + "\\settings.ini"] = "a=1";
-    fake.fs.files[from + "\\app.log"] = "log";
-    fake.fs.files[from + "\\Helper.DLL"] = "MZ";
-    fake.fs.files[from + "\\held.dat"] = "held open";
-    fake.fs.lockedFiles.insert(from + "\\held.dat");
-    fake.fs.files[from + "\\skins\\dark.ini"] = "b=2";
-    fake.fs.files[from + "\\skins\\skin.exe"] = "MZ";
-    Folder("D:");
-    int counter = 5;
-    app.apps.CopyTree(from, "D:\\copy", counter);
-    EXPECT_EQ(counter, 7);
-    EXPECT_EQ(fake.fs.files["D:\\copy\\settings.ini"], "a=1");
-    EXPECT_EQ(fake.fs.files["D:\\copy\\skins\\dark.ini"], "b=2");
-    for (const char* left : {"app.log", "Helper.DLL", "held.dat", "skins\\skin.exe"})
-        EXPECT_EQ(fake.fs.files.count(std::string("D:\\copy\\") + left), 0u) << left;
-    int none = 0;
-    app.apps.CopyTree(Settings("Missing"), "D:\\other", none);
-    EXPECT_EQ(none, 0);
-    EXPECT_EQ(fake.fs.folders.count("D:\\other"), 0u);
-    EXPECT_EQ(LogLines(), Lines{});
-}
-
-class BackupTest : public AppsTest {
-protected:
-    BackupTest() {
-        Folder("D:");
-        Folder("D:\\Backups");
-        AddApp("tool", "Tool", "Tool\\Tool.exe");
-        AddApp("jot", "Jotter", "Jotter.exe");
-        AddApp("mines", "Mines", "Mines\\mines.exe").kind = "game";
-        Folder(Settings("Tool"));
-        fake.fs.files[Settings("Tool\\settings.ini")] = "theme=dark";
-        fake.fs.files[Settings("Tool\\app.log")] = "log";
-        fake.fs.files[Settings("Tool\\Helper.DLL")] = "MZ";
-        Folder(Settings("Jotter"));
-        fake.fs.files[Settings("Jotter\\notes.ini")] = "n=1";
-        Folder(Settings("Mines"));
-        fake.fs.files[Settings("Mines\\scores.ini")] = "top=9";
-    }
-    static constexpr const char* kDest = "D:\\Backups\\Pankor-backup-2031-05-06-1403";
-};
-
-TEST_F(BackupTest, EachAppsSettingsGoIntoOneTimeStampedFolderWithoutGamesProgramsOrLogs) {
-    EXPECT_EQ(app.apps.BackupConfig("D:\\Backups"), kDest);
-    EXPECT_EQ(fake.fs.files[std::string(kDest) + "\\Tool\\settings.ini"], "theme=dark");
-    EXPECT_EQ(fake.fs.files[std::string(kDest) + "\\Jotter\\notes.ini"], "n=1");  // named after the app
-    for (const char* left : {"\\Tool\\app.log", "\\Tool\\Helper.DLL", "\\Mines\\scores.ini"})
-        EXPECT_EQ(fake.fs.files.count(kDest + std::string(left)), 0u) << left;
-    EXPECT_EQ(LogLines(), Lines{"backup wrote 2 file(s) to D:\\Backups\\Pankor-backup-2031-05-06-1403"});
-}
-
-TEST_F(BackupTest, TheStampHasTwoDigitsForEachPartAfterTheYear) {
-    EXPECT_EQ(BackupStamp(DateTime{2026, 12, 4, 5, 17, 59}), "2026-12-04-0517");
-    EXPECT_EQ(BackupStamp(DateTime{2031, 1, 2, 23, 0, 0}), "2031-01-02-2300");
-}
-
-TEST_F(BackupTest, TwoBackupsInOneMinuteShareTheFolderAndTheSecondWins) {
-    ASSERT_EQ(app.apps.BackupConfig("D:\\Backups"), kDest);
-    fake.fs.files[Settings("Tool\\settings.ini")] = "theme=light";
-    fake.system.now.second = 59;
-    EXPECT_EQ(app.apps.BackupConfig("D:\\Backups"), kDest);
-    EXPECT_EQ(fake.fs.files[std::string(kDest) + "\\Tool\\settings.ini"], "theme=light");
-}
-
-TEST_F(BackupTest, OnlyGamesInstalledGivesNothingButLeavesTheEmptyFolder) {
-    fake.fs.files.erase(Settings("Tool\\settings.ini"));
-    fake.fs.files.erase(Settings("Jotter\\notes.ini"));
-    EXPECT_EQ(app.apps.BackupConfig("D:\\Backups"), "");
-    EXPECT_EQ(fake.fs.folders.count(kDest), 1u);
-    EXPECT_EQ(LogLines(), Lines{"backup wrote 0 file(s) to D:\\Backups\\Pankor-backup-2031-05-06-1403"});
-}
-
-TEST_F(BackupTest, AnExeThatLeavesItsFolderNeverCopiesAnotherFolder) {
-    app.catalog.Apps.clear();
+TEST_F(AppsTest, ABackupCopiesEachAppsSettingsWithoutGamesProgramsOrLogs) {
+    fake.fs.folders.insert({"D:", "D:\\Backups"});
+    AddApp("tool", "Tool", "Tool\\Tool.exe");
+    AddApp("jot", "Jotter", "Jotter.exe");
+    AddApp("mines", "Mines", "Mines\\mines.exe").kind = "game";
     AddApp("up", "Up", "..\\up.exe");
     AddApp("root", "Root", "\\root.exe");
-    EXPECT_EQ(app.apps.BackupConfig("D:\\Backups"), "");
-    EXPECT_EQ(LogLines(), (Lines{"backup skipped up: \"..\" is not a plain folder name",
-                                 "backup skipped root: \"\" is not a plain folder name",
-                                 "backup wrote 0 file(s) to D:\\Backups\\Pankor-backup-2031-05-06-1403"}));
+    for (const char* file : {"Tool\\settings.ini", "Tool\\app.log", "Tool\\Helper.DLL", "Tool\\skins\\dark.ini",
+                             "Tool\\skins\\skin.exe", "Tool\\held.dat", "Jotter\\notes.ini", "Mines\\scores.ini"})
+        Put(Settings(file), file);
+    fake.fs.lockedFiles.insert(Settings("Tool\\held.dat"));
+    const std::string dest = "D:\\Backups\\Pankor-backup-2031-05-06-1403";
+    EXPECT_EQ(app.apps.BackupConfig("D:\\Backups"), dest);
+    for (const char* copied : {"Tool\\settings.ini", "Tool\\skins\\dark.ini", "Jotter\\notes.ini"})
+        EXPECT_EQ(File(dest + "\\" + copied), copied);
+    for (const char* left :
+         {"Tool\\app.log", "Tool\\Helper.DLL", "Tool\\skins\\skin.exe", "Tool\\held.dat", "Mines\\scores.ini"})
+        EXPECT_EQ(File(dest + "\\" + left), "<missing>") << left;
+    // A second backup in the same minute shares the folder and wins.
+    Put(Settings("Tool\\settings.ini"), "theme=light");
+    fake.system.now.second = 59;
+    EXPECT_EQ(app.apps.BackupConfig("D:\\Backups"), dest);
+    EXPECT_EQ(File(dest + "\\Tool\\settings.ini"), "theme=light");
+    const Lines skipped{"backup skipped up: \"..\" is not a plain folder name",
+                        "backup skipped root: \"\" is not a plain folder name"};
+    Lines want = skipped;
+    want.push_back("backup wrote 3 file(s) to " + dest);
+    want.insert(want.end(), skipped.begin(), skipped.end());
+    want.push_back("backup wrote 3 file(s) to " + dest);
+    EXPECT_EQ(LogLines(), want);
+
+    // Nothing to copy: no backup to show, but its folder is made.
+    app.catalog.Apps.resize(3);
+    app.catalog.AppCount = 3;
+    app.catalog.Apps[0].exe = app.catalog.Apps[1].exe = "Gone\\x.exe";
+    EXPECT_EQ(app.apps.BackupConfig("D:\\Other"), "");
+    EXPECT_TRUE(fake.fs.folders.count("D:\\Other\\Pankor-backup-2031-05-06-1403"));
 }
 
-TEST_F(BackupTest, ABackupPickedInsideAnAppsFolderIsNotCopiedIntoItself) {
+TEST_F(AppsTest, ABackupPickedInsideAnAppsFolderIsNotCopiedIntoItself) {
+    AddApp("tool", "Tool", "Tool\\Tool.exe");
+    Put(Settings("Tool\\settings.ini"), "theme=dark");
     const std::string root = Settings("Tool\\Backups");
-    Folder(root);
+    fake.fs.folders.insert(root);
     const std::string dest = root + "\\Pankor-backup-2031-05-06-1403";
     EXPECT_EQ(app.apps.BackupConfig(root), dest);
-    EXPECT_EQ(fake.fs.files[dest + "\\Tool\\settings.ini"], "theme=dark");
+    EXPECT_EQ(File(dest + "\\Tool\\settings.ini"), "theme=dark");
     EXPECT_EQ(fake.fs.folders.count(dest + "\\Tool\\Backups"), 0u);
+    EXPECT_EQ(fake.fs.folders.count(dest + "\\Tool"), 1u);
 }
 
-TEST_F(AppsTest, RestoreCopiesEverySubFolderBackStrayOnesToo) {
+TEST_F(AppsTest, ARestoreCopiesEverySubFolderBackStrayOnesToo) {
     const std::string backup = "D:\\Pankor-backup-2031-05-06-1403";
-    Folder("D:");
-    Folder(backup);
-    Folder(backup + "\\Tool");
-    Folder(backup + "\\Stray");
-    fake.fs.files[backup + "\\Tool\\settings.ini"] = "theme=dark";
-    fake.fs.files[backup + "\\Tool\\Tool.exe"] = "MZ planted";
-    fake.fs.files[backup + "\\Stray\\x.ini"] = "x=1";
-    fake.fs.files[backup + "\\loose.ini"] = "not in an app folder";
-    Folder(Settings("Tool"));
-    fake.fs.files[Settings("Tool\\settings.ini")] = "theme=light";
-    fake.fs.files[Settings("Tool\\only-here.ini")] = "kept";
-
+    fake.fs.folders.insert({"D:", backup});
+    Put(backup + "\\Tool\\settings.ini", "theme=dark");
+    Put(backup + "\\Tool\\Tool.exe", "MZ planted");
+    Put(backup + "\\Stray\\x.ini", "x=1");
+    Put(backup + "\\loose.ini", "not in an app folder");
+    Put(Settings("Tool\\settings.ini"), "theme=light");
+    Put(Settings("Tool\\only-here.ini"), "kept");
     EXPECT_EQ(app.apps.RestoreConfig(backup), 2);
-    EXPECT_EQ(fake.fs.files[Settings("Tool\\settings.ini")], "theme=dark");
-    EXPECT_EQ(fake.fs.files[Settings("Tool\\only-here.ini")], "kept");
-    EXPECT_EQ(fake.fs.files[Settings("Stray\\x.ini")], "x=1");
-    EXPECT_EQ(fake.fs.files.count(Settings("Tool\\Tool.exe")), 0u);
-    EXPECT_EQ(fake.fs.files.count(Settings("loose.ini")), 0u);
+    EXPECT_EQ(File(Settings("Tool\\settings.ini")), "theme=dark");
+    EXPECT_EQ(File(Settings("Tool\\only-here.ini")), "kept");
+    EXPECT_EQ(File(Settings("Stray\\x.ini")), "x=1");
+    EXPECT_EQ(File(Settings("Tool\\Tool.exe")), "<missing>");
+    EXPECT_EQ(File(Settings("loose.ini")), "<missing>");
     EXPECT_EQ(app.apps.RestoreConfig("D:\\gone"), 0);
-    EXPECT_EQ(LogLines(), Lines{"restore copied 2 file(s) from D:\\Pankor-backup-2031-05-06-1403"});
+    EXPECT_EQ(LogLines(), Lines{"restore copied 2 file(s) from " + backup});
 }
-
-}  // namespace

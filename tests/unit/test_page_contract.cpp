@@ -4,7 +4,6 @@
 
 #include <map>
 
-#include "Fixture.h"
 #include "PageContractJson.h"
 #include "core/modJson.h"
 #include "host/PageContract.h"
@@ -73,29 +72,5 @@ TEST(PageContract, RowsCarryTheMembersInTheirOrder) {
     EXPECT_EQ(Names(JsonObj(root, "appRow")),
               std::vector<std::string>(std::begin(kAppRowMembers), std::end(kAppRowMembers)));
     EXPECT_EQ(Names(JsonObj(root, "skinRow")),
-              std::vector<std::string>(std::begin(kSkinRowMembers), std::end(kSkinRowMembers)));
-}
-
-namespace {
-class RowsContract : public pankor::testing::AppTest {};
-
-std::vector<std::string> MemberNames(const JsonValue& object) {
-    std::vector<std::string> out;
-    if (object.kind() == JsonValue::Kind::Object)
-        for (const auto& [key, value] : std::get<std::shared_ptr<JsonObject>>(object.data)->Members())
-            out.push_back(key);
-    return out;
-}
-}  // namespace
-
-TEST_F(RowsContract, TheRowsTheHostBuildsHaveTheContractsMembers) {
-    app.catalog.Apps = {CatalogApp{}};
-    app.catalog.AppCount = 1;
-    app.catalog.Skins = {CatalogSkin{"Midnight", "clock", "", "", ""}};
-    app.catalog.SkinCount = 1;
-    modJson json;
-    EXPECT_EQ(MemberNames(JsonItem(json.JsonParse(app.catalog.AppsJson()), 1)),
-              std::vector<std::string>(std::begin(kAppRowMembers), std::end(kAppRowMembers)));
-    EXPECT_EQ(MemberNames(JsonItem(json.JsonParse(app.catalog.SkinsJson()), 1)),
               std::vector<std::string>(std::begin(kSkinRowMembers), std::end(kSkinRowMembers)));
 }

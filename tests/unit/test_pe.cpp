@@ -1,147 +1,147 @@
+// Reading programs' resources. The readers' answers on real programs are the
+// platform contract's; here: the choices among icon sizes, paletted icons,
+// and images cut short or made hostile.
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <random>
 
+#include "platform/pe/IconImage.h"
 #include "platform/pe/PeResources.h"
 
 using namespace pankor;
 
 namespace {
 
-// Builds a minimal PE image whose only section holds a resource tree of one
-// resource: type -> id 1 -> language 1033 -> data.
-struct PeImage {
-    bool pe32plus = false;
-    std::uint32_t type = kRtVersion;
-    std::uint16_t valueLength = 52;
-    std::uint32_t ms = 0x00010002, ls = 0x00030004;
+using Image = std::vector<std::uint8_t>;
 
-    static constexpr std::uint32_t kRsrcRva = 0x1000, kRsrcFile = 0x200;
+void Put(Image& b, std::size_t at, std::uint32_t v, int n) {
+    for (int i = 0; i < n; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+}
 
-    std::vector<std::uint8_t> Build() const {
-        std::vector<std::uint8_t> f(kRsrcFile, 0);
-        f[0] = 'M';
-        f[1] = 'Z';
-        Put32(f, 0x3C, 0x80);
-        Put32(f, 0x80, 0x00004550);
-        const std::uint32_t coff = 0x84, opt = coff + 20;
-        const std::uint16_t optSize = pe32plus ? 240 : 224;
-        Put16(f, coff, pe32plus ? 0x8664 : 0x14C);
-        Put16(f, coff + 2, 1);
-        Put16(f, coff + 16, optSize);
-        Put16(f, opt, pe32plus ? 0x20B : 0x10B);
-        const std::uint32_t countAt = opt + (pe32plus ? 108 : 92), dirs = opt + (pe32plus ? 112 : 96);
-        Put32(f, countAt, 16);
-
-        std::vector<std::uint8_t> r(0x58, 0);
-        auto dir = [&](std::uint32_t at, std::uint32_t id, std::uint32_t target) {
-            Put16(r, at + 14, 1);
-            Put32(r, at + 16, id);
-            Put32(r, at + 20, target);
-        };
-        dir(0x00, type, 0x80000000u | 0x18);
-        dir(0x18, 1, 0x80000000u | 0x30);
-        dir(0x30, 1033, 0x48);
-        std::vector<std::uint8_t> block(40 + 52, 0);
-        Put16(block, 0, static_cast<std::uint16_t>(block.size()));
-        Put16(block, 2, valueLength);
-        const char* key = "VS_VERSION_INFO";
-        for (std::size_t i = 0; i < std::strlen(key); ++i) block[6 + 2 * i] = static_cast<std::uint8_t>(key[i]);
-        Put32(block, 40, 0xFEEF04BD);
-        Put32(block, 48, ms);
-        Put32(block, 52, ls);
-        Put32(r, 0x48, kRsrcRva + 0x58);
-        Put32(r, 0x4C, static_cast<std::uint32_t>(block.size()));
-        r.insert(r.end(), block.begin(), block.end());
-
-        const std::uint32_t size = static_cast<std::uint32_t>(r.size());
-        Put32(f, dirs + 16, kRsrcRva);
-        Put32(f, dirs + 20, size);
-        const std::uint32_t sec = opt + optSize;
-        std::memcpy(&f[sec], ".rsrc", 5);
-        Put32(f, sec + 8, size);
-        Put32(f, sec + 12, kRsrcRva);
-        Put32(f, sec + 16, size);
-        Put32(f, sec + 20, kRsrcFile);
-        f.insert(f.end(), r.begin(), r.end());
-        return f;
+// A PE image whose only section holds one resource, type -> id 1 ->
+// language 1033 -> a version record of 1.2.3.4.
+Image Pe(bool pe32plus, std::uint32_t type = kRtVersion) {
+    Image f(0x200, 0), r(0x58 + 92, 0);
+    f[0] = 'M';
+    f[1] = 'Z';
+    Put(f, 0x3C, 0x80, 4);
+    Put(f, 0x80, 0x00004550, 4);
+    const std::uint32_t opt = 0x84 + 20, optSize = pe32plus ? 240 : 224, dirs = opt + (pe32plus ? 112 : 96);
+    Put(f, 0x84, pe32plus ? 0x8664 : 0x14C, 2);
+    Put(f, 0x86, 1, 2);
+    Put(f, 0x94, optSize, 2);
+    Put(f, opt, pe32plus ? 0x20B : 0x10B, 2);
+    Put(f, dirs - 4, 16, 4);
+    const std::uint32_t entries[][3] = {{0x00, type, 0x80000018}, {0x18, 1, 0x80000030}, {0x30, 1033, 0x48}};
+    for (const auto& [at, id, target] : entries) {
+        Put(r, at + 14, 1, 2);
+        Put(r, at + 16, id, 4);
+        Put(r, at + 20, target, 4);
     }
+    Put(r, 0x48, 0x1000 + 0x58, 4);
+    Put(r, 0x4C, 92, 4);
+    Put(r, 0x58, 92, 2);
+    Put(r, 0x5A, 52, 2);
+    for (std::size_t i = 0; i < 15; ++i) r[0x58 + 6 + 2 * i] = static_cast<std::uint8_t>("VS_VERSION_INFO"[i]);
+    Put(r, 0x58 + 40, 0xFEEF04BD, 4);
+    Put(r, 0x58 + 48, 0x00010002, 4);
+    Put(r, 0x58 + 52, 0x00030004, 4);
+    const std::uint32_t sec = opt + optSize, size = static_cast<std::uint32_t>(r.size());
+    Put(f, dirs + 16, 0x1000, 4);
+    Put(f, dirs + 20, size, 4);
+    std::memcpy(&f[sec], ".rsrc", 5);
+    for (const auto& [at, v] : {std::pair{8u, size}, {12u, 0x1000u}, {16u, size}, {20u, 0x200u}})
+        Put(f, sec + at, v, 4);
+    f.insert(f.end(), r.begin(), r.end());
+    return f;
+}
 
-    static void Put16(std::vector<std::uint8_t>& b, std::size_t at, std::uint16_t v) {
-        b[at] = v & 0xFF;
-        b[at + 1] = v >> 8;
-    }
-    static void Put32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) b[at + i] = (v >> (8 * i)) & 0xFF;
-    }
-};
+// A w x h DIB icon: 32-bit, every pixel bgra; or 8-bit with a palette of
+// blue and red (left and right halves) and an AND mask hiding the top row.
+Image Dib(int w, int h, int bits, std::uint32_t bgra = 0) {
+    const std::size_t xorStride = ((static_cast<std::size_t>(w) * bits + 31) / 32) * 4;
+    const std::size_t andStride = ((static_cast<std::size_t>(w) + 31) / 32) * 4;
+    const std::size_t xorAt = 40 + (bits == 8 ? 1024 : 0), andAt = xorAt + xorStride * h;
+    Image b(andAt + andStride * h, 0);
+    for (const auto& [at, v, n] : {std::tuple{0, 40u, 4}, {4, w, 4}, {8, 2u * h, 4}, {12, 1u, 2}, {14, bits, 2}})
+        Put(b, at, static_cast<std::uint32_t>(v), n);
+    Put(b, 40, 0x000000FF, 4);
+    Put(b, 44, 0x00FF0000, 4);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const std::size_t at = xorAt + xorStride * y;
+            if (bits == 32) Put(b, at + 4 * x, bgra, 4);
+            if (bits == 8) b[at + x] = x >= w / 2 ? 1 : 0;
+        }
+    for (std::size_t i = 0; i < andStride; ++i) b[andAt + andStride * (h - 1) + i] = 0xFF;
+    return b;
+}
+
+const std::uint8_t* Pixel(const RgbaImage& img, int x, int y) {
+    return &img.rgba[(static_cast<std::size_t>(y) * img.width + x) * 4];
+}
 
 }  // namespace
 
-TEST(PeResources, ReadsTheFixedVersionOfPe32AndPe32Plus) {
+TEST(PeResources, TheVersionRecordOfPe32AndPe32PlusAndNothingFromAnyCutOrHostileImage) {
     for (bool plus : {false, true}) {
-        PeImage img;
-        img.pe32plus = plus;
-        const auto bytes = img.Build();
-        const auto v = ReadVersionResource(bytes);
+        const Image full = Pe(plus);
+        const auto v = ReadVersionResource(full);
         ASSERT_TRUE(v.has_value()) << plus;
         EXPECT_EQ(v->fileVersionMS, 0x00010002u);
         EXPECT_EQ(v->fileVersionLS, 0x00030004u);
-        const auto pe = PeResources::Parse(bytes);
-        ASSERT_TRUE(pe.has_value());
-        EXPECT_EQ(pe->Ids(kRtVersion), std::vector<std::uint32_t>{1});
-        EXPECT_TRUE(pe->Find(kRtVersion, 1).has_value());
-        EXPECT_FALSE(pe->Find(kRtVersion, 2).has_value());
+        for (std::size_t n = 0; n < full.size(); ++n)  // a fresh copy of n bytes: the sanitizers see any overread
+            EXPECT_FALSE(ReadVersionResource(Image(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n))))
+                << plus << " " << n;
+    }
+    EXPECT_FALSE(ReadVersionResource(Pe(false, kRtIcon)).has_value());
+    const std::tuple<std::size_t, std::uint32_t, int, bool> hostile[] = {
+        {0x200 + 20, 0x80000000u, 4, false},    // the type entry points back at the root
+        {0x200 + 0x48, 0xFFFFFFF0u, 4, false},  // data far outside
+        {0x200 + 0x5A, 51, 2, false},           // a record too short
+        {0x200 + 14, 0xFFFF, 2, true},          // 65535 entries claimed: the one there is still read
+    };
+    for (const auto& [at, value, n, found] : hostile) {
+        Image b = Pe(false);
+        Put(b, at, value, n);
+        EXPECT_EQ(ReadVersionResource(b).has_value(), found) << at;
     }
 }
 
-TEST(PeResources, FilesWithoutAVersionRecordGiveNothing) {
-    PeImage icon;
-    icon.type = kRtIcon;
-    EXPECT_FALSE(ReadVersionResource(icon.Build()).has_value());
-    PeImage shortValue;
-    shortValue.valueLength = 51;
-    EXPECT_FALSE(ReadVersionResource(shortValue.Build()).has_value());
-
-    const std::string text = "MZ but not really a program, just text that starts like one";
-    EXPECT_FALSE(ReadVersionResource({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}));
-    EXPECT_FALSE(ReadVersionResource({}).has_value());
-}
-
-TEST(PeResources, EveryTruncationGivesNothingAndNeverReadsOutOfBounds) {
-    for (bool plus : {false, true}) {
-        PeImage img;
-        img.pe32plus = plus;
-        const auto full = img.Build();
-        for (std::size_t n = 0; n < full.size(); ++n) {
-            // A fresh copy of exactly n bytes, so the sanitizers see any overread.
-            const std::vector<std::uint8_t> cut(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n));
-            EXPECT_FALSE(ReadVersionResource(cut).has_value()) << n;
-        }
+TEST(IconImage, TheBestSizeIsChosenAndImagesAreDecodedOrRefused) {
+    Image g(6 + 3 * 14, 0);
+    Put(g, 2, 1, 2);
+    Put(g, 4, 3, 2);
+    const int sizes[] = {16, 0 /* 256 */, 48};
+    for (int i = 0; i < 3; ++i) {
+        g[6 + 14 * i] = g[7 + 14 * i] = static_cast<std::uint8_t>(sizes[i]);
+        Put(g, 6 + 14 * i + 6, 32, 2);
+        Put(g, 6 + 14 * i + 12, static_cast<std::uint32_t>(i + 1), 2);
     }
-}
+    const auto entries = ReadIconGroup(g);
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(ChooseIcon(entries, 64)->id, 2u);   // the smallest at least 64
+    EXPECT_EQ(ChooseIcon(entries, 32)->id, 3u);   // 48 beats 256
+    EXPECT_EQ(ChooseIcon(entries, 300)->id, 2u);  // none large enough: the largest
+    EXPECT_TRUE(ReadIconGroup(Image(g.begin(), g.end() - 1)).empty());
+    EXPECT_FALSE(ChooseIcon({}, 64).has_value());
 
-TEST(PeResources, HostileOffsetsAndLoopsAreSurvived) {
-    auto bytes = PeImage{}.Build();
-    // The type entry points back at the root directory.
-    PeImage::Put32(bytes, PeImage::kRsrcFile + 20, 0x80000000u);
-    EXPECT_FALSE(ReadVersionResource(bytes).has_value());
-
-    bytes = PeImage{}.Build();
-    PeImage::Put32(bytes, PeImage::kRsrcFile + 0x48, 0xFFFFFFF0u);  // data RVA far outside
-    EXPECT_FALSE(ReadVersionResource(bytes).has_value());
-
-    bytes = PeImage{}.Build();
-    PeImage::Put16(bytes, PeImage::kRsrcFile + 14, 0xFFFF);  // claims 65535 entries
-    EXPECT_NO_FATAL_FAILURE(ReadVersionResource(bytes));
-
-    // Random corruption anywhere: any answer is fine, a crash is not.
-    std::mt19937 rng(1234);
-    const auto good = PeImage{}.Build();
-    for (int i = 0; i < 5000; ++i) {
-        auto b = good;
-        for (int k = 0; k < 4; ++k) b[rng() % b.size()] = static_cast<std::uint8_t>(rng());
-        (void)ReadVersionResource(b);
+    const auto pal = DecodeDibIcon(Dib(8, 4, 8));
+    ASSERT_TRUE(pal.has_value());
+    EXPECT_EQ(Pixel(*pal, 0, 1)[2], 0xFF);  // blue on the left
+    EXPECT_EQ(Pixel(*pal, 7, 1)[0], 0xFF);  // red on the right
+    EXPECT_EQ(Pixel(*pal, 0, 0)[3], 0);     // the masked top row is transparent
+    EXPECT_EQ(Pixel(*pal, 0, 1)[3], 255);
+    EXPECT_EQ(Pixel(*DecodeDibIcon(Dib(4, 4, 32, 0x80112233)), 3, 3)[3], 0x80);  // its own alpha wins over the mask
+    for (int bits : {8, 32}) {
+        const Image full = Dib(16, 16, bits, 0xFF000000);
+        for (std::size_t n = 0; n < 40 + (bits == 8 ? 1024u : 0u) + 64; ++n)
+            EXPECT_FALSE(DecodeDibIcon(Image(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n))))
+                << bits << " " << n;
+    }
+    for (const auto& [at, value] : {std::pair{4, 100000u}, {16, 3u}}) {  // huge, compressed
+        Image b = Dib(4, 4, 32);
+        Put(b, at, value, 4);
+        EXPECT_FALSE(DecodeDibIcon(b).has_value()) << at;
     }
 }

@@ -1,0 +1,399 @@
+// The start of the process, one copy per session, the handoff between copies,
+// and the small modules below: log, registry, files, versions, probes, icons.
+#include "Fixture.h"
+#include "core/PankorVersion.h"
+#include "trust/TrustKeys.h"
+
+using namespace pankor;
+using namespace pankor::testing;
+
+namespace {
+
+constexpr const char* kFeatures = "HKCU\\Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\";
+
+class MainTest : public AppTest {
+protected:
+    MainTest() {
+        app.process.DebugMode = false;
+        app.process.DataDir.clear();
+    }
+    bool Start(const std::string& commandLine) {
+        fake.system.commandLine = commandLine;
+        return app.main.Main();
+    }
+    std::string Handoff() const { return File(std::string(kDataDir) + "\\handoff.txt"); }
+    std::string Registry(const std::string& feature) {
+        return fake.registry.values[LowerAscii(kFeatures + feature + "\\Pankor.exe")];
+    }
+    static Lines StartLines() {
+        Lines lines{"--- Pankor start, runDir=C:\\Apps\\Pankor"};
+        if (kTrustsDevelopmentKeys)
+            lines.emplace_back("TRUST: this build trusts the DEVELOPMENT keys - not for release");
+        return lines;
+    }
+};
+
+}  // namespace
+
+TEST_F(MainTest, TheFirstCopySetsTheProcessUpAndKeepsItsRequest) {
+    fake.registry.values[LowerAscii(kFeatures + std::string("FEATURE_BROWSER_EMULATION\\Pankor.exe"))] = "1";
+    fake.fs.folders.erase(kDataDir);
+    EXPECT_TRUE(Start("/Debug /installed=Clock-Pro"));
+    EXPECT_TRUE(app.process.DebugMode);
+    EXPECT_TRUE(fake.system.dpiAwareCalled);
+    EXPECT_EQ(app.process.RunDir, "C:\\Apps\\Pankor");
+    EXPECT_EQ(app.process.DataDir, kDataDir);
+    EXPECT_TRUE(fake.fs.folders.count(kDataDir));
+    EXPECT_EQ(fake.instanceLock.askedFor, "Local\\Pankor.SingleInstance.v1");
+    EXPECT_EQ(Registry("FEATURE_BROWSER_EMULATION"), "11001");
+    EXPECT_EQ(Registry("FEATURE_BLOCK_LMZ_SCRIPT"), "0");
+    EXPECT_EQ(app.process.PendingCommand, "installed=clock-pro");
+    EXPECT_EQ(LogLines(), StartLines());
+    EXPECT_EQ(Handoff(), "<missing>");
+    EXPECT_EQ(app.catalog.PublisherBase(), "https://tarnwick.com");  // no /publisher=: the default
+
+    // Failed feature writes come before the start line, a refused request after it.
+    ClearLog();
+    fake.registry.failWrites = true;
+    EXPECT_TRUE(Start("/debug /installed=my_app /publisher=http://evil.test/"));
+    Lines want{
+        "RegSetDword failed " + std::string(kFeatures) + "FEATURE_BROWSER_EMULATION\\Pankor.exe: Access is denied.",
+        "RegSetDword failed " + std::string(kFeatures) + "FEATURE_BLOCK_LMZ_SCRIPT\\Pankor.exe: Access is denied."};
+    for (const std::string& line : StartLines()) want.push_back(line);
+    want.emplace_back("REFUSED /installed= : not a plain slug");
+    want.emplace_back(
+        "REFUSED /publisher= http://evil.test/ : plain http:// is only for loopback hosts; keeping "
+        "https://tarnwick.com");
+    EXPECT_EQ(LogLines(), want);
+    EXPECT_EQ(app.process.PendingCommand, "");
+
+    Start("/publisher=\"http://127.0.0.1:5000\" /tray");
+    EXPECT_EQ(app.catalog.CatalogUrl(), "http://127.0.0.1:5000/pankor/catalog.json");
+    EXPECT_EQ(app.catalog.SignatureUrl(), "http://127.0.0.1:5000/pankor/catalog.json.sig");
+    EXPECT_EQ(app.catalog.PublisherHost(), "127.0.0.1");
+}
+
+TEST_F(MainTest, ALaterCopyHandsItsRequestOverAndEnds) {
+    struct Case {
+        const char* line;
+        const char* handoff;  // the command handed over, or "" for none
+        Lines log;
+    };
+    const std::string mutex = "another Pankor already has the mutex";
+    const Case cases[] = {
+        {"/debug", "show", {mutex, "handoff posted: show"}},
+        {"/tray /debug", "", {mutex, "second copy with /tray - exiting quietly"}},
+        {"/tray /installed=Foo /debug", "installed=foo", {mutex, "handoff posted: installed=foo"}},
+        {"/debug /installed=my_app", "show", {mutex, "REFUSED /installed= : not a plain slug", "handoff posted: show"}},
+    };
+    fake.instanceLock.next = Result<bool>::Of(false);
+    for (const Case& c : cases) {
+        fake.fs.files.clear();
+        EXPECT_FALSE(Start(c.line)) << c.line;
+        EXPECT_EQ(Handoff(), *c.handoff ? "2031-05-06 14:03:27|" + std::string(c.handoff) + "\r\n" : "<missing>");
+        EXPECT_EQ(LogLines(), c.log) << c.line;
+    }
+    EXPECT_EQ(fake.system.allowForegroundCalls, 3);
+    EXPECT_TRUE(fake.registry.values.empty());  // only the first copy writes them
+
+    fake.instanceLock.next = Result<bool>::Fail("Access is denied.", 5);
+    fake.fs.files.clear();
+    EXPECT_TRUE(Start("/debug"));
+    EXPECT_EQ(LogLines().front(), "CreateMutex failed, err=5 - running anyway");
+}
+
+TEST_F(MainTest, SwitchesDataFolderAndScale) {
+    const std::pair<const char*, bool> debug[] = {{"/DEBUG", true}, {"x /Debug y", true}, {"/debugger", true},
+                                                  {"", false},      {"/deb ug", false},   {"debug", false}};
+    for (const auto& [line, on] : debug) {
+        Start(line);
+        EXPECT_EQ(app.process.DebugMode, on) << line;
+    }
+    fake.environment.vars.clear();
+    fake.system.executablePath = "Pankor.exe";
+    Start("");
+    EXPECT_EQ(app.process.DataDir, "\\Pankor");
+    EXPECT_EQ(app.process.RunDir, "Pankor.exe");
+    const std::pair<int, int> dpis[] = {{96, 100},  {120, 125}, {144, 150}, {192, 200}, {72, 100},
+                                        {108, 112}, {0, 100},   {-5, 100},  {100, 104}, {288, 300}};
+    for (auto [dpi, percent] : dpis) {
+        fake.system.dpi = dpi;
+        EXPECT_EQ(app.main.DpiPercent(), percent) << dpi;
+    }
+}
+
+TEST_F(AppTest, DebugLogLineLayoutAndGate) {
+    fake.system.now = {2031, 1, 2, 21, 5, 3};
+    app.log.DebugLog("hello");
+    app.process.DebugMode = false;
+    app.log.DebugLog("hidden");
+    app.process.DebugMode = true;
+    app.process.DataDir = "C:\\nowhere";  // a folder that does not exist: the line is lost quietly
+    app.log.DebugLog("lost");
+    EXPECT_EQ(File(std::string(kDataDir) + "\\debug.log"), "21:05:03 hello\r\n");
+}
+
+namespace {
+
+class InstanceTest : public AppTest {
+protected:
+    std::string Path() const { return std::string(kDataDir) + "\\handoff.txt"; }
+    void Write(const std::string& text) { fake.fs.files[Path()] = text; }
+};
+
+}  // namespace
+
+TEST_F(InstanceTest, TheInstalledArgumentIsCutQuotedLowerCasedOrRefused) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"/installed=Clock-Pro", "installed=clock-pro"},
+        {"/tray /INSTALLED=abc /debug", "installed=abc"},
+        {"/installed=\"clock pro\"", "installed=clock"},
+        {"/installed=" + std::string(32, 'z'), "installed=" + std::string(32, 'z')},
+        {"/tray", ""},
+    };
+    for (const auto& [line, arg] : cases) {
+        fake.system.commandLine = line;
+        EXPECT_EQ(app.instance.ParseInstalledArg(), arg) << line;
+    }
+    EXPECT_EQ(Log(), "");
+    for (const char* bad : {"/installed=my_app", "/installed=", "/installed= clock", "/installed=a.exe"}) {
+        ClearLog();
+        fake.system.commandLine = bad;
+        EXPECT_EQ(app.instance.ParseInstalledArg(), "") << bad;
+        EXPECT_EQ(LogLines(), Lines{"REFUSED /installed= : not a plain slug"}) << bad;
+    }
+}
+
+TEST_F(InstanceTest, PostHandoffReplacesTheFileAndCarriesOnAfterAFailure) {
+    fake.fs.folders.erase(kDataDir);  // made on the way
+    app.instance.PostHandoff("installed=clock-pro");
+    fake.system.now.second = 28;
+    app.instance.PostHandoff("show");
+    EXPECT_EQ(File(Path()), "2031-05-06 14:03:28|show\r\n");
+    fake.fs.lockedFiles.insert(Path());
+    app.instance.PostHandoff("show");
+    EXPECT_EQ(LogLines(), (Lines{"handoff posted: installed=clock-pro", "handoff posted: show",
+                                 "PostHandoff failed " + Path() + ": Permission denied", "handoff posted: show"}));
+    app.process.DataDir = "C:\\missing\\Pankor";
+    app.instance.PostHandoff("show");  // nothing can be written; the later steps still run
+    EXPECT_EQ(fake.system.allowForegroundCalls, 4);
+}
+
+TEST_F(InstanceTest, TakeHandoffTakesAFreshFirstLineOnceAndDeletesTheFile) {
+    const std::tuple<const char*, const char*, Lines> cases[] = {
+        {"2031-05-06 14:02:57| show \r\n", "show", {"handoff taken: show"}},
+        {"2031-05-06 14:03:58| show \r\n", "", {"handoff DISCARDED, 31s old:  show "}},
+        {"2031-05-06 14:03:20|installed=a\r\n2031-05-06 14:03:27|installed=b\r\n",
+         "installed=a",
+         {"handoff taken: installed=a"}},
+        {"|show\r\n", "", {}},
+        {"x|", "", {"handoff taken: "}},
+        {"\r\n", "", {}},
+        {"", "", {}},
+    };
+    for (const auto& [text, command, log] : cases) {
+        fake.fs.files.clear();
+        Write(text);
+        EXPECT_EQ(app.instance.TakeHandoff(), command) << text;
+        EXPECT_EQ(File(Path()), "<missing>") << text;
+        EXPECT_EQ(LogLines(), log) << text;
+    }
+    EXPECT_EQ(app.instance.TakeHandoff(), "");  // no file at all
+    fake.fs.folders.insert(Path());             // nor a folder of that name
+    EXPECT_EQ(app.instance.TakeHandoff(), "");
+    EXPECT_TRUE(fake.fs.folders.count(Path()));
+}
+
+TEST_F(InstanceTest, AHandoffThatCannotBeReadOrDeletedIsTakenOnce) {
+    Write("2031-05-06 14:03:20|show\r\n");
+    fake.fs.lockedFiles.insert(Path());
+    EXPECT_EQ(app.instance.TakeHandoff(), "");  // collided with a writer: the next tick tries again
+    fake.fs.lockedFiles.clear();
+    fake.fs.undeletable.insert(Path());
+    EXPECT_EQ(app.instance.TakeHandoff(), "show");
+    EXPECT_EQ(app.instance.TakeHandoff(), "");         // the same request, still there: not again
+    Write("2031-05-06 14:03:25|installed=clock\r\n");  // a new one is news
+    EXPECT_EQ(app.instance.TakeHandoff(), "installed=clock");
+    EXPECT_EQ(
+        LogLines(),
+        (Lines{"TakeHandoff could not delete " + Path() + ": Access is denied.", "handoff taken: show",
+               "TakeHandoff could not delete " + Path() + ": Access is denied.", "handoff taken: installed=clock"}));
+}
+
+TEST_F(AppTest, RegistryReadsWritesAndFailures) {
+    const std::string run = kAutostartValue;
+    EXPECT_EQ(app.reg.RegGet("HKCU\\nothing", "unknown"), "unknown");
+    app.reg.RegSet(run, "");
+    EXPECT_EQ(app.reg.RegGet(run, "default"), "");  // an empty value is a value
+    EXPECT_TRUE(app.reg.RegExists(run));
+    app.reg.RegSetDword("HKCU\\x\\dword", 11001);
+    EXPECT_EQ(app.reg.RegGet("HKCU\\x\\dword", ""), "11001");
+    app.reg.RegRemove(run);
+    app.reg.RegRemove(run);  // quiet when gone
+    EXPECT_FALSE(app.reg.RegExists(run));
+    EXPECT_EQ(Log(), "");
+    fake.registry.failWrites = true;
+    app.reg.RegSetDword("HKCU\\a\\b", 1);
+    app.reg.RegSet("HKCU\\a\\c", "x");
+    EXPECT_EQ(LogLines(), (Lines{"RegSetDword failed HKCU\\a\\b: Access is denied.",
+                                 "RegSet failed HKCU\\a\\c: Access is denied."}));
+}
+
+TEST_F(AppTest, FilesFoldersAndKeyFiles) {
+    const std::string ini = std::string(kDataDir) + "\\state.ini";
+    fake.fs.files[ini] = "";
+    EXPECT_TRUE(app.file.FileExists(ini));
+    for (const std::string& no : {std::string(kDataDir), std::string(), ini + "x"})
+        EXPECT_FALSE(app.file.FileExists(no));
+    EXPECT_TRUE(app.file.DirExists(kDataDir));
+    for (const std::string& no : {ini, std::string(), ini + "x"}) EXPECT_FALSE(app.file.DirExists(no));
+    app.file.EnsureFolder(std::string(kDataDir) + "\\a\\b");  // one level only
+    EXPECT_FALSE(app.file.DirExists(std::string(kDataDir) + "\\a"));
+    EXPECT_TRUE(app.file.DirCreated("C:\\missing").IsZero());
+    fake.fs.created[kDataDir] = {2030, 1, 2, 3, 4, 5};
+    EXPECT_EQ(app.file.DirCreated(kDataDir).SerialSeconds(), (DateTime{2030, 1, 2, 3, 4, 5}.SerialSeconds()));
+
+    app.file.IniWrite(ini, "catalogserial", "40");
+    app.file.IniWrite(ini, "Consent", "yes");
+    EXPECT_EQ(File(ini), "catalogserial=40\r\nConsent=yes\r\n");
+    EXPECT_EQ(app.file.IniRead(ini, "consent", "d"), "yes");
+    EXPECT_EQ(app.file.IniRead(ini, "none", "d"), "d");
+    EXPECT_EQ(app.file.IniRead(ini + "x", "consent", "d"), "d");
+    EXPECT_EQ(app.file.IniRead(kDataDir, "consent", "d"), "d");  // a folder
+    const std::string deeper = std::string(kDataDir) + "\\sub\\options.ini";
+    app.file.IniWrite(deeper, "Skin", "Dark");  // the folder is made
+    EXPECT_EQ(File(deeper), "Skin=Dark\r\n");
+
+    fake.fs.lockedFiles.insert(ini);
+    app.file.IniWrite(ini, "catalogserial", "41");  // rewriting what it cannot read would lose "Consent"
+    app.file.WriteTextFile(ini, "new");
+    fake.fs.lockedFiles.clear();
+    EXPECT_EQ(File(ini), "catalogserial=40\r\nConsent=yes\r\n");
+    EXPECT_EQ(LogLines(), (Lines{"IniWrite refused " + ini + ": cannot read it (File not found)",
+                                 "WriteTextFile failed " + ini + ": Permission denied"}));
+}
+
+TEST_F(AppTest, LeftoversOfKilledWritersAreSweptOnceTheyAreAMinuteOld) {
+    const std::int64_t now = fake.system.now.SerialSeconds();
+    const auto put = [&](const std::string& name, std::int64_t age) {
+        const std::string path = std::string(kDataDir) + "\\" + name;
+        fake.fs.files[path] = "x";
+        fake.fs.modified[path] = now - age;
+        return path;
+    };
+    const std::string old = put("state.ini.tmp-Ab12Cd", 61);
+    const std::string fresh = put("telemetry.ini.tmp-Zz99", 60);  // may still be being written
+    const std::string state = put("state.ini", 3600);
+    const std::string lookalike = put("notes.tmp-", 3600);  // no unique part: not ours
+    fake.fs.folders.insert(std::string(kDataDir) + "\\icons.tmp-1");
+    app.file.RemoveLeftoverTempFiles(kDataDir);
+    EXPECT_EQ(File(old), "<missing>");
+    for (const std::string& kept : {fresh, state, lookalike}) EXPECT_EQ(File(kept), "x") << kept;
+    EXPECT_TRUE(fake.fs.folders.count(std::string(kDataDir) + "\\icons.tmp-1"));
+    EXPECT_EQ(Log(), "");
+}
+
+TEST_F(AppTest, VersionsComeFromTheVersionResource) {
+    const std::string exe = "C:\\Apps\\Clock\\clock.exe";
+    fake.fs.files[exe] = "MZ";
+    fake.versions.versions[exe] = {0x00010000u, 0x0000000Cu};
+    EXPECT_EQ(app.version.FileVersion(exe), "1.0.0.12");
+    fake.versions.versions[exe] = {0xFFFFFFFFu, 0xFFFFFFFFu};
+    EXPECT_EQ(app.version.FileVersion(exe), "65535.65535.65535.65535");
+    fake.fs.files["C:\\plain.txt"] = "text";
+    fake.versions.versions["C:\\ghost.exe"] = {1, 1};  // a file that is not there has no version
+    for (const char* none : {"C:\\plain.txt", "C:\\missing.exe", "", "C:\\ghost.exe"})
+        EXPECT_EQ(app.version.FileVersion(none), "") << none;
+
+    app.process.RunDir = "C:\\Apps\\Pankor";
+    EXPECT_EQ(app.version.OwnVersion(), std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + ".0." +
+                                            std::to_string(kVersionRevision));
+    fake.fs.files["C:\\Apps\\Pankor\\Pankor.exe"] = "MZ";
+    fake.versions.versions["C:\\Apps\\Pankor\\Pankor.exe"] = {0x00020003u, 0x00040005u};
+    EXPECT_EQ(app.version.OwnVersion(), "2.3.4.5");
+}
+
+TEST_F(AppTest, ProbesOfProcessesAutostartFoldersAndTheRegistry) {
+    EXPECT_FALSE(app.probe.IsRunning("tool.exe"));  // no snapshot yet
+    fake.processes.names = {"tool.exe", "MyApp.exe"};
+    app.probe.SnapshotProcesses();
+    EXPECT_TRUE(app.probe.IsRunning("Tool.EXE"));
+    EXPECT_TRUE(app.probe.IsRunning("myapp.exe"));
+    for (const char* no : {"app.exe", "", "tool.exe|myapp.exe", "tool"}) EXPECT_FALSE(app.probe.IsRunning(no)) << no;
+    fake.processes.fail = true;
+    app.probe.SnapshotProcesses();
+    EXPECT_FALSE(app.probe.IsRunning("tool.exe"));
+
+    app.process.RunDir = "C:\\Apps\\Pankor";
+    app.probe.SetAutostart(true);
+    EXPECT_TRUE(app.probe.AutostartEnabled());
+    const std::string command = "\"C:\\Apps\\Pankor\\Pankor.exe\" /tray";
+    EXPECT_EQ(app.reg.RegGet(kAutostartValue, ""), command);
+    app.probe.SetAutostart(false);
+    EXPECT_FALSE(app.probe.AutostartEnabled());
+    EXPECT_EQ(LogLines(), (Lines{"autostart on -> " + command, "autostart off"}));
+
+    const std::string folder = std::string(kAppData) + "\\Clock";
+    EXPECT_EQ(app.probe.DaysSinceCreated("C:\\missing"), 0);
+    fake.fs.folders.insert(folder);
+    const std::pair<DateTime, int> ages[] = {{{2031, 5, 5, 23, 59, 0}, 1},
+                                             {{2031, 5, 6, 0, 0, 1}, 0},
+                                             {{2032, 1, 1, 0, 0, 0}, 0},  // in the future
+                                             {{2030, 5, 6, 0, 0, 0}, 365}};
+    for (const auto& [created, days] : ages) {
+        fake.fs.created[folder] = created;
+        EXPECT_EQ(app.probe.DaysSinceCreated(folder), days) << days;
+    }
+    EXPECT_EQ(app.probe.SkinOf(folder), "");
+    fake.fs.files[folder + "\\options.ini"] = "[ui]\r\nskin = Midnight \r\n";
+    EXPECT_EQ(app.probe.SkinOf(folder), "Midnight");
+    EXPECT_EQ(app.probe.InstallSource(), "");
+    app.reg.RegSet("HKCU\\Software\\Tarnwick\\Pankor\\Source", "magazine-dvd");
+    EXPECT_EQ(app.probe.InstallSource(), "magazine-dvd");
+    EXPECT_FALSE(app.probe.HasRunEntry("Tarnwick Clock"));
+    app.reg.RegSet("HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Run\\Tarnwick Clock", "x");
+    EXPECT_TRUE(app.probe.HasRunEntry("Tarnwick Clock"));
+    fake.processes.wine = true;
+    EXPECT_TRUE(app.probe.IsWine());
+}
+
+TEST_F(AppTest, IconsOfAppsAreBitmapsInTheDataFolderAndOwnIconsFallBack) {
+    const std::string exe = "C:\\Apps\\Tool\\tool.exe";
+    EXPECT_EQ(app.icons.ExtractAppIcon(exe, "tool"), "");  // missing file
+    fake.fs.files[exe] = "MZ";
+    EXPECT_EQ(app.icons.ExtractAppIcon(exe, "tool"), "");  // no icon in it
+    EXPECT_FALSE(fake.fs.folders.count(std::string(kDataDir) + "\\icons"));
+    fake.icons.rendered.insert_or_assign(exe, Result<std::optional<Bytes>>::Of(Bytes{'B', 'M', '1'}));
+    EXPECT_EQ(app.icons.ExtractAppIcon(exe, "tool"), "file:///C:/Users/ann/AppData/Roaming/Pankor/icons/tool.bmp");
+    EXPECT_EQ(File(std::string(kDataDir) + "\\icons\\tool.bmp"), "BM1");
+    fake.icons.rendered.insert_or_assign(exe, Result<std::optional<Bytes>>::Fail("DrawIconEx failed"));
+    EXPECT_EQ(app.icons.ExtractAppIcon(exe, "tool"), "");
+    EXPECT_EQ(app.icons.ExtractAppIcon(exe, "..\\..\\evil"), "");
+    fake.icons.rendered.insert_or_assign(exe, Result<std::optional<Bytes>>::Of(Bytes{'B', 'M'}));
+    fake.fs.lockedFiles.insert(std::string(kDataDir) + "\\icons\\tool.bmp");
+    EXPECT_EQ(app.icons.ExtractAppIcon(exe, "tool"), "");
+    EXPECT_EQ(LogLines(), (Lines{"ExtractAppIcon(tool) failed: DrawIconEx failed",
+                                 "ExtractAppIcon(..\\..\\evil) failed: not a plain slug",
+                                 "ExtractAppIcon(tool) failed: Permission denied"}));
+
+    app.process.RunDir = "C:\\Apps\\Pankor";
+    const std::string own = "C:\\Apps\\Pankor\\Pankor.exe";
+    EXPECT_EQ(app.icons.OwnSmallIcon(), 0u);  // no file
+    fake.fs.files[own] = "MZ";
+    fake.icons.sized[own] = 77;
+    EXPECT_EQ(app.icons.OwnSmallIcon(), 77u);
+    fake.icons.largeIcon = 48;
+    EXPECT_EQ(app.icons.OwnLargeIcon(), 77u);
+    EXPECT_EQ(fake.icons.sizesAsked, (std::vector<std::pair<int, int>>{{16, 17}, {48, 48}}));
+    fake.icons.sized[own] = 1;  // no icon of that size: the default one
+    fake.icons.byDefault[own] = 88;
+    EXPECT_EQ(app.icons.OwnIcon(20, 20), 88u);
+    fake.icons.byDefault[own] = 1;
+    EXPECT_EQ(app.icons.OwnIcon(20, 20), 0u);
+    IconHandle h = 1;
+    app.icons.ReleaseIcon(h);
+    h = 99;
+    app.icons.ReleaseIcon(h);
+    EXPECT_EQ(h, 0u);
+    EXPECT_EQ(fake.icons.destroyed, std::vector<IconHandle>{99});
+}

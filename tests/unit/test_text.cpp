@@ -1,0 +1,325 @@
+// The pure helpers: text, switches, addresses, paths, versions, encodings and
+// the small parsers of the modules, as tables of inputs and answers.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "apps/modApps.h"
+#include "apps/modIcons.h"
+#include "base/CommandLine.h"
+#include "base/Guard.h"
+#include "base/Hex.h"
+#include "base/Loopback.h"
+#include "base/Paths.h"
+#include "base/Text.h"
+#include "base/UniqueHandle.h"
+#include "catalog/modCatalog.h"
+#include "core/modFile.h"
+#include "core/modVersion.h"
+#include "startup/Encoders.h"
+#include "startup/modInstance.h"
+#include "trust/modHash.h"
+
+using namespace pankor;
+
+TEST(Text, LinesTrimsAndUtf8) {
+    const std::pair<std::string, std::vector<std::string_view>> lines[] = {
+        {"a\r\nb\rc\nd", {"a", "b", "c", "d"}}, {"a\n\nb\r\n", {"a", "", "b"}}, {"\r\r\n", {"", ""}}, {"", {}}};
+    for (const auto& [text, want] : lines) EXPECT_EQ(SplitLines(text), want) << text;
+    // A view that stops before a line break does not see it.
+    EXPECT_EQ(SplitLines(std::string_view("a\n\n", 2)), std::vector<std::string_view>{"a"});
+    EXPECT_EQ(TrimSpaces("  a b \t "), "a b \t");
+    EXPECT_EQ(TrimSpaces("   "), "");
+    EXPECT_EQ(TrimWhite("\r\n\t x \t\r\n"), "x");
+    EXPECT_EQ(TrimWhite(" \t"), "");
+    // Valid sequences stay; each maximal bad prefix becomes one U+FFFD.
+    const std::pair<std::string, std::string> utf8[] = {
+        {"plain", "plain"},
+        {"\xC2\x80\xDF\xBF\xE0\xA0\x80\xF4\x8F\xBF\xBF", "\xC2\x80\xDF\xBF\xE0\xA0\x80\xF4\x8F\xBF\xBF"},
+        {"caf\xE9!", "caf\xEF\xBF\xBD!"},
+        {"\xC1\xBF", "\xEF\xBF\xBD\xEF\xBF\xBD"},  // overlong
+        {"\xED\xA0\x80", "\xEF\xBF\xBD"},          // a surrogate
+        {"\xE2\x82", "\xEF\xBF\xBD"},              // cut short at the end
+        {"\xE2\x82x", "\xEF\xBF\xBDx"},            // cut short by a plain byte
+        {"\xF4\x90\x80\x80", "\xEF\xBF\xBD"},      // beyond U+10FFFF
+    };
+    for (const auto& [in, out] : utf8) EXPECT_EQ(SanitizeUtf8(in), out) << in;
+    EXPECT_EQ(LowerFirstCharacter("\xC3\x97"), "\xC3\x97");  // the multiplication sign has no small letter
+}
+
+TEST(CommandLine, SplitsAsTheWindowsRuntimeDoes) {
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
+        {"", {}},
+        {"   ", {}},
+        {"\"C:\\Program Files\\T\\setup.exe\" /VERYSILENT", {"C:\\Program Files\\T\\setup.exe", "/VERYSILENT"}},
+        {"  setup.exe\t/a  /b ", {"setup.exe", "/a", "/b"}},
+        {"p a\\\\\\\"b", {"p", "a\\\"b"}},           // 3 backslashes + quote: 1 backslash, a quote
+        {"p a\\\\\"b c\"", {"p", "a\\b c"}},         // 2 backslashes + quote: 1 backslash, opens quotes
+        {"p C:\\dir\\ x", {"p", "C:\\dir\\", "x"}},  // backslashes before no quote stay
+        {"p \"a\"\"b\" c", {"p", "a\"b", "c"}},      // "" inside quotes
+        {"p \"\" x", {"p", "", "x"}},
+        {"p \"a\"\"", {"p", "a\""}},  // "" at the very end
+        {"p \"open to the end", {"p", "open to the end"}},
+        {"\"C:\\no close", {"C:\\no close"}},
+        {"\"C:\\a\\b.exe\"/x", {"C:\\a\\b.exe", "/x"}},
+        {"prog", {"prog"}},
+    };
+    for (const auto& [line, args] : cases) EXPECT_EQ(SplitCommandLine(line), args) << line;
+}
+
+TEST(Addresses, LoopbackHostsAndPublishers) {
+    for (const char* host : {"localhost", "LocalHost", "127.0.0.1", "127.0.0.2", "127.255.255.254", "[::1]", "::1"})
+        EXPECT_TRUE(IsLoopbackHost(host)) << host;
+    for (const char* host : {"", "128.0.0.1", "127.0.0", "127.0.0.1.evil.test", "127.0.0.256", "127.0.0.01x",
+                             "127.0.0./", "localhost.evil", "[::2]", "10.0.0.1", "127..0.1", "1127.0.0.1"})
+        EXPECT_FALSE(IsLoopbackHost(host)) << host;
+
+    const std::tuple<const char*, const char*, const char*> good[] = {
+        {"https://tarnwick.com/", "https://tarnwick.com", "tarnwick.com"},
+        {"https://tarnwick.com:8443/staging", "https://tarnwick.com:8443/staging", "tarnwick.com"},
+        {"http://127.0.0.2:8080", "http://127.0.0.2:8080", "127.0.0.2"},
+        {"HTTP://LOCALHOST:1", "http://LOCALHOST:1", "LOCALHOST"},
+        {"http://[::1]:9/", "http://[::1]:9", "[::1]"},
+    };
+    std::string why;
+    for (const auto& [url, base, host] : good) {
+        const auto a = ParsePublisherAddress(url, why);
+        ASSERT_TRUE(a.has_value()) << url;
+        EXPECT_EQ(a->base + " " + a->host, std::string(base) + " " + host);
+    }
+    const std::pair<const char*, const char*> bad[] = {
+        {"http://tarnwick.com", "plain http:// is only for loopback hosts"},
+        {"http://127.0.0.1.evil.test", "plain http:// is only for loopback hosts"},
+        {"ftp://x", "not an https:// address"},
+        {"https://u:p@x.test", "an address with credentials, a query or blanks"},
+        {"https://x.test/?q=1", "an address with credentials, a query or blanks"},
+        {"https://[::1", "a malformed host"},
+        {"https://", "a malformed host or port"},
+        {"https://x.test:port", "a malformed host or port"},
+        {"https://x.test:", "a malformed host or port"},
+        {"https://[::1]x", "a malformed host or port"},
+        {"https://:80", "a malformed host or port"},
+    };
+    for (const auto& [url, reason] : bad) {
+        EXPECT_FALSE(ParsePublisherAddress(url, why).has_value()) << url;
+        EXPECT_EQ(why, reason) << url;
+    }
+}
+
+TEST(Paths, SplitAtEitherSlashAndJoinWithTheOneGiven) {
+    EXPECT_EQ(JoinPath("C:\\a", "b.ini", '\\'), "C:\\a\\b.ini");
+    EXPECT_EQ(JoinPath("/a", "b", '/'), "/a/b");
+    const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
+        // path, FileNameOf, ParentFolderOf, StemOf
+        {"C:\\Apps\\Pankor\\Pankor.exe", "Pankor.exe", "C:\\Apps\\Pankor", "Pankor"},
+        {"Tarnwick/Clock\\clock.tar.gz", "clock.tar.gz", "Tarnwick/Clock", "clock.tar"},
+        {"clock.exe", "clock.exe", "", "clock"},
+        {"dir\\.hidden", ".hidden", "dir", ".hidden"},
+        {"a\\", "", "a", ""},
+    };
+    for (const auto& [path, name, parent, stem] : cases) {
+        EXPECT_EQ(FileNameOf(path), name) << path;
+        EXPECT_EQ(ParentFolderOf(path), parent) << path;
+        EXPECT_EQ(StemOf(path), stem) << path;
+    }
+    const std::pair<const char*, const char*> urls[] = {
+        {"C:\\Users\\u\\App Data\\icons\\t.bmp", "file:///C:/Users/u/App Data/icons/t.bmp"},
+        {"/home/u/.config/t.bmp", "file:///home/u/.config/t.bmp"},
+        {"\\\\srv\\home\\t.bmp", "file://///srv/home/t.bmp"},  // a network share keeps both slashes
+        {"//srv/home/t.bmp", "file://///srv/home/t.bmp"},
+        {"/", "file:///"},
+    };
+    for (const auto& [path, url] : urls) EXPECT_EQ(FileUrlOf(path), url) << path;
+    for (const char* name : {"app.log", "Helper.DLL", "ctl.ocx", "types.TLB", "Tool.Exe", "log"})
+        EXPECT_TRUE(IsSkippedFile(name)) << name;
+    for (const char* name : {"settings.ini", "old.exe.bak", "exe.ini"}) EXPECT_FALSE(IsSkippedFile(name)) << name;
+    EXPECT_EQ(BackupStamp(DateTime{2026, 12, 4, 5, 17, 59}), "2026-12-04-0517");
+}
+
+TEST(Versions, CompareUpToFourPartsNumerically) {
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"1.0.0.12", "1.0.0.9", true},
+        {"1.0.0.9", "1.0.0.12", false},
+        {"1.0.0.9", "1.0.0.9", false},
+        {"", "", false},
+        {"", "1.0", false},
+        {"1.0", "", true},
+        {"2.0", "1.9.9.9", true},
+        {"1.2.3.4.5", "1.2.3.4.9", false},
+        {"1..3", "1.0.3", false},
+        {"1.2", "1.2.0.0", false},
+        {"1.2.0.1", "1.2", true},
+        {"3-beta", "2.9", true},
+        {"v3", "1", false},
+        {"1. 2", "1.1", true},
+        {"1.2.5", "1.2.10", false},
+        {"99999999999.0", "1.0", true},
+        {"-99999999999", "-2147483647", false},
+        {"1.25e-1", "1.2", false},
+        {"1.35e-1", "1.3", true},  // halves to even
+    };
+    for (const auto& [a, b, newer] : cases) EXPECT_EQ(IsNewer(a, b), newer) << a << " vs " << b;
+    EXPECT_EQ(HiWord(0xFFFF0002u), 65535u);
+    EXPECT_EQ(LoWord(0x0001FFFFu), 65535u);
+}
+
+TEST(Encoders, JsonEscapeAndUrlDecode) {
+    const std::pair<std::string, std::string> escapes[] = {
+        {"a\r\nb", "a\\nb"},
+        {"a\rb\nc", "a\\nb\\nc"},
+        {"\r\r\n\n", "\\n\\n\\n"},
+        {"t\tq\"b\\", "t\\tq\\\"b\\\\"},
+        {std::string("\x01/\xC3\xA9<\x1F\0", 7), "\\u0001/\xC3\xA9<\\u001F\\u0000"},
+        {"a\xE2\x80\xA8"
+         "b\xE2\x80\xA9"
+         "c\xE2\x80\xA7",
+         "a\\u2028b\\u2029c\xE2\x80\xA7"},
+        {"\xE2\x80", "\xE2\x80"},  // a cut sequence passes as it is
+        {"x\xE2\x81\xA8", "x\xE2\x81\xA8"},
+        {"", ""},
+    };
+    for (const auto& [in, out] : escapes) EXPECT_EQ(JsonEscape(in), out) << in;
+    const std::pair<const char*, std::optional<std::string>> urls[] = {
+        {"a+b%20c", "a b c"},
+        {"%4", "%4"},
+        {"ok%2", "ok%2"},
+        {"50%", "50%"},
+        {"%C3%A9%2B%2b", "\xC3\xA9++"},
+        {"https%3A%2F%2Fx.test%2Fa%3Fb%3D1", "https://x.test/a?b=1"},
+        {"%E9t", "\xEF\xBF\xBDt"},  // Latin-1 bytes are not UTF-8
+        {"\xC3\xA9", "\xC3\xA9"},
+        {"", ""},
+        {"%zz", std::nullopt},
+        {"a%g1b", std::nullopt},
+        {"%1g", std::nullopt},
+        {"%+1", std::nullopt},
+    };
+    for (const auto& [in, out] : urls) EXPECT_EQ(UrlDecode(in), out) << in;
+}
+
+TEST(Hex, DigitsBytesAndHashComparison) {
+    const std::pair<char, int> digits[] = {{'0', 0},  {'9', 9},  {'a', 10}, {'f', 15}, {'A', 10}, {'F', 15},
+                                           {'g', -1}, {'G', -1}, {'/', -1}, {':', -1}, {'@', -1}, {'`', -1}};
+    for (const auto& [c, v] : digits) EXPECT_EQ(HexDigitValue(c), v) << c;
+    Bytes b;
+    EXPECT_TRUE(HexToBytes(" 0aFf ", b));
+    EXPECT_EQ(b, (Bytes{0x0A, 0xFF}));
+    for (const char* bad : {"abc", "", "0g", "\t00"}) EXPECT_FALSE(HexToBytes(bad, b)) << bad;
+    EXPECT_EQ(UpperHex(0x80090005u), "80090005");
+    EXPECT_EQ(UpperHex(0), "0");
+    EXPECT_EQ(ToLowerHex(Bytes{0x00, 0x0F, 0xA0, 0xFF}), "000fa0ff");
+    Bytes r{1, 2, 3};
+    ReverseBytes(r);
+    EXPECT_EQ(r, (Bytes{3, 2, 1}));
+
+    const std::string d(64, 'a');
+    EXPECT_TRUE(HashEquals(d, "  " + std::string(64, 'A') + " "));
+    EXPECT_TRUE(HashEquals("0f", "0F"));
+    for (const auto& [x, y] : std::vector<std::pair<std::string, std::string>>{
+             {d, d.substr(0, 63)}, {"", ""}, {d, ""}, {"ab", "ac"}, {"a b", "ab"}})
+        EXPECT_FALSE(HashEquals(x, y)) << x << " " << y;
+}
+
+TEST(KeyFile, LookupAndRewrite) {
+    const std::string text =
+        "[section]\r\n[z=3\r\n;x=1\r\n'y=2\r\n; consent=commented\r\n=novalue\r\n  Consent  =  yes please  \r\n"
+        "consent=second\r\nurl=https://x.test/?a=b\r\nempty=\r\nnoequals\r\nlf=unix\nlast=no line end";
+    const std::pair<const char*, std::optional<std::string>> keys[] = {{"consent", "yes please"},
+                                                                       {"URL", "https://x.test/?a=b"},
+                                                                       {"empty", ""},
+                                                                       {"noequals", std::nullopt},
+                                                                       {"section", std::nullopt},
+                                                                       {"[z", std::nullopt},
+                                                                       {";x", std::nullopt},
+                                                                       {"'y", std::nullopt},
+                                                                       {"", std::nullopt},
+                                                                       {"lf", "unix"},
+                                                                       {"last", "no line end"}};
+    for (const auto& [key, value] : keys) EXPECT_EQ(IniLookup(text, key), value) << key;
+
+    const std::pair<const char*, const char*> rewrites[] = {
+        // before, after setting notify=1
+        {"a=1\r\n\r\n   \r\nnotify=0\r\nNOTIFY = 5\r\n", "a=1\r\nnotify=1\r\nnotify=1\r\n"},
+        {"[main]\r\nfree\r\n; notify=0\r\n[notify=2]", "[main]\r\nfree\r\n; notify=0\r\n[notify=2]\r\nnotify=1\r\n"},
+        {"=0\nx", "=0\r\nx\r\nnotify=1\r\n"},
+        {"", "notify=1\r\n"},
+    };
+    for (const auto& [before, after] : rewrites) EXPECT_EQ(IniRewrite(before, "notify", "1"), after) << before;
+}
+
+TEST(Handoff, SlugsAndStampedLines) {
+    for (const std::string& good : {std::string("clock-pro"), std::string("Clock-Pro"), std::string(32, 'a'),
+                                    std::string("0-9"), std::string("az09AZ")})
+        EXPECT_TRUE(IsPlainSlug(good)) << good;
+    for (const std::string& bad : {std::string(33, 'a'), std::string(), std::string("my_app"), std::string("a b"),
+                                   std::string("a.b"), std::string("a/b"), std::string("\xC3\xA9t"), std::string("[a]"),
+                                   std::string("a`"), std::string("{"), std::string("a:"), std::string("@")})
+        EXPECT_FALSE(IsPlainSlug(bad)) << bad;
+
+    EXPECT_EQ(FormatHandoffLine({2031, 1, 2, 3, 4, 5}, "installed=x"), "2031-01-02 03:04:05|installed=x\r\n");
+    const DateTime now{2032, 1, 1, 0, 0, 29};
+    const std::tuple<const char*, bool, bool, long long, const char*> lines[] = {
+        // line, valid, fresh, age, command
+        {"2031-12-31 23:59:59| x ", true, true, 30, "x"},     // 30 s across the year: fresh, trimmed
+        {"2031-12-31 23:59:58| x ", true, false, 31, " x "},  // 31 s: stale, as written
+        {"2032-01-01 00:00:59|x", true, true, 30, "x"},       // ahead of the clock counts the same
+        {"2032-01-01 00:01:00|x", true, false, 31, "x"},
+        {"not a time|x", true, true, 0, "x"},           // unreadable: fresh
+        {"2031-02-30 10:00:00|x", true, true, 0, "x"},  // impossible date
+        {"2020-01-01T00:00:00|x", true, true, 0, "x"},  // one separator wrong: no stamp
+        {"2020/01-01 00:00:00|x", true, true, 0, "x"},
+        {"2020-01/01 00:00:00|x", true, true, 0, "x"},
+        {"2020-01-01 00-00:00|x", true, true, 0, "x"},
+        {"2020-01-01 00:00-00|x", true, true, 0, "x"},
+        {"2020-01-01 00:00:000|x", true, true, 0, "x"},
+        {"2020-01-01 0a:00:00|x", true, true, 0, "x"},
+        {"|x", false, false, 0, ""},
+        {"x", false, false, 0, ""},
+    };
+    for (const auto& [line, valid, fresh, age, command] : lines) {
+        const HandoffLine h = ParseHandoffLine(line, now);
+        EXPECT_EQ(h.valid, valid) << line;
+        EXPECT_EQ(h.fresh, fresh) << line;
+        EXPECT_EQ(h.ageSeconds, age) << line;
+        EXPECT_EQ(h.command, command) << line;
+    }
+}
+
+namespace {
+int g_closed = 0;
+struct CountingTraits {
+    using Handle = int;
+    static int Invalid() noexcept { return 0; }
+    static void Close(int) noexcept { ++g_closed; }
+};
+}  // namespace
+
+TEST(Guards, HandlesCloseOnceAndErrorsBecomeTheFallback) {
+    g_closed = 0;
+    {
+        UniqueHandle<CountingTraits> a(7);
+        UniqueHandle<CountingTraits> b(std::move(a));
+        EXPECT_FALSE(a.Valid());
+        EXPECT_EQ(b.Get(), 7);
+        b = UniqueHandle<CountingTraits>(8);  // closes 7
+        EXPECT_EQ(g_closed, 1);
+        EXPECT_EQ(b.Release(), 8);  // handed on: not closed here
+        UniqueHandle<CountingTraits> c;
+        *c.Out() = 9;
+    }
+    EXPECT_EQ(g_closed, 2);
+
+    std::vector<std::string> reports;
+    const auto report = [&](const std::string& why) { reports.push_back(why); };
+    EXPECT_EQ(GuardedOr(
+                  5, [] { return 7; }, report),
+              7);
+    EXPECT_EQ(GuardedOr(
+                  5, []() -> int { throw std::runtime_error("disk on fire"); }, report),
+              5);
+    EXPECT_EQ(GuardedOr(
+                  5, []() -> int { throw 42; }, report),
+              5);
+    Guarded([] { throw std::bad_alloc(); }, [&](const std::string&) { throw 1; });  // a failing report is dropped
+    EXPECT_EQ(reports, (std::vector<std::string>{"disk on fire", "unknown error"}));
+}

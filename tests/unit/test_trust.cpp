@@ -1,0 +1,184 @@
+// The catalog's signature and the keyed hash of installers, on a scripted
+// cryptographic service that records every call.
+#include "Fixture.h"
+#include "base/Hex.h"
+#include "trust/modHash.h"
+
+using namespace pankor;
+using namespace pankor::testing;
+
+namespace {
+
+class SignTest : public AppTest {
+protected:
+    SignTest() {
+        for (std::size_t i = 0; i < 256; ++i) signature.push_back(static_cast<std::uint8_t>(i * 7 + 1));
+        for (std::uint8_t b : signature) sigHex += {"0123456789ABCDEF"[b >> 4], "0123456789ABCDEF"[b & 15]};
+    }
+    void Accept(std::uint8_t keyByte) {
+        fake.crypto.validSignatures.insert(
+            {Bytes(276, keyByte), Bytes(catalog.begin(), catalog.end()), Bytes(signature.rbegin(), signature.rend())});
+    }
+    bool Verify(std::string_view sig) { return app.sign.VerifyCatalogSig(Bytes(catalog.begin(), catalog.end()), sig); }
+    void Reset() {
+        fake.fs.files.clear();
+        fake.crypto = {};
+    }
+
+    std::string catalog = "{\"serial\":1}";
+    Bytes signature;
+    std::string sigHex;
+};
+
+}  // namespace
+
+TEST_F(SignTest, TheSigningKeyFirstThenTheRecoveryKey) {
+    Accept(0xAA);
+    std::string lower = sigHex;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_TRUE(Verify("\r\n  \t" + lower + " \r\n"));  // trimmed of white, either case
+    EXPECT_EQ(LogLines(), Lines{"SIG: ok (signing key)"});
+
+    Reset();
+    Accept(0xBB);
+    EXPECT_TRUE(Verify(sigHex));
+    EXPECT_EQ(LogLines(), Lines{"SIG: ok (RECOVERY key) - the signing key is not the one publishing"});
+    // Each key gets its own context, key and hash, released hash, key, context.
+    const Lines oneKey{"acquire 24", "import key",   "create hash 32780", "hash " + catalog,
+                       "verify",     "destroy hash", "destroy key",       "release context"};
+    Lines both(oneKey);
+    both.insert(both.end(), oneKey.begin(), oneKey.end());
+    EXPECT_EQ(fake.crypto.calls, both);
+
+    Reset();
+    EXPECT_FALSE(Verify(sigHex));
+    catalog.clear();  // an empty catalog never verifies
+    Accept(0xAA);
+    EXPECT_FALSE(Verify(sigHex));
+    EXPECT_EQ(LogLines(), Lines(2, "SIG: REFUSED, verifies against neither key"));
+
+    Reset();
+    app.sign.SigningKeyHex = "not hex";
+    catalog = "x";
+    Accept(0xBB);
+    EXPECT_TRUE(Verify(sigHex));
+    EXPECT_EQ(LogLines(), (Lines{"SIG: key blob is not clean hex - this is a build error, not an attack",
+                                 "SIG: ok (RECOVERY key) - the signing key is not the one publishing"}));
+}
+
+TEST_F(SignTest, MalformedSignaturesAreRefusedBeforeAnyKeyIsTried) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "SIG: refused, no signature supplied"},
+        {" \r\n\t ", "SIG: refused, no signature supplied"},
+        {sigHex.substr(0, 100) + " " + sigHex.substr(100), "SIG: refused, signature is not clean hex"},
+        {sigHex.substr(0, 511), "SIG: refused, signature is not clean hex"},
+        {"zz" + sigHex.substr(2), "SIG: refused, signature is not clean hex"},
+        {sigHex.substr(0, 510), "SIG: refused, signature is 255 bytes, want 256"},
+        {sigHex + "00", "SIG: refused, signature is 257 bytes, want 256"},
+    };
+    for (const auto& [sig, line] : cases) {
+        Reset();
+        EXPECT_FALSE(Verify(sig)) << line;
+        EXPECT_EQ(LogLines(), Lines{line});
+        EXPECT_TRUE(fake.crypto.calls.empty()) << line;
+    }
+}
+
+TEST_F(SignTest, PlatformFailuresAreLoggedOncePerKey) {
+    const std::pair<int, std::string> cases[] = {
+        {0, "SIG: CryptAcquireContext failed, err=1"},
+        {1, "SIG: CryptImportKey failed, err=&H80090005"},
+        {2, "SIG: CryptCreateHash failed, err=&H80090008"},
+        {3, "SIG: CryptHashData failed, err=&H8009000F"},
+    };
+    for (const auto& [step, line] : cases) {
+        Reset();
+        Accept(0xAA);
+        if (step == 0) fake.crypto.failAcquire[CryptoProvider::RsaAes] = 1;
+        if (step == 1) fake.crypto.failImport = 0x80090005;
+        if (step == 2) fake.crypto.failCreateHash[HashAlgorithm::Sha256] = 0x80090008;
+        if (step == 3) fake.crypto.failHashData = 0x8009000F;
+        EXPECT_FALSE(Verify(sigHex));
+        EXPECT_EQ(LogLines(), (Lines{line, line, "SIG: REFUSED, verifies against neither key"}));
+    }
+}
+
+TEST_F(SignTest, TheSelfTestChecksAFileFourWaysOrSaysWhatIsMissing) {
+    Accept(0xAA);
+    fake.fs.files["C:\\cat.json"] = catalog;
+    fake.fs.files["C:\\cat.json.sig"] = "  " + sigHex + "\r\nignored second line\r\n";
+    app.sign.SigSelfTest("/debug /TESTSIG \"C:\\cat.json\"");
+    Lines verdicts;
+    for (const std::string& line : LogLines())
+        if (line.rfind("SIGTEST: ", 0) == 0) verdicts.push_back(line);
+    EXPECT_EQ(verdicts,
+              (Lines{"SIGTEST: C:\\cat.json (12 bytes), sig 512 hex chars", "SIGTEST: intact   -> True   (want True)",
+                     "SIGTEST: tampered -> False   (want False)", "SIGTEST: truncated sig -> False   (want False)",
+                     "SIGTEST: empty sig     -> False   (want False)"}));
+    EXPECT_EQ(LogLines().at(5), "SIG: refused, signature is 255 bytes, want 256");
+
+    ClearLog();
+    fake.fs.files["C:\\x.json"] = "x";
+    for (const char* line : {"/testsig", "/testsig C:\\none.json", "/testsig C:\\x.json", "/nothing"})
+        app.sign.SigSelfTest(line);
+    EXPECT_EQ(LogLines(), (Lines{"SIGTEST: no file given", "SIGTEST: no such file C:\\none.json",
+                                 "SIGTEST: no signature at C:\\x.json.sig"}));
+}
+
+namespace {
+
+class KeyedHashTest : public AppTest {
+protected:
+    std::string Hash(const std::string& data, std::string_view key = "KEY") {
+        return app.hash.KeyedHash(Bytes(data.begin(), data.end()), key);
+    }
+};
+
+}  // namespace
+
+TEST_F(KeyedHashTest, FeedsKeyDataKeyAndAnyChangeChangesTheHex) {
+    const std::string a = Hash("payload");
+    EXPECT_EQ(a.size(), 64u);
+    EXPECT_EQ(a.find_first_not_of("0123456789abcdef"), std::string::npos);
+    EXPECT_EQ(fake.crypto.calls, (Lines{"acquire 24", "create hash 32780", "hash KEY", "hash payload", "hash KEY",
+                                        "destroy hash", "release context"}));
+    EXPECT_EQ(a, Hash("payload"));
+    EXPECT_NE(a, Hash("paylOad"));
+    EXPECT_NE(a, Hash("payload", "KEZ"));
+    fake.crypto.calls.clear();
+    Hash("");  // an empty part is not fed at all
+    EXPECT_EQ(fake.crypto.calls,
+              (Lines{"acquire 24", "create hash 32780", "hash KEY", "hash KEY", "destroy hash", "release context"}));
+    EXPECT_EQ(Log(), "");
+}
+
+TEST_F(KeyedHashTest, EachPlatformFailureFallsBackOnceThenGivesUp) {
+    struct Case {
+        unsigned long aes, full, sha256, md5, value;  // the error of each step, 0: it works
+        std::size_t hexLength;
+        Lines log;
+    };
+    const Case cases[] = {
+        {2148073497u, 0, 0, 0, 0, 32, {"CryptAcquireContext(AES) failed, err=2148073497"}},
+        {5, 6, 0, 0, 0, 0, {"CryptAcquireContext(AES) failed, err=5", "CryptAcquireContext(FULL) failed too, err=6"}},
+        {0, 0, 2148073480u, 0, 0, 32, {"CryptCreateHash(alg=&H800C) failed, err=2148073480"}},
+        {0, 0, 1, 7, 0, 0, {"CryptCreateHash(alg=&H800C) failed, err=1", "CryptCreateHash(MD5) failed too, err=7"}},
+        {0, 0, 0, 0, 87, 0, {"CryptGetHashParam failed, err=87"}},
+    };
+    for (const Case& c : cases) {
+        fake.fs.files.clear();
+        fake.crypto = {};
+        for (const auto& [provider, code] :
+             {std::pair{CryptoProvider::RsaAes, c.aes}, {CryptoProvider::RsaFull, c.full}})
+            if (code) fake.crypto.failAcquire[provider] = code;
+        for (const auto& [algorithm, code] : {std::pair{HashAlgorithm::Sha256, c.sha256}, {HashAlgorithm::Md5, c.md5}})
+            if (code) fake.crypto.failCreateHash[algorithm] = code;
+        fake.crypto.failGetValue = c.value;
+        EXPECT_EQ(Hash("x").size(), c.hexLength) << c.log.back();
+        EXPECT_EQ(LogLines(), c.log);
+        if (c.hexLength == 32) {  // MD5 instead
+            EXPECT_EQ(fake.crypto.calls.at(fake.crypto.calls.size() - 6), "create hash 32771");
+        }
+        EXPECT_EQ(fake.crypto.calls.back() == "release context", c.full == 0) << c.log.back();
+    }
+}
