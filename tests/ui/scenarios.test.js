@@ -80,32 +80,6 @@ describe('dialogs', () => {
     assert.deepEqual(await h.commandsAfter(() => h.click('#wYes')), ['app:consent?yes=1']);
     await h.expect({ 'hidden #welcome': true, 'checked #optConsent': true, 'attr #main aria-hidden': null, focus: 'main' });
   });
-
-  it('the report form holds what the host reads, sends "issue" and shows the answer as text', async () => {
-    const h = await (await withApps()).calls([['showTabExternal', 'report']]);
-    const values = async () => Object.values(await h.look(['value #isApp', 'value #isKind', 'value #isContact', 'value #isText']));
-    assert.deepEqual(await values(), ['pankor', 'problem', '', '']);
-    await h.expect({ 'attrs #isKind option value': ['problem', 'feature'], 'attr #isContact maxlength': '200', 'attr #isText maxlength': '4000',
-      'attrs #isAppPick option value': ['pankor', 'clock', 'jotter', 'weather-eye', 'marbles', 'tiles', 'other'] });
-    for (const [sel, v] of [['#isAppPick', 'weather-eye'], ['#isKind', 'feature']]) await h.page.selectOption(sel, v);
-    for (const [sel, v] of [['#isContact', 'me@example.test'], ['#isText', 'Please add a "rain" alarm.\n\nThanks \\o/']]) await h.page.fill(sel, v);
-    await h.call('setApps', appsJson(APPS));
-    assert.deepEqual(await values(), ['weather-eye', 'feature', 'me@example.test', 'Please add a "rain" alarm.\n\nThanks \\o/']);
-    await h.expect({ 'text #isTextLabel': 'What would you like it to do?', 'text #isCount': '38 / 4000 characters' });
-    assert.deepEqual(await h.commandsAfter(() => h.click('#isSend')), ['app:issue']);
-    await h.expect({ 'disabled #isSend': true, 'class #isResult': 'result wait', 'text #isResult': 'Sending\u2026' });
-    await h.call('setIssueResult', false, 'That\'s a few in quick succession - try again shortly.');
-    await h.expect({ 'disabled #isSend': false, 'class #isResult': 'result err', 'value #isText': /rain/,
-      'text #isResult': 'That\'s a few in quick succession - try again shortly.' });
-    assert.deepEqual(await h.commandsAfter(() => h.click('#isSend')), ['app:issue']);
-    await h.call('setIssueResult', true, 'Sent - thank you. <b>x</b>');
-    await h.expect({ 'class #isResult': 'result ok', 'text #isResult': 'Sent - thank you. <b>x</b>', 'value #isText': '' });
-    // Should no answer come, the user may try again: the wait is cut short here.
-    await h.page.evaluate(() => { window.setTimeout = ((real) => (fn, ms) => real(fn, ms > 1000 ? 10 : ms))(window.setTimeout); });
-    await h.click('#isSend');
-    await h.page.waitForFunction(() => !document.getElementById('isSend').disabled);
-    await h.expect({ 'class #isResult': 'result err', 'text #isResult': 'No answer came back. Please try again.' });
-  });
 });
 
 describe('keyboard only', () => {

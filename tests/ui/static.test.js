@@ -1,7 +1,7 @@
 'use strict';
 // What the IE11-mode browser control needs of the page, checked without a browser: ES5
 // syntax (acorn), no newer built-ins or DOM members IE11 lacks (eslint with es-x), no CSS
-// custom properties, grid or other things IE11 lacks (css-tree); and a well-formed contract.
+// custom properties, grid or other things IE11 lacks (css-tree).
 const test = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('fs');
@@ -10,7 +10,7 @@ const acorn = require('acorn');
 const { Linter } = require('eslint');
 const esx = require('eslint-plugin-es-x');
 const csstree = require('css-tree');
-const { REPO, CONTRACT } = require('./lib/harness');
+const { REPO } = require('./lib/harness');
 
 const UI = path.join(REPO, 'ui');
 const html = fs.readFileSync(path.join(UI, 'index.html'), 'utf8');
@@ -77,13 +77,4 @@ test('the checks refuse what IE11 cannot run', () => {
     'Object.entries(x);', 'x.padStart(2);', '"a".repeat(2);', 'structuredClone(x);']), []);
   assert.deepEqual(bad(cssErrors, [':root{--accent:#fff}', 'a{color:var(--accent)}', 'a{display:grid}', 'a{display:inline-grid}', 'a{gap:1rem}',
     'a{grid-template-columns:1fr 1fr}', 'a{position:sticky}', '@supports (display:grid){a{color:red}}', 'a:focus-visible{color:red}']), []);
-});
-
-test('the contract names each command, function and row member once, with known kinds', () => {
-  assert.equal(typeof CONTRACT.about, 'string');
-  for (const list of [CONTRACT.commands, CONTRACT.functions, CONTRACT.appRow, CONTRACT.skinRow]) {
-    assert.equal(new Set(list.map((x) => x.name)).size, list.length);
-  }
-  assert.deepEqual(CONTRACT.commands.filter((c) => !/^(none|slug|url|flag)$/.test(c.arg)).concat(CONTRACT.functions
-    .flatMap((f) => f.args).concat(CONTRACT.appRow, CONTRACT.skinRow).filter((t) => !/^(number|bool|text)$/.test(t.type))), []);
 });

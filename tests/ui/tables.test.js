@@ -3,7 +3,8 @@
 // what the document then shows (objects), with the exact command URLs the row sends. Actions:
 // "click sel" (after the checks a user's click needs), "fire sel" (a click even on a disabled
 // control), "key sel Key" (real key on the focused control), "down sel button" (mouse-down event),
-// "press sel" (real mouse button held down), "js code" (a script the host runs).
+// "press sel" (real mouse button held down), "fill sel text" and "select sel value" (a user's input),
+// "js code" (a script the host runs), "wait code" (until the page says so).
 const { describe, it, before, after, afterEach } = require('node:test');
 const assert = require('node:assert/strict');
 const { session, scaled, hostDispatch, CONTRACT, appsJson, skinsJson, APPS, SKINS, TELEMETRY, HOSTILE } = require('./lib/harness');
@@ -31,6 +32,8 @@ const bar = (now) => ({ [`class ${card('.bar')}`]: now ? 'bar' : 'bar indetermin
   [`text ${card('.pct')}`]: now ? now + '%' : '', [`attr ${card('.bar')} aria-valuenow`]: now });
 const FAILED = { [`count ${card('.busyline')}`]: 0, [`texts ${card('.badge')}`]: ['Running', 'Update failed'],
   [`text ${card('.card-note')}`]: /download page/, [`attrs ${card('button')} data-do`]: ['update', 'start', 'notes', 'uninstall'] };
+const ASK = 'Please add a "rain" alarm.\n\nThanks \\o/';
+const REPORT = (app, kind, contact, text) => ({ 'value #isApp': app, 'value #isKind': kind, 'value #isContact': contact, 'value #isText': text });
 // The host's skin self-test, verbatim.
 const HOST_SKIN_TEST = 'var b=document.getElementById(\'skins\').getElementsByTagName(\'span\');for(var i=0;i<b.length;i++)' +
   '{if(b[i].getAttribute(\'data-do\')===\'skin\'){b[i].click();break;}}';
@@ -183,6 +186,18 @@ const ROWS = [
     'text #wAutoNote': 'It waits quietly in the notification area.' },
     'click #welcome label.toggle', { 'checked #optAutostart': true, 'hidden #welcome': false }, 'click #wNo',
     { 'hidden #welcome': true, 'text #consentState': 'You don\u2019t send usage reports.' }], sends: ['app:autostart?on=1', 'app:consent?yes=0'] },
+  { it: 'the report form holds what the host reads, sends "issue", shows the answer as text and gives up waiting for one', do: [A,
+    tab('report'), REPORT('pankor', 'problem', '', ''), { 'attrs #isKind option value': ['problem', 'feature'], 'attr #isContact maxlength': '200',
+      'attrs #isAppPick option value': ['pankor', 'clock', 'jotter', 'weather-eye', 'marbles', 'tiles', 'other'], 'attr #isText maxlength': '4000' },
+    'select #isAppPick weather-eye', 'select #isKind feature', 'fill #isContact me@example.test', 'fill #isText ' + ASK, A,
+    Object.assign(REPORT('weather-eye', 'feature', 'me@example.test', ASK), { 'text #isTextLabel': 'What would you like it to do?',
+      'text #isCount': '38 / 4000 characters' }), 'click #isSend', { 'disabled #isSend': true, 'class #isResult': 'result wait',
+      'text #isResult': 'Sending\u2026' }, ['setIssueResult', false, 'Too many - try again shortly.'], { 'disabled #isSend': false,
+      'class #isResult': 'result err', 'value #isText': ASK, 'text #isResult': 'Too many - try again shortly.' }, 'click #isSend',
+    ['setIssueResult', true, 'Sent - thank you. <b>x</b>'], { 'class #isResult': 'result ok', 'text #isResult': 'Sent - thank you. <b>x</b>',
+      'value #isText': '' }, 'js window.setTimeout = ((real) => (fn, ms) => real(fn, ms > 1000 ? 10 : ms))(window.setTimeout)',  // no answer
+    'click #isSend', 'wait !document.getElementById("isSend").disabled', { 'text #isResult': 'No answer came back. Please try again.',
+      'class #isResult': 'result err' }], sends: ['app:issue', 'app:issue', 'app:issue'] },
   { do: [['setTelemetry', -1, TELEMETRY], ['showWelcome', true], 'click #wYes', { 'hidden #welcome': true, 'checked #optConsent': true,
     'text #consentState': /once a day/ }, tab('report'), 'click #isSend', { 'disabled #isSend': true }], sends: ['app:consent?yes=1', 'app:issue'] },
 ];
@@ -193,6 +208,8 @@ async function perform(h, step) {
   const w = step.split(' ');
   const kind = w.shift();
   if (kind === 'js') return h.page.evaluate(w.join(' '));
+  if (kind === 'wait') return h.page.waitForFunction(w.join(' '));
+  if (kind === 'fill' || kind === 'select') return h.page[kind === 'fill' ? 'fill' : 'selectOption'](w[0], w.slice(1).join(' '));
   const last = kind === 'key' || kind === 'down' ? w.pop() : null;
   const loc = h.page.locator(w.join(' ')).first();
   if (kind === 'click') return h.click(loc);
