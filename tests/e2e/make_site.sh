@@ -1,11 +1,7 @@
 #!/usr/bin/env bash
-# Lays out a publisher's folder for `pankor-publish serve`: a catalog signed with the development
-# key (three apps, two games, three skins, the manager's own entry), the installers, screenshots
-# and web pages it points to.
-# usage: make_site.sh SITE BASE_URL FIXTURES KIT KEY [--serial N] [--self-version V]
-#   BASE_URL  where the server answers, e.g. http://127.0.0.1:8080
-#   FIXTURES  the built Windows programs (build/linux/tests/e2e/fixtures)
-#   KIT, KEY  pankor-publish and the private signing key
+# Lays out a publisher's folder for `pankor-publish serve`: a catalog signed with KEY (three apps,
+# two games, three skins, the manager's own entry), the installers, screenshots and web pages.
+# usage: make_site.sh SITE BASE_URL FIXTURES(the built Windows programs) KIT KEY [--serial N] [--self-version V]
 set -euo pipefail
 site="$1" base="$2" fixtures="$3" kit="$4" key="$5"
 shift 5

@@ -146,24 +146,22 @@ describe('screenshots and accessibility', () => {
     it('every section at ' + dpi + ' %', async () => {
       const h = await filled(dpi);
       const found = [];
+      const check = async (where, shot) => { if (shot) await shoot(h, shot + '-' + dpi); found.push(...await axe(h, where)); };
       for (const t of ['apps', 'toybox', 'skins', 'settings', 'report']) {
         await h.call('showTabExternal', t);
-        await shoot(h, t + '-' + dpi);
-        found.push(...await axe(h, t));
+        await check(t, t);
       }
       await h.page.fill('#isText', 'It crashes when I open the alarms page.');
       await h.click('#isSend');
       await h.call('setIssueResult', false, 'The report could not be sent. Please try again later.');
-      found.push(...await axe(h, 'answered report form'));
+      await check('answered report form');
       await h.calls([['setSelfUpdateState', 'working'], ['showTabExternal', 'settings']]);
-      found.push(...await axe(h, 'settings while updating'));
+      await check('settings while updating');
       await h.calls([['updateFailed', 'clock'], ['showInstalled', 'clock']]);
-      await shoot(h, 'apps-failed-' + dpi);
-      found.push(...await axe(h, 'failed update'));
+      await check('failed update', 'apps-failed');
       await h.call('showWelcome', true);
       await h.click('#wShowDoc');
-      await shoot(h, 'welcome-' + dpi);
-      found.push(...await axe(h, 'welcome'));
+      await check('welcome', 'welcome');
       assert.deepEqual(found, []);
       if (dpi !== 100) return;
       // Icons from the host's data folder load from their file addresses.

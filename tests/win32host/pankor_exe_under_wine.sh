@@ -10,23 +10,15 @@ exe_built="$1" probe="$2" base_prefix="$3"
 wine64="$(command -v wine64 || echo /usr/lib/wine/wine64)"
 work="$(mktemp -d)"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPREFIX="$work/prefix"
-pids=() xvfb="" failures=0
+pids=() failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 cleanup() {
   for p in "${pids[@]}"; do kill -KILL "$p" 2>/dev/null; done
   [ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-# A display: the run's (scripts/wine-tests.sh starts one for all), else our own.
-if [ -z "${DISPLAY:-}" ]; then
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-  xvfb=$!
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-  export DISPLAY=":$(cat "$work/display")"
-fi
+[ -n "${DISPLAY:-}" ] || { echo "no X server: run this through scripts/wine-tests.sh"; exit 1; }
 # A prefix of our own (registry, data folder and mutex start empty): the booted
 # one copied, its large Windows folder as hard links; or a fresh one.
 if [ -f "$base_prefix/system.reg" ]; then
