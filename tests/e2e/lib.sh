@@ -1,20 +1,15 @@
-# Shared by the end-to-end tests; sourced, never run. Each test runs inside
-# its own Xvfb (xvfb-run), with every folder the manager, WebKit and Wine
-# write to under one temporary folder: nothing reaches the real home folder.
-# Arguments of every test: BUILD_DIR SOURCE_DIR WINEPREFIX
+# Shared by the end-to-end tests; sourced, never run. Each test runs inside its own Xvfb
+# (xvfb-run), with every folder the manager, WebKit and Wine write to under one temporary
+# folder: nothing reaches the real home folder. Arguments: BUILD_DIR SOURCE_DIR WINEPREFIX
 set -uo pipefail
 build="$1" source="$2" wineprefix="$3"
 pankor="$build/app/linux/pankor"
 kit="$build/tools/publish/pankor-publish"
 fixtures="$build/tests/e2e/fixtures"
-key="$source/keys/dev/development-signing.private.pem"
-
 work="$(mktemp -d /tmp/pankor-e2e-XXXXXX)"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache" XDG_DATA_HOME="$work/data"
 export XDG_RUNTIME_DIR="$work/run" APPDATA="$work/appdata" TEMP="$work/tmp" TMPDIR="$work/tmp"
-export WINEPREFIX="$wineprefix" WINEDEBUG=-all
-# GTK's own settings (the folder dialog's) stay in memory: no settings daemon is started.
-export GSETTINGS_BACKEND=memory
+export WINEPREFIX="$wineprefix" WINEDEBUG=-all GSETTINGS_BACKEND=memory  # GTK's settings stay in memory: no daemon
 mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR" "$APPDATA" "$TEMP" "$work/bin"
 chmod 700 "$XDG_RUNTIME_DIR"
 log="$APPDATA/Pankor/debug.log"
@@ -23,12 +18,8 @@ site="$work/site"
 printf '#!/bin/sh\nprintf "%%s\\n" "$1" >>"%s/opened.txt"\n' "$work" >"$work/bin/xdg-open"
 chmod +x "$work/bin/xdg-open"
 export PATH="$work/bin:$PATH"
-
-failures=0
-pids=()
-used_wine=0
+failures=0 pids=() used_wine=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
 cleanup() {
   local p
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
@@ -37,87 +28,54 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-
 # Ends the test: prints the log when something failed.
 finish() {
-  if [ "$failures" -gt 0 ]; then
-    echo "---- debug.log"; cat "$log" 2>/dev/null
-    echo "---- pankor output"; cat "$work"/pankor*.out 2>/dev/null | tail -40
-    echo "$failures check(s) failed"
-    exit 1
-  fi
-  echo "all checks passed"
-  exit 0
+  [ "$failures" -eq 0 ] && { echo "all checks passed"; exit 0; }
+  echo "---- debug.log"; cat "$log" 2>/dev/null
+  echo "---- pankor output"; cat "$work"/pankor*.out 2>/dev/null | tail -40
+  echo "$failures check(s) failed"
+  exit 1
 }
+background() { "$@" >"$work/$(basename "$1").out" 2>&1 & pids+=($!); }
 
-# Starts the local publisher and lays out its folder (make_site.sh options
-# in site_args); sets $base.
-site_args=()
-serve() {  # extra serve arguments...
+# Starts the local publisher on a folder laid out by make_site.sh (its options as arguments); sets $base.
+serve() {
   mkdir -p "$site"
-  "$kit" serve "$site" --port 0 "$@" >"$work/serve.out" 2>&1 &
-  pids+=($!)
-  server_pid=$!
-  wait_for 10 grep -qs '^serving ' "$work/serve.out" || { fail "the publisher did not start"; cat "$work/serve.out"; finish; }
-  base="$(sed -n 's/^serving .* at //p' "$work/serve.out")"
-  "$source/tests/e2e/make_site.sh" "$site" "$base" "$fixtures" "$kit" "$key" "${site_args[@]}" ||
-    { fail "make_site.sh"; finish; }
+  background "$kit" serve "$site" --port 0
+  wait_for 10 grep -qs '^serving ' "$work/pankor-publish.out" || { fail "the publisher did not start"; finish; }
+  base="$(sed -n 's/^serving .* at //p' "$work/pankor-publish.out")"
+  resite "$@" || { fail "make_site.sh"; finish; }
 }
-# Re-signs a changed site (the server reads files afresh on every request).
-resite() { "$source/tests/e2e/make_site.sh" "$site" "$base" "$fixtures" "$kit" "$key" "$@"; }
-
-# Puts an app at a version where the catalog says it lives.
-install_app() {  # slug version Folder
-  mkdir -p "$APPDATA/Tarnwick/$3"
-  cp "$fixtures/$1-$2.exe" "$APPDATA/Tarnwick/$3/$1.exe"
+# Lays out (again) and signs the site (the server reads files afresh on every request).
+resite() { "$source/tests/e2e/make_site.sh" "$site" "$base" "$fixtures" "$kit" "$source/keys/dev/development-signing.private.pem" "$@"; }
+install_app() {  # slug version Folder: puts an app at a version where the catalog says it lives
+  mkdir -p "$APPDATA/Tarnwick/$3" && cp "$fixtures/$1-$2.exe" "$APPDATA/Tarnwick/$3/$1.exe"
 }
-
-# Windows programs started by the manager run in the shared prefix, whose
-# roaming folder is this test's APPDATA, as both are one folder on Windows.
+# Windows programs started by the manager run in the shared prefix, whose roaming folder is
+# this test's APPDATA, as both are one folder on Windows.
 use_wine() {
   local roaming="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming"
   rm -rf "$roaming" && ln -s "$APPDATA" "$roaming" || { fail "cannot link the Wine roaming folder"; finish; }
   used_wine=1
 }
-
-# Starts the manager with the debug log and the local publisher.
+# Starts the manager with the debug log and the local publisher (a fresh log unless KEEP_LOG=1).
 start_pankor() {  # switches...
-  local n=${#pids[@]}
-  "$pankor" /debug "/publisher=$base" "$@" >"$work/pankor$n.out" 2>&1 &
-  pids+=($!)
-  pankor_pid=$!
+  [ "${KEEP_LOG:-}" = 1 ] || rm -f "$log"
+  "$pankor" /debug "/publisher=$base" "$@" >"$work/pankor${#pids[@]}.out" 2>&1 &
+  pids+=($!) pankor_pid=$!
 }
+stop_pankor() { kill "$pankor_pid"; wait "$pankor_pid" 2>/dev/null; }
 # A later start that hands its request over and ends.
-second_start() {  # switches...
-  "$pankor" /debug "/publisher=$base" "$@" >"$work/second.out" 2>&1
-}
-
-# Polls a command until it succeeds or the seconds run out.
-wait_for() {  # seconds command...
+second_start() { "$pankor" /debug "/publisher=$base" "$@" >"$work/second.out" 2>&1 || fail "the second copy $* did not end cleanly"; }
+wait_for() {  # seconds command...: polls the command until it succeeds
   local deadline=$((SECONDS + $1)); shift
-  until "$@"; do
-    [ "$SECONDS" -ge "$deadline" ] && return 1
-    sleep 0.1
-  done
+  until "$@"; do [ "$SECONDS" -ge "$deadline" ] && return 1; sleep 0.1; done
 }
 logged() { grep -qF -- " $1" "$log" 2>/dev/null; }
-# Waits for a log line holding TEXT (after the time stamp).
-expect_log() {  # text [seconds]
-  wait_for "${2:-${E2E_WAIT:-30}}" logged "$1" || fail "no log line '$1'"
-}
-lacks_log() { ! logged "$1" || fail "unexpected log line '$1'"; }
-# How many log lines hold TEXT.
 count_log() { grep -cF -- " $1" "$log" 2>/dev/null || true; }
-expect_file() {  # path [seconds]
-  wait_for "${2:-30}" test -e "$1" || fail "no file $1"
-}
-# Waits for the manager to end by itself.
-expect_exit() {  # pid [seconds]
-  wait_for "${2:-30}" sh -c "! kill -0 $1 2>/dev/null" || fail "process $1 still runs"
-}
-# A field of the last JSON line of one of the publisher's records.
-recorded() {  # file field
-  python3 -c 'import json,sys; l=open(sys.argv[1]).read().strip().split("\n"); v=json.loads(l[-1]);
-for k in sys.argv[2].split("."): v=v.get(k) if isinstance(v,dict) else None
-print("" if v is None else v)' "$site/reports/$1" "$2" 2>/dev/null
-}
+expect_log() { wait_for "${2:-30}" logged "$1" || fail "no log line '$1'"; }  # text [seconds]
+expect_logs() { local l; for l in "$@"; do expect_log "$l"; done; }
+expect_count() { wait_for "${3:-30}" sh -c "[ \$(grep -cF -- ' $1' '$log') -ge $2 ]" || fail "fewer than $2 log lines '$1'"; }  # text n [s]
+lacks_log() { ! logged "$1" || fail "unexpected log line '$1'"; }
+expect_file() { wait_for "${2:-30}" test -e "$1" || fail "no file $1"; }  # path [seconds]
+expect_text() { [ "$(tr -d '\r' <"$1" 2>/dev/null)" = "$2" ] || fail "$1 holds '$(cat "$1" 2>/dev/null)', want '$2'"; }  # file text

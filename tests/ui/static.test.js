@@ -1,7 +1,7 @@
 'use strict';
 // What the IE11-mode browser control needs of the page, checked without a browser: ES5
 // syntax (acorn), no newer built-ins or DOM members IE11 lacks (eslint with es-x), no CSS
-// custom properties, grid or other things IE11 lacks (css-tree); and a well-formed contract.
+// custom properties, grid or other things IE11 lacks (css-tree).
 const test = require('node:test');
 const assert = require('node:assert/strict');
 const fs = require('fs');
@@ -10,7 +10,7 @@ const acorn = require('acorn');
 const { Linter } = require('eslint');
 const esx = require('eslint-plugin-es-x');
 const csstree = require('css-tree');
-const { REPO, CONTRACT } = require('./lib/browser');
+const { REPO } = require('./lib/harness');
 
 const UI = path.join(REPO, 'ui');
 const html = fs.readFileSync(path.join(UI, 'index.html'), 'utf8');
@@ -23,49 +23,29 @@ const styles = [...html.matchAll(/<link\b[^>]*rel="stylesheet"[^>]*href="([^"]+)
   .concat([...html.matchAll(/\sstyle="([^"]*)"/gi)].map((m) => ({ name: 'style attribute', code: 'x{' + m[1] + '}' })));
 
 function es5Errors(code) {
-  try {
-    acorn.parse(code, { ecmaVersion: 5, sourceType: 'script' });
-    return [];
-  } catch (e) {
-    return [e.message];
-  }
+  try { return acorn.parse(code, { ecmaVersion: 5, sourceType: 'script' }) && []; } catch (e) { return [e.message]; }
 }
 
-const IE11_MISSING = ['closest', 'matches', 'append', 'prepend', 'replaceWith', 'replaceChildren', 'toggleAttribute',
-  'before', 'after', 'remove', 'scrollTo', 'scrollBy', 'getRootNode', 'isConnected', 'dataset', 'animate',
-  'requestIdleCallback', 'fetch', 'Promise'];
-const GLOBALS = Object.fromEntries(['window', 'document', 'navigator', 'setTimeout', 'clearTimeout', 'encodeURIComponent',
-  'decodeURIComponent', 'JSON', 'Math', 'Date', 'Number', 'String', 'Object', 'Array', 'RegExp', 'isNaN', 'isFinite',
-  'parseFloat', 'parseInt', 'Error', 'setInterval', 'clearInterval'].map((g) => [g, 'readonly']));
-function lintErrors(code) {
-  return new Linter({ configType: 'flat' }).verify(code, [esx.configs['flat/restrict-to-es5'], {
-    languageOptions: { ecmaVersion: 2024, sourceType: 'script', globals: GLOBALS },
-    settings: { 'es-x': { aggressive: true } },
-    rules: {
-      'no-undef': 'error',
-      'no-restricted-properties': ['error'].concat(IE11_MISSING.map((p) => ({ property: p, message: 'not in IE11' }))),
-      'no-restricted-globals': ['error', 'fetch', 'Promise', 'Symbol', 'Map', 'Set', 'WeakMap', 'Proxy', 'Reflect',
-        'CustomEvent', 'URL', 'URLSearchParams', 'requestIdleCallback'],
-    },
-  }]).map((m) => m.line + ':' + m.column + ' ' + m.message);
-}
+const IE11_MISSING = ['closest', 'matches', 'append', 'prepend', 'replaceWith', 'replaceChildren', 'toggleAttribute', 'before', 'after',
+  'remove', 'scrollTo', 'scrollBy', 'getRootNode', 'isConnected', 'dataset', 'animate', 'requestIdleCallback', 'fetch', 'Promise'];
+const GLOBALS = Object.fromEntries(('window document navigator setTimeout clearTimeout setInterval clearInterval encodeURIComponent JSON ' +
+  'decodeURIComponent Math Date Number String Object Array RegExp isNaN isFinite parseFloat parseInt Error').split(' ').map((g) => [g, 'readonly']));
+const lintErrors = (code) => new Linter({ configType: 'flat' }).verify(code, [esx.configs['flat/restrict-to-es5'], {
+  languageOptions: { ecmaVersion: 2024, sourceType: 'script', globals: GLOBALS }, settings: { 'es-x': { aggressive: true } },
+  rules: { 'no-undef': 'error', 'no-restricted-properties': ['error'].concat(IE11_MISSING.map((p) => ({ property: p, message: 'not in IE11' }))),
+    'no-restricted-globals': ['error', 'fetch', 'Promise', 'Symbol', 'Map', 'Set', 'WeakMap', 'Proxy', 'Reflect', 'CustomEvent', 'URL',
+      'URLSearchParams', 'requestIdleCallback'] },
+}]).map((m) => m.line + ':' + m.column + ' ' + m.message);
 
 function cssErrors(code) {
   const out = [];
   const ast = csstree.parse(code, { positions: true, onParseError: (e) => out.push('parse: ' + e.message) });
   csstree.walk(ast, (node) => {
     const at = node.loc ? node.loc.start.line + ': ' : '';
-    if (node.type === 'Declaration') {
-      const prop = node.property.toLowerCase();
-      const value = csstree.generate(node.value).toLowerCase();
-      if (/^--|^(-ms-)?grid|^(row-|column-)?gap$/.test(prop) || /\bvar\(|^(inline-)?grid$|sticky/.test(value)) {
-        out.push(at + prop + ': ' + value);
-      }
-    }
+    const decl = node.type === 'Declaration' && node.property.toLowerCase() + ': ' + csstree.generate(node.value).toLowerCase();
+    if (decl && /^(--|(-ms-)?grid|(row-|column-)?gap:)|: (.*\bvar\(|(inline-)?grid$|.*sticky)/.test(decl)) out.push(at + decl);
     if (node.type === 'Atrule' && /^(supports|layer|container|property)$/i.test(node.name)) out.push(at + '@' + node.name);
-    if (node.type === 'PseudoClassSelector' && /^(focus-visible|focus-within|is|where|has|not)$/i.test(node.name)) {
-      out.push(at + ':' + node.name);
-    }
+    if (node.type === 'PseudoClassSelector' && /^(focus-visible|focus-within|is|where|has|not)$/i.test(node.name)) out.push(at + ':' + node.name);
   });
   return out;
 }
@@ -90,22 +70,11 @@ test('styles use no custom properties, grid or other things IE11 lacks', () => {
 
 test('the checks refuse what IE11 cannot run', () => {
   const bad = (check, cases) => cases.filter((c) => check(c).length === 0);
-  assert.deepEqual(bad(es5Errors, ['var f = (a) => a;', 'let x = 1;', 'const y = 2;', 'var s = `t${1}`;', 'class A {}',
-    'var {a} = o;', 'function f(a = 1) {}', 'for (var x of y) {}', 'var o = {a, b};']), []);
-  assert.deepEqual(bad((c) => lintErrors('var x, el;\n' + c), ['Array.from(x);', 'Object.assign({}, x);',
-    'x.includes("a");', '"a".startsWith("b");', 'new Promise(function () {});', 'x.find(function () {});',
-    'Number.isNaN(x);', 'el.closest("a");', 'el.remove();', 'fetch("a");', 'Object.entries(x);', 'x.padStart(2);',
-    '"a".repeat(2);']), []);
-  assert.deepEqual(bad(cssErrors, [':root{--accent:#fff}', 'a{color:var(--accent)}', 'a{display:grid}',
-    'a{display:inline-grid}', 'a{grid-template-columns:1fr 1fr}', 'a{gap:1rem}', 'a{position:sticky}',
-    '@supports (display:grid){a{color:red}}', 'a:focus-visible{color:red}']), []);
-});
-
-test('the contract names each command, function and row member once, with known kinds', () => {
-  assert.equal(typeof CONTRACT.about, 'string');
-  for (const list of [CONTRACT.commands, CONTRACT.functions, CONTRACT.appRow, CONTRACT.skinRow]) {
-    assert.equal(new Set(list.map((x) => x.name)).size, list.length);
-  }
-  assert.deepEqual(CONTRACT.commands.filter((c) => !/^(none|slug|url|flag)$/.test(c.arg)).concat(CONTRACT.functions
-    .flatMap((f) => f.args).concat(CONTRACT.appRow, CONTRACT.skinRow).filter((t) => !/^(number|bool|text)$/.test(t.type))), []);
+  assert.deepEqual(bad(es5Errors, ['var f = (a) => a;', 'let x = 1;', 'const y = 2;', 'var s = `t${1}`;', 'class A {}', 'var {a} = o;',
+    'function f(a = 1) {}', 'for (var x of y) {}', 'var o = {a, b};']), []);
+  assert.deepEqual(bad((c) => lintErrors('var x, el;\n' + c), ['Array.from(x);', 'Object.assign({}, x);', 'x.includes("a");', '"a".startsWith("b");',
+    'new Promise(function () {});', 'x.find(function () {});', 'Number.isNaN(x);', 'el.closest("a");', 'el.remove();', 'fetch("a");',
+    'Object.entries(x);', 'x.padStart(2);', '"a".repeat(2);', 'structuredClone(x);']), []);
+  assert.deepEqual(bad(cssErrors, [':root{--accent:#fff}', 'a{color:var(--accent)}', 'a{display:grid}', 'a{display:inline-grid}', 'a{gap:1rem}',
+    'a{grid-template-columns:1fr 1fr}', 'a{position:sticky}', '@supports (display:grid){a{color:red}}', 'a:focus-visible{color:red}']), []);
 });

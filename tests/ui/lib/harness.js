@@ -11,23 +11,6 @@ const { chromium } = require('playwright-core');
 const REPO = path.resolve(__dirname, '..', '..', '..');
 const PAGE_URL = pathToFileURL(path.join(REPO, 'ui', 'index.html')).href;
 const CONTRACT = JSON.parse(fs.readFileSync(path.join(REPO, 'src', 'host', 'page_contract.json'), 'utf8'));
-const ARGS = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-  '--disable-background-networking', '--disable-component-update', '--disable-sync'];
-
-async function launch() {
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'pankor-ui-profile-'));
-  const context = await chromium.launchPersistentContext(profile, { executablePath: process.env.PANKOR_CHROMIUM ||
-    '/usr/bin/chromium', headless: true, args: ARGS, viewport: { width: 920, height: 620 } });
-  return { context, close: async () => { await context.close(); fs.rmSync(profile, { recursive: true, force: true }); } };
-}
-
-// Web pictures named in the rows, answered offline so cards show real images.
-function pictureSvg(url) {
-  const h = [...url].reduce((a, c) => (a * 31 + c.charCodeAt(0)) % 360, 0);
-  return `<svg xmlns="http://www.w3.org/2000/svg" width="640" height="360"><defs><linearGradient id="g" x2="1" y2="1">
-<stop offset="0" stop-color="hsl(${h},70%,45%)"/><stop offset="1" stop-color="hsl(${(h + 60) % 360},70%,25%)"/>
-</linearGradient></defs><rect width="640" height="360" fill="url(#g)"/><circle cx="470" cy="120" r="70" fill="#fff" fill-opacity=".25"/></svg>`;
-}
 
 async function waitFor(pred, ms, what) {
   for (const end = Date.now() + ms; !(await pred());) {
@@ -36,27 +19,25 @@ async function waitFor(pred, ms, what) {
   }
 }
 
-// The host's text escaper, and a page call written as the host writes it.
+// The host's text escaper; a page call written as the host writes it; rows as the host writes them
+// (the contract's members in order, so control characters other than the escaped ones pass raw).
 const jsonEscape = (s) => String(s).replace(/\\/g, '\\\\').replace(/"/g, '\\"').replace(/\r\n?|\n/g, '\\n').replace(/\t/g, '\\t');
 function statement(name, args) {
   assert.ok(CONTRACT.functions.some((f) => f.name === name), name + ' is not a page function of the contract');
   return 'window.pk.' + name + '(' + args.map((a) => (typeof a === 'string' ? '"' + jsonEscape(a) + '"' : String(a))).join(',') + ');';
 }
+const rowsJson = (fields, rows) => '[' + rows.map((r) => '{' + fields.map((f) => '"' + f.name + '":' +
+  (f.type === 'bool' ? String(!!r[f.name]) : '"' + jsonEscape(r[f.name] || '') + '"')).join(',') + '}').join(',') + ']';
+const appsJson = (rows) => rowsJson(CONTRACT.appRow, rows);
+const skinsJson = (rows) => rowsJson(CONTRACT.skinRow, rows);
 
-// How the host reads a command URL: the command up to the first "?", the argument after
-// the first "=", URL-decoded with "+" as a blank, kept as it was on a bad escape.
+// How the host reads a command URL: the command up to the first "?", the argument after the
+// first "=", URL-decoded with "+" as a blank, kept as it was on a bad escape.
 function hostDispatch(url) {
-  let cmd = url.slice(4);
-  let arg = '';
-  const p = cmd.indexOf('?');
-  if (p > 0) {
-    arg = cmd.slice(p + 1).replace(/^[^=]*=/, '');
-    cmd = cmd.slice(0, p);
-    try { arg = decodeURIComponent(arg.replace(/\+/g, ' ')); } catch (e) { /* kept undecoded */ }
-  }
-  return { cmd: cmd.toLowerCase(), arg };
+  const [, cmd, arg] = /^app:([^?]*)(?:\?(?:[^=]*=)?(.*))?$/s.exec(url);
+  try { return { cmd: cmd.toLowerCase(), arg: decodeURIComponent((arg || '').replace(/\+/g, ' ')) }; }
+  catch (e) { return { cmd: cmd.toLowerCase(), arg }; }
 }
-
 // Every command the page sends must be one the host knows, with the argument it expects.
 function checkCommand(url) {
   const d = hostDispatch(url);
@@ -66,7 +47,9 @@ function checkCommand(url) {
   if (c.arg === 'flag') assert.match(d.arg, /^[01]$/, url);
 }
 
-// What the document shows, read by probes "kind selector [name]" (listed in calls.test.js).
+// What the document shows, read by probes "kind selector [name]": text(s), value, checked, hidden,
+// disabled, class, attr(s), count, css and inline (style values), height, width, scrolls, inview,
+// inside, stacked, tab, focus, global, overflow (what sticks out of the content area sideways).
 function probe(list) {
   const main = document.getElementById('main');
   const all = (sel) => Array.prototype.slice.call(document.querySelectorAll(sel));
@@ -92,7 +75,6 @@ function probe(list) {
       inview: () => box(e).top >= box(main).top && box(e).top < box(main).bottom,
       inside: () => box(e).bottom <= box(e.parentNode).bottom + 0.5 && box(e).right <= box(e.parentNode).right + 0.5,
       stacked: () => all(sel).every((x, i, a) => i === 0 || box(x).top >= box(a[i - 1]).bottom),
-      // Nothing may stick out sideways, and no control may be cut off at the right.
       overflow: () => all('#main button, #main .btn, #main .card, #main input, #main select, #main textarea')
         .filter((x) => x.offsetParent !== null && box(x).right > box(main).right + 0.5).map((x) => x.className)
         .concat(main.scrollWidth > main.clientWidth ? ['#main scrolls sideways'] : [],
@@ -102,21 +84,19 @@ function probe(list) {
   return out;
 }
 
-// Chromium hands an unknown scheme such as "app:" to the desktop and, for the first request
-// and any request that follows real input, opens an invisible tab-modal prompt that swallows
-// all further real input to that tab; no DevTools interception reaches it. The product's
-// hosts cancel these navigations, and so does the host stand-in here, which all tests use
-// except those about the command navigations themselves ({ real: true }).
+// Chromium hands an unknown scheme such as "app:" to the desktop and, for the first request and
+// any that follows real input, opens an invisible prompt that swallows all further real input to
+// the tab. The product's hosts cancel these navigations, and so does this stand-in, used by all
+// tests except those about the command navigations themselves ({ real: true }).
 async function openPage(context, opts) {
   const page = await context.newPage();
   if (opts.viewport) await page.setViewportSize(opts.viewport);
   const commands = [];
   const errors = [];
-  const saw = (url, frame) => commands.push({ url, frame });
   if (opts.real) {
-    page.on('request', (r) => /^app:/i.test(r.url()) && saw(r.url(), r.frame()));
+    page.on('request', (r) => /^app:/i.test(r.url()) && commands.push({ url: r.url(), frame: r.frame() }));
   } else {
-    await page.exposeBinding('pankorHost', (src, url) => saw(url, null));
+    await page.exposeBinding('pankorHost', (src, url) => commands.push({ url }));
     await page.addInitScript(() => {
       const d = Object.getOwnPropertyDescriptor(HTMLIFrameElement.prototype, 'src');
       Object.defineProperty(HTMLIFrameElement.prototype, 'src', { get: d.get, set(v) {
@@ -125,14 +105,17 @@ async function openPage(context, opts) {
     });
   }
   page.on('pageerror', (e) => errors.push(String((e && e.message) || e)));
+  // Web pictures named in the rows are answered offline with a tile of their own colour.
   await page.route(/^https?:/, (route) => (/\.(png|jpe?g|svg)(\?|$)/i.test(route.request().url())
-    ? route.fulfill({ contentType: 'image/svg+xml', body: pictureSvg(route.request().url()) })
+    ? route.fulfill({ contentType: 'image/svg+xml', body: '<svg xmlns="http://www.w3.org/2000/svg" width="640" height="360">' +
+      `<rect width="640" height="360" fill="hsl(${route.request().url().length * 37 % 360},60%,40%)"/></svg>` })
     : route.fulfill({ status: 404, body: '' })));
   await page.goto(PAGE_URL, { waitUntil: 'load' });
   await waitFor(() => commands.some((c) => c.url === 'app:ready'), 10000, 'the ready command');
   const h = {
     page, commands, errors,
     call: (name, ...args) => page.evaluate((s) => (0, eval)(s), statement(name, args)),
+    calls: async (list) => { for (const c of list) await h.call(...c); return h; },
     async settle() {
       await page.waitForFunction(() => Array.prototype.every.call(document.images, (i) => i.complete));
       await page.evaluate(() => new Promise((r) => requestAnimationFrame(() => requestAnimationFrame(r))));
@@ -147,8 +130,8 @@ async function openPage(context, opts) {
       }
     },
     click: (target) => (typeof target === 'string' ? page.locator(target) : target).click({ timeout: 15000 }),
-    // The command URLs an action sends: the page counts what it sent, so this waits for
-    // exactly that many to reach the browser, however slow the machine is.
+    // The command URLs an action sends: the page counts what it sent, so this waits for exactly
+    // that many to reach the browser, however slow the machine is.
     async commandsAfter(fn) {
       const count = () => page.evaluate(() => window.PK.sentCount);
       const before = await count();
@@ -161,13 +144,18 @@ async function openPage(context, opts) {
   return h;
 }
 
-// One browser per test file, a fresh page per test; after each test no script error may
-// have happened and every command sent must fit the contract.
+// One browser per test file, a fresh page per test; after each test no script error may have
+// happened and every command sent must fit the contract.
 function session({ before, after, afterEach }) {
-  let browser = null;
+  let context = null;
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'pankor-ui-profile-'));
   const open = [];
-  before(async () => { browser = await launch(); });
-  after(async () => { if (browser) await browser.close(); });
+  before(async () => {
+    context = await chromium.launchPersistentContext(profile, { executablePath: process.env.PANKOR_CHROMIUM || '/usr/bin/chromium',
+      headless: true, viewport: { width: 920, height: 620 }, args: ['--no-sandbox', '--disable-gpu', '--disable-quic',
+        '--no-first-run', '--disable-background-networking', '--disable-component-update', '--disable-sync'] });
+  });
+  after(async () => { if (context) await context.close(); fs.rmSync(profile, { recursive: true, force: true }); });
   afterEach(async () => {
     for (const h of open.splice(0)) {
       const pkErrors = await h.page.evaluate(() => window.PK.errors.slice());
@@ -177,7 +165,7 @@ function session({ before, after, afterEach }) {
     }
   });
   return async (opts = {}) => {
-    const h = await openPage(browser.context, opts);
+    const h = await openPage(context, opts);
     open.push(h);
     return h;
   };
@@ -185,4 +173,25 @@ function session({ before, after, afterEach }) {
 
 const scaled = (dpi) => ({ width: Math.floor(920 * dpi / 100), height: Math.floor(620 * dpi / 100) });
 
-module.exports = { REPO, PAGE_URL, CONTRACT, launch, session, waitFor, jsonEscape, hostDispatch, scaled };
+const IMG = 'https://img.tarnwick.test/';
+const APPS = [
+  { slug: 'clock', name: 'Tarnwick Clock', headline: 'A desk clock with alarms and timers', installed: '2.0.0.1', latest: '2.1.0.0',
+    desc: 'World times, alarms that wake the screen, and a stopwatch that keeps running.', running: true, icon: IMG + 'icons/clock.png' },
+  { slug: 'jotter', name: 'Jotter', headline: 'Sticky notes that stay put', desc: 'Notes on the desktop, with reminders.',
+    installed: '3.4.0.12', latest: '3.4.0.12', icon: IMG + 'icons/jotter.png' },
+  { slug: 'weather-eye', name: 'Weather Eye', headline: 'The forecast in your notification area', desc: 'Hourly forecast.', latest: '1.2.0.0' },
+  { slug: 'marbles', name: 'Marble Run', headline: 'Build tracks, drop marbles', kind: 'game', desc: 'Build a run and watch the marbles go.',
+    latest: '1.0.3.0', shot: IMG + 'shots/marbles.png', requires: 'Windows 7 or later, 120 MB free' },
+  { slug: 'tiles', name: 'Tile Tumble', headline: 'Match three, chain five', kind: 'game', desc: 'A quick match-three game.',
+    installed: '0.9.0.0', latest: '1.0.0.0', shot: IMG + 'shots/tiles.png', requires: 'Any PC from the last ten years' },
+];
+const SKINS = [
+  { name: 'Midnight', forApp: 'clock', author: 'Tarnwick', shot: IMG + 'skins/midnight.png', url: 'https://tarnwick.test/skins/midnight/' },
+  { name: 'Paper', forApp: 'jotter', author: 'Ana Ruiz', shot: IMG + 'skins/paper.png', url: 'https://tarnwick.test/skins/paper/?from=pankor&x=1' },
+  { name: 'Retro LCD', forApp: 'clock', author: 'k.b.', shot: '', url: 'https://tarnwick.test/skins/lcd/' },
+];
+const TELEMETRY = '{"v":1,"os":"10.0.19045","screen":"1920x1080","scale":125,"lang":"en-GB","pankor":"1.0.0.12","wine":false,' +
+  '"source":"web","removed":"","apps":[{"slug":"clock","version":"2.0.0.1","autostart":true,"running":true,"ageDays":41,"skin":""}]}';
+const HOSTILE = 'a\u2028b\u2029 "q" \\ </script><b>x</b>';
+
+module.exports = { REPO, PAGE_URL, CONTRACT, session, waitFor, hostDispatch, scaled, appsJson, skinsJson, APPS, SKINS, TELEMETRY, HOSTILE };

@@ -1,0 +1,140 @@
+#!/usr/bin/env bash
+# The manager on a desktop, one start after another against the local publisher: 1. without its page;
+# 2. a first start with later starts handing over; 3. at 150 % with a notification service, then
+# refused catalogs; 4. with /tray on a desktop with a notification area.
+source "$(dirname "$0")/lib.sh"
+serve --serial 42
+install_app clock 2.0.0.0 Clock
+install_app jotter 1.4.0.0 Jotter
+bus="$DBUS_SESSION_BUS_ADDRESS"
+unset DBUS_SESSION_BUS_ADDRESS  # until the notification service runs (the bus would start it)
+
+# ---- 1. run from a folder without ui/
+mkdir -p "$work/nopage" && cp "$pankor" "$work/nopage/pankor"
+pankor="$work/nopage/pankor" start_pankor
+expect_log "watchdog gave up, readyState=4 loc=" 20
+# Loaded at start and on ticks 3, 6, ..., 24: nine navigations, nine failures; the manager runs on.
+[ "$(count_log "Navigate2 -> $work/nopage/ui/index.html")" -eq 9 ] || fail "navigations: $(count_log "Navigate2 -> ")"
+[ "$(count_log "NavigateError file://$work/nopage/ui/index.html")" -eq 9 ] || fail "load failures: $(count_log "NavigateError ")"
+lacks_log "ui scaled to"
+lacks_log "catalog loaded"
+kill -0 "$pankor_pid" || fail "the manager ended without its page"
+stop_pankor
+rm -rf "$APPDATA/Pankor"
+
+# ---- 2. a first start; a request left behind long ago is discarded on the first tick
+mkdir -p "$APPDATA/Pankor"
+printf '2001-01-01 00:00:00|show\r\n' >"$APPDATA/Pankor/handoff.txt"
+echo "payload" >"$work/hashme.bin"
+start_pankor testmetrics "/testhash $work/hashme.bin"  # the hash path runs to the end of the line
+expect_logs "--- Pankor start, runDir=$build/app/linux" "dpi 100% -> window 920x620" "Controls.Add err=0 " \
+  "Navigate2 -> $build/app/linux/ui/index.html err=0" "tray icon added=False cbSize=0 setversion=0" "ui scaled to 100%" \
+  "catalog loaded apps=5 skins=3" "self=1.0.0.1 catalog=1.0.0.1 newer=False | sanity 1.0.0.12>1.0.0.9=True 1.0.0.9>1.0.0.12=False" \
+  "dispatch ready arg=" "first run: welcome shown, autostart=True" "HASHTEST file=$work/hashme.bin bytes=8" \
+  "HASHTEST hash=$("$kit" hash "$work/hashme.bin")" "METRICS window client=920x620" "METRICS body   scrollH=620 clientH=620 offsetH=620"
+grep -qE " METRICS main   scrollH=[0-9]+ clientH=[1-9][0-9]+ offsetH=[1-9][0-9]+ scrollTop=0" "$log" || fail "main metrics"
+grep -qx 'catalogserial=42' <(tr -d '\r' <"$APPDATA/Pankor/state.ini") || fail "serial not stored"
+# The catalog was asked for as the publisher expects.
+wait_for 10 grep -q '"path":"/pankor/catalog.json.sig"' "$site/reports/requests.jsonl" || fail "no signature request"
+[ "$(python3 -c 'import json,sys; h=next(r for r in map(json.loads, open(sys.argv[1])) if r["path"] == "/pankor/catalog.json")["headers"]
+print(h.get("User-Agent"), h.get("Cache-Control"))' "$site/reports/requests.jsonl")" = "Pankor/1.0 no-cache" ] || fail "catalog request headers"
+# The installed apps' versions came from their version resources, their icons into the data folder.
+expect_file "$APPDATA/Pankor/icons/clock.bmp"
+lacks_log "NavigateError"
+# WebKit keeps its files in the cache folder; the data folder holds only the manager's.
+[ -d "$XDG_CACHE_HOME/pankor/webkit" ] || fail "no WebKit cache folder"
+[ -z "$(find "$APPDATA/Pankor" -iname '*webkit*' -o -iname '*.db' | head -1)" ] || fail "WebKit files in the data folder"
+[ -z "$(ls -A "$HOME")" ] || fail "files in the home folder: $(ls -A "$HOME")"
+wait_for 30 grep -qE " handoff DISCARDED, [0-9]{6,}s old: show" "$log" || fail "stale handoff line"
+wait_for 5 test ! -e "$APPDATA/Pankor/handoff.txt" || fail "the stale handoff file stayed"
+
+# Later starts: without arguments the window comes up; /installed= opens that app's panel; a slug
+# that is not plain is refused (and "show" posted instead); one the catalog lacks is logged.
+second_start
+logged "another Pankor already has the mutex" || fail "the second copy did not see the first"
+expect_logs "handoff posted: show" "handoff taken: show" "command: show"
+second_start /installed=Clock
+expect_logs "handoff posted: installed=clock" "command: installed=clock" "showed installed panel for clock"
+second_start "/installed=../clock"
+logged "REFUSED /installed= : not a plain slug" || fail "the bad slug was not refused"
+expect_count "command: show" 2
+lacks_log "installed=../clock"
+second_start /installed=nosuchapp
+expect_log "installed= slug not in catalog: nosuchapp"
+second_start /tray  # with nothing to ask, stays quiet
+logged "second copy with /tray - exiting quietly" || fail "quiet /tray second copy"
+kill -0 "$pankor_pid" || fail "the first copy ended"
+lacks_log "CallJs "  # every page call found its function
+stop_pankor
+
+# ---- 3. at 150 % the window is 1.5 times as large and the page fills it at one CSS pixel per
+# screen pixel (it scales itself: WebKit must not enlarge it a second time)
+export DBUS_SESSION_BUS_ADDRESS="$bus"
+background dunst
+wait_for 10 dunstctl is-paused >/dev/null 2>&1 || fail "no notification service"
+# What the page shows comes back through its own command channel: a probe frame navigating to
+# "app:ready?...", which the host logs as it dispatches. "Check now" is clicked once a second.
+cat >"$work/probe.js" <<'JS'
+var last = '';
+setInterval(function () {
+  var text = 'rows=' + document.querySelectorAll('#appsList .card').length + ' status=' + document.getElementById('status').textContent;
+  if (text !== last) window.PK.navigateCommand('app:ready?probe=' + encodeURIComponent(last = text));
+}, 100);
+setInterval(function () { if (/status=(Checked |Couldn't reach)/.test(last)) document.querySelector('#tab-settings [data-do="refresh"]').click(); }, 1000);
+JS
+GDK_DPI_SCALE=1.5 PANKOR_USER_SCRIPT="$work/probe.js" start_pankor testmetrics testskin testissue testballoon \
+  "/testsig $site/pankor/catalog.json"  # the path runs to the end of the line
+expect_logs "dpi 150% -> window 1380x930" "ui scaled to 150%" "METRICS window client=1380x930" \
+  "METRICS body   scrollH=930 clientH=930 offsetH=930" "tray icon added=True cbSize=0 setversion=0"
+# testissue: the form filled in the page, read back, and the report sent.
+expect_logs "selftest read: app=clock contact=selftest@example.com textLen=56" "selftest submit ok=True msg="
+wait_for 10 test -s "$site/reports/issue.jsonl" || fail "the publisher received no issue report"
+report="$(python3 -c 'import json,sys; print(json.loads(open(sys.argv[1]).read().strip().split("\n")[-1])["body"])' "$site/reports/issue.jsonl")"
+case "$report" in *'"app":"clock"'*'"contact":"selftest@example.com"'*'SELF TEST - line one.\n\nA \"quoted\" word and a back\\slash.'*) ;;
+  *) fail "issue report: $report" ;; esac
+# testsig: the four verdicts on the site's own signed catalog.
+expect_logs "SIGTEST: $site/pankor/catalog.json (" "SIGTEST: intact   -> True   (want True)" \
+  "SIGTEST: tampered -> False   (want False)" "SIGTEST: truncated sig -> False   (want False)" "SIGTEST: empty sig     -> False   (want False)"
+# testskin: the first skin's button clicked in the page reaches the dispatcher, which opens its page in the browser.
+expect_log "dispatch open arg=$base/clock/"
+wait_for 10 grep -qxF "$base/clock/" "$work/opened.txt" || fail "the skin's page was not opened"
+# testballoon: shown by the notification service; its click opens the window.
+expect_log "balloon rc=1 : Tarnwick updates / Tarnwick Clock 8.1.0.9999 is available. (This is a test balloon.)"
+wait_for 10 sh -c '[ "$(dunstctl count displayed)" -ge 1 ]' || fail "the notification is not on show"
+dunstctl action 0
+expect_log "balloon clicked"
+
+# A signature that does not verify: refused, again and again; the rows stay, the status names the host.
+host="${base#http://}"
+expect_log "dispatch ready arg=rows=3 status=Checked "
+printf '%0512d\n' 0 >"$site/pankor/catalog.json.sig"
+expect_logs "catalog REFUSED: signature did not verify" "dispatch ready arg=rows=3 status=Couldn't reach ${host%:*}"
+expect_count "catalog REFUSED: signature did not verify" 3
+lacks_log "dispatch ready arg=rows=0 status=Couldn't reach"
+# A correctly signed catalog with an older serial: refused the same way; a newer one is taken.
+resite --serial 41
+expect_log "catalog REFUSED: serial 41 is older than the 42 already seen"
+grep -qx 'catalogserial=42' <(tr -d '\r' <"$APPDATA/Pankor/state.ini") || fail "the serial went back"
+loads="$(count_log "catalog loaded apps=5 skins=3")"
+resite --serial 43
+expect_count "catalog loaded apps=5 skins=3" $((loads + 1))
+wait_for 10 grep -qx 'catalogserial=43' <(tr -d '\r' <"$APPDATA/Pankor/state.ini") || fail "serial 43 not stored"
+lacks_log "CallJs "
+stop_pankor
+
+# ---- 4. /tray keeps the window hidden while the page boots; a click on the icon brings it up
+background trayer --edge bottom --align right --widthtype pixel --width 200 --heighttype pixel --height 32
+wait_for 10 sh -c 'xdotool search --classname trayer >/dev/null 2>&1' || fail "no tray host"
+start_pankor /tray
+expect_logs "started hidden (/tray)" "tray icon added=True cbSize=0 setversion=0" "catalog loaded apps=5 skins=3"
+main="$(sed -n 's/^.* ApplyExeIcon .* hwnd=//p' "$log" | tr -d '\r' | head -1)"
+shown() { xdotool search --onlyvisible --name '^Pankor$' 2>/dev/null | grep -qx "$main"; }
+! shown || fail "the window is on show after /tray"
+# The icon: the one visible "Pankor" window that is not the main window.
+icon="$(xdotool search --onlyvisible --name '^Pankor$' | grep -vx "$main" | head -1)"
+[ -n "$icon" ] || fail "no tray icon on show"
+eval "$(xdotool getwindowgeometry --shell "$icon")"
+xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) click 1
+wait_for 10 shown || fail "a click on the icon did not bring the window up"
+lacks_log "CallJs "
+finish

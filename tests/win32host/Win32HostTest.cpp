@@ -1,0 +1,299 @@
+// The host's glue against the real system (under Wine): the loop and the
+// process life, the timers, the tray record, the browser control in our OLE
+// container and the shell's folder browser. Wine here has no HTML engine: the
+// control is created and navigates, but no document ever arrives.
+#include <gtest/gtest.h>
+
+#include <exdispid.h>
+#include <ole2.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+#include "platform/win32/host/Win32Browser.h"
+#include "platform/win32/host/Win32BrowserSite.h"
+#include "platform/win32/host/Win32FolderPicker.h"
+#include "platform/win32/host/Win32MainWindow.h"
+#include "platform/win32/host/Win32TrayIcon.h"
+
+namespace pankor {
+namespace {
+
+using namespace win32host;
+
+HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
+
+// Pumps the host's messages until the condition holds; false on time-out.
+bool PumpUntil(HostLoop& loop, const std::function<bool()>& done, DWORD timeoutMs = 5000) {
+    for (const ULONGLONG end = GetTickCount64() + timeoutMs;;) {
+        loop.Pump();
+        if (done()) return true;
+        const ULONGLONG now = GetTickCount64();
+        if (now >= end) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+    }
+}
+
+bool QuitQueued(UINT remove = PM_NOREMOVE) {
+    MSG quit;
+    return PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, remove) != FALSE;
+}
+
+// Every test's windows end with the thread's quit request: none may inherit the one before.
+class HostTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        while (QuitQueued(PM_REMOVE)) {}
+        ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+    }
+    void TearDown() override { OleUninitialize(); }
+    void Tick(TimerId id) { PostMessageW(main.Hwnd(), WM_TIMER, static_cast<WPARAM>(id) + 1, 0); }
+    HostLoop loop;
+    MainWindow main{Instance(), loop};
+};
+
+struct Recorder final : IMainWindowEvents, ITimerEvents, ITrayWindowEvents, ITrayEvents, IBrowserEvents {
+    std::vector<std::string> calls;
+    std::function<void(TimerId)> onTimer;
+    std::function<void()> onUnload, duringNavigate;
+    bool cancelCommands = true;
+    void OnResized() noexcept override {}
+    void OnUnloading() noexcept override {
+        calls.push_back("unloading");
+        if (onUnload) onUnload();
+    }
+    void OnTimer(TimerId id) noexcept override {
+        calls.push_back("tick " + std::to_string(static_cast<int>(id)));
+        if (onTimer) onTimer(id);
+    }
+    void OnTrayEvent(int code) noexcept override { calls.push_back("tray " + std::to_string(code)); }
+    void OnBeforeNavigate(const std::string& url, bool& cancel) noexcept override {
+        calls.push_back("before " + url);
+        if (url.rfind("app:", 0) == 0) cancel = cancelCommands;
+        if (duringNavigate) duringNavigate();
+    }
+    void OnDocumentComplete(const std::string& url) noexcept override { calls.push_back("complete " + url); }
+    void OnNavigateError(const std::string& url) noexcept override { calls.push_back("error " + url); }
+    int Count(const std::string& call) const { return static_cast<int>(std::count(calls.begin(), calls.end(), call)); }
+};
+
+TEST_F(HostTest, TheLoopEndsOnlyWhenTheLastOfItsWindowsIsGoneInEitherOrder) {
+    for (const bool trayFirst : {true, false}) {
+        HostLoop own;
+        MainWindow window(Instance(), own);
+        TrayIcon tray(Instance(), own);
+        ASSERT_EQ(own.TrackedCount(), 2);
+        PostMessageW(trayFirst ? tray.Hwnd() : window.Hwnd(), WM_CLOSE, 0, 0);  // as an installer sends it
+        ASSERT_TRUE(PumpUntil(own, [&] { return own.TrackedCount() == 1; }));
+        EXPECT_FALSE(QuitQueued());
+        PostMessageW(trayFirst ? window.Hwnd() : tray.Hwnd(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(own.Run(), 0);
+        EXPECT_FALSE(window.Exists() || tray.Exists());
+    }
+}
+
+TEST_F(HostTest, UnloadingDestroysTheTrayFirstOnceEachAndANestedPumpLeavesTheQuit) {
+    TrayIcon tray(Instance(), loop);
+    Recorder mainEvents, trayEvents;
+    main.SetEvents(&mainEvents, &mainEvents);
+    tray.SetEvents(&trayEvents);
+    bool mainExisted = false;
+    trayEvents.onUnload = [&] { mainExisted = main.Exists(); };
+    loop.UnloadWindows();
+    EXPECT_TRUE(mainExisted);
+    EXPECT_EQ(mainEvents.Count("unloading"), 1);
+    EXPECT_EQ(trayEvents.Count("unloading"), 1);
+    EXPECT_EQ(loop.TrackedCount(), 0);
+    loop.Pump();  // a nested wait returns and leaves the quit for the loop that carries the process
+    EXPECT_TRUE(QuitQueued());
+    EXPECT_FALSE(tray.Add(0, "Pankor", trayEvents));
+}
+
+TEST_F(HostTest, TimersDropStaleTicksKeepTheirIntervalAndNeverReenterTheirOwnHandler) {
+    Recorder events;
+    main.SetEvents(&events, &events);
+    main.Enable(TimerId::Poll, 60000);
+    main.Enable(TimerId::Poll, 10);  // already running: stays at a minute
+    main.Enable(TimerId::Nav, 20);
+    main.Enable(TimerId::Boot, 30);
+    events.onTimer = [&](TimerId id) {
+        if (id == TimerId::Boot) main.Disable(TimerId::Boot);  // as the core's boot tick does
+    };
+    ASSERT_TRUE(PumpUntil(loop, [&] { return events.Count("tick 0") >= 3 && events.Count("tick 1") >= 1; }));
+    EXPECT_EQ(events.Count("tick 1"), 1);
+    EXPECT_EQ(events.Count("tick 6"), 0);
+    main.Disable(TimerId::Nav);
+    const int navTicks = events.Count("tick 0");
+    Tick(TimerId::Nav);  // queued before its timer stopped: dropped
+    loop.Pump();
+    EXPECT_EQ(events.Count("tick 0"), navTicks);
+
+    // A handler that waits in a pump sees no tick of its own timer, only others'.
+    main.Enable(TimerId::Live, 10);
+    main.Enable(TimerId::Watch, 60000);
+    int nested = 0;
+    bool othersTicked = false;
+    events.onTimer = [&](TimerId id) {
+        if (id != TimerId::Watch || nested++ > 0) return;
+        Tick(TimerId::Watch);
+        othersTicked = PumpUntil(loop, [&] { return events.Count("tick 3") >= 2; });
+    };
+    Tick(TimerId::Watch);
+    ASSERT_TRUE(PumpUntil(loop, [&] { return events.Count("tick 4") >= 1; }));
+    EXPECT_TRUE(othersTicked);
+    EXPECT_EQ(events.Count("tick 4"), 1);
+
+    // The timers go with the window, and every later call is harmless.
+    DestroyWindow(main.Hwnd());
+    main.Enable(TimerId::Handoff, 1000);
+    main.Show();
+    main.BeginDrag();
+    EXPECT_FALSE(main.IsEnabled(TimerId::Live) || main.IsEnabled(TimerId::Handoff) || main.IsVisible());
+}
+
+TEST_F(HostTest, TheTrayRecordHasTheProductsLayoutABalloonOnlyItsFieldsAndCodesComeBackDecoded) {
+    TrayIcon tray(Instance(), loop);
+    Recorder events;
+    const HICON icon = LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+    ASSERT_TRUE(tray.Add(reinterpret_cast<IconHandle>(icon), "Pankor", events));
+    const NOTIFYICONDATAA& r = tray.Record();
+    // The 32-bit product's 488-byte layout; the same fields with 8-byte handles on x86_64.
+    EXPECT_EQ(r.cbSize, sizeof(void*) == 8 ? 504u : 488u);
+    EXPECT_EQ(r.hWnd, tray.Hwnd());
+    EXPECT_EQ(r.uID, static_cast<UINT>(reinterpret_cast<std::uintptr_t>(Instance())));
+    EXPECT_EQ(r.uFlags, 7u);
+    EXPECT_EQ(r.uCallbackMessage, kTrayCallbackMessage);
+    EXPECT_EQ(r.hIcon, icon);
+    EXPECT_FALSE(IsWindowVisible(tray.Hwnd()));
+    EXPECT_NE(tray.SetVersion(3), 0);
+    EXPECT_EQ(r.uVersion, 0u);  // back to 0 after the call
+    EXPECT_NE(tray.Balloon("Tarnwick updates", "Clock 2.0 is available.", 10000), 0);
+    EXPECT_EQ(r.uFlags, 7u);  // NIF_INFO only during the call
+    EXPECT_EQ(std::string(r.szInfoTitle) + "|" + r.szInfo + "|" + r.szTip,
+              "Tarnwick updates|Clock 2.0 is available.|Pankor");
+    EXPECT_EQ(r.uTimeout, 10000u);
+    EXPECT_EQ(r.dwInfoFlags, static_cast<DWORD>(NIIF_INFO));
+    // The code is lParam's low word (its high word holds the icon id in the newer form).
+    SendMessageW(tray.Hwnd(), kTrayCallbackMessage, r.uID, MAKELPARAM(0x202, 0));
+    SendMessageW(tray.Hwnd(), kTrayCallbackMessage, r.uID, MAKELPARAM(0x405, 7));
+    SendMessageW(tray.Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM(0x203, 0));
+    EXPECT_EQ(events.calls, (std::vector<std::string>{"tray 514", "tray 1029"}));
+    tray.Remove();
+    EXPECT_EQ(tray.Balloon("again", "no icon any more", 10000), 0);
+}
+
+TEST(TrayTextTest, AnsiFieldsAreCutAtWholeCharactersWithTheirNul) {
+    const std::string x300(300, 'x');
+    using Case = std::tuple<std::string, std::size_t, std::string>;  // text, field size, what the field holds
+    for (const auto& [text, size, want] :
+         {Case{"Pankor", 8, "Pankor"}, Case{"Tarnwick updates", 8, "Tarnwic"}, Case{"", 8, ""},
+          Case{"ab\xF0\x9F\x98\x80", 4, "ab"}, Case{x300, 256, x300.substr(45)}}) {
+        std::vector<char> field(size, '#');
+        CopyAnsi(field.data(), size, text);
+        const std::size_t n = strnlen(field.data(), size);
+        EXPECT_LT(n, size);
+        EXPECT_EQ(std::string(field.data(), n), want);
+    }
+}
+
+TEST_F(HostTest, TheControlFollowsTheWindowCancelledCommandsGoNowhereAndItCanBeReleasedInItsOwnEvent) {
+    Browser browser(main.Hwnd());
+    Recorder events;
+    const Status created = browser.Create(events);
+    ASSERT_TRUE(created.ok()) << created.code() << " " << created.error();
+    EXPECT_FALSE(browser.Create(events).ok());  // one control per window
+    main.Place(0, 0, 500, 300);
+    browser.FitToWindow();
+    RECT r{};
+    GetWindowRect(GetWindow(main.Hwnd(), GW_CHILD), &r);
+    EXPECT_EQ(std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top), "500x300");
+    // Without a document the page can be neither called nor read.
+    const Status ran = browser.RunScript("window.pk.setDpi(100);");
+    EXPECT_FALSE(browser.HasDocument() || ran.ok() || ran.error().empty() || browser.ElementValue("isText").ok() ||
+                 browser.Metrics().has_value());
+
+    ASSERT_TRUE(browser.Navigate("app:refresh").ok());
+    ASSERT_TRUE(PumpUntil(loop, [&] { return events.Count("before app:refresh") == 1; }));
+    events.cancelCommands = false;  // let through, it fails (no such scheme) and says so
+    ASSERT_TRUE(browser.Navigate("app:min").ok());
+    ASSERT_TRUE(PumpUntil(loop, [&] { return events.Count("error app:min") == 1; }));
+    EXPECT_EQ(events.Count("error app:refresh"), 0);
+
+    bool createdDuring = true;
+    events.cancelCommands = true;
+    events.duringNavigate = [&] {
+        browser.Release();  // the window's unload, as "quit" runs it inside the event
+        createdDuring = browser.Created();
+    };
+    ASSERT_TRUE(browser.Navigate("app:quit").ok());
+    ASSERT_TRUE(PumpUntil(loop, [&] { return events.Count("before app:quit") == 1; }));
+    EXPECT_FALSE(createdDuring || browser.Created());
+    EXPECT_EQ(GetWindow(main.Hwnd(), GW_CHILD), nullptr);
+    EXPECT_FALSE(browser.Navigate("C:\\windows\\win.ini").ok());
+    EXPECT_EQ(browser.Location(), "");
+}
+
+// The sink decodes the arguments as the control passes them: last first, the
+// URL as a VARIANT by reference, Cancel as a VARIANT_BOOL by reference.
+TEST(BrowserEventSinkTest, ArgumentsAreReadFromTheEndAndCancelIsWrittenBack) {
+    Recorder events;
+    auto* sink = new BrowserEventSink(&events);
+    VARIANT args[7], holder;
+    const auto call = [&](DISPID id, UINT count, UINT urlAt, const wchar_t* url) {
+        for (VARIANT& a : args) VariantInit(&a);
+        VARIANT_BOOL cancel = VARIANT_FALSE;
+        args[0].vt = VT_BYREF | VT_BOOL;  // Cancel, the last parameter of BeforeNavigate2
+        args[0].pboolVal = &cancel;
+        holder.vt = VT_BSTR;
+        holder.bstrVal = SysAllocString(url);
+        args[urlAt].vt = VT_BYREF | VT_VARIANT;
+        args[urlAt].pvarVal = &holder;
+        DISPPARAMS params{args, nullptr, count, 0};
+        EXPECT_EQ(sink->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr), S_OK);
+        VariantClear(&holder);
+        return cancel;
+    };
+    EXPECT_EQ(call(DISPID_BEFORENAVIGATE2, 7, 5, L"app:start?slug=clock"), VARIANT_TRUE);
+    EXPECT_EQ(call(DISPID_BEFORENAVIGATE2, 7, 5, L"about:blank"), VARIANT_FALSE);  // only what the handler cancels
+    call(DISPID_DOCUMENTCOMPLETE, 2, 0, L"file:///C:/Pankor/ui/index.html");
+    call(DISPID_NAVIGATEERROR, 5, 3, L"http://nowhere.test/");
+    call(DISPID_BEFORENAVIGATE2, 2, 0, L"app:malformed");  // too few arguments: ignored
+    call(DISPID_NEWWINDOW2, 7, 5, L"app:other");
+    sink->Detach();  // the browser host is gone: events stop
+    call(DISPID_NAVIGATEERROR, 5, 3, L"http://after.test/");
+    EXPECT_EQ(events.calls,
+              (std::vector<std::string>{"before app:start?slug=clock", "before about:blank",
+                                        "complete file:///C:/Pankor/ui/index.html", "error http://nowhere.test/"}));
+    sink->Release();
+}
+
+// Answers the shell's folder dialog from another thread, as a user would.
+void AnswerDialog(const std::wstring& select) {
+    HWND dialog = nullptr;
+    for (int i = 0; i < 200 && !(dialog = FindWindowW(L"#32770", nullptr)); ++i) Sleep(25);  // nothing to wait on
+    if (!dialog) return;
+    if (!select.empty()) SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(select.c_str()));
+    PostMessageW(dialog, WM_COMMAND, select.empty() ? IDCANCEL : IDOK, 0);
+}
+
+TEST_F(HostTest, TheChosenFolderComesBackAsAPathAndACancelAsNothing) {
+    FolderPicker picker;
+    picker.SetOwner(main.Hwnd());
+    wchar_t windows[MAX_PATH] = {};
+    ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
+    std::thread user(AnswerDialog, std::wstring(windows));
+    EXPECT_EQ(picker.PickFolder("Where should the backup go?"), "C:\\windows");
+    user.join();
+    std::thread cancel(AnswerDialog, std::wstring());
+    EXPECT_EQ(picker.PickFolder("Pick a Pankor-backup-... folder"), "");
+    cancel.join();
+}
+
+}  // namespace
+}  // namespace pankor
