@@ -15,11 +15,11 @@
 ; Uninstaller switches: /S or /VERYSILENT; /REMOVEDATA also deletes the user's
 ; settings and data (%APPDATA%\Pankor), which are kept otherwise.
 ;
-; Exit codes: 0 done; 1 cancelled; 2 aborted; 3 the running manager did not
-; end (nothing touched); 4 the new files could not be written beside the old
-; ones (nothing touched); 5 replacing failed and the previous version was put
-; back; 6 replacing failed and putting back did not finish (the next run of
-; any installer finishes it).
+; Exit codes: 0 done; 1 cancelled; 2 aborted; 3 the running manager (or
+; another Setup) did not end, nothing touched; 4 the new files could not be
+; written beside the old ones, nothing touched; 5 replacing failed and the
+; previous version was put back; 6 replacing failed and putting back did not
+; finish (the next run of any installer finishes it).
 
 !ifndef TARGET
   !define TARGET x86-unicode
@@ -39,6 +39,9 @@ Target ${TARGET}
 ; How long a running manager gets to end once both of its windows were told to close.
 !define CLOSE_TIMEOUT_MS 15000
 !define SYNCHRONIZE 0x00100000
+!define WAIT_TIMEOUT 0x102
+; How long a second Setup waits for the first one to end.
+!define OTHER_SETUP_TIMEOUT_MS 300000
 ; Present while files are being swapped: a later run puts back what it finds half done.
 !define JOURNAL "Pankor.update-in-progress"
 
@@ -139,6 +142,30 @@ Function ${un}ReadSwitches
   Pop $0
 FunctionEnd
 
+; One Setup or uninstaller at a time: a manager may start its staged
+; installer twice (window closed, then quit). Waits for the other to end;
+; the mutex goes with this process. Sets $Closing to "ok" or why not.
+Function ${un}OneAtATime
+  Push $0
+  Push $1
+  StrCpy $Closing "ok"
+  System::Call 'kernel32::CreateMutexW(p 0, i 0, w "Tarnwick.Pankor.Setup") p .r0'
+  ${If} $0 P<> 0
+    System::Call 'kernel32::WaitForSingleObject(p r0, i 0) i .r1'
+    ${If} $1 = ${WAIT_TIMEOUT}
+      DetailPrint "Waiting for another Pankor Setup to finish"
+      System::Call 'kernel32::WaitForSingleObject(p r0, i ${OTHER_SETUP_TIMEOUT_MS}) i .r1'
+    ${EndIf}
+    ; 0: ours; 0x80: ours, its last owner ended without letting go
+    ${If} $1 <> 0
+    ${AndIf} $1 <> 0x80
+      StrCpy $Closing "another Setup is still running"
+    ${EndIf}
+  ${EndIf}
+  Pop $1
+  Pop $0
+FunctionEnd
+
 ; Closes a running manager: WM_CLOSE to both of its windows (its process
 ; ends when both are gone), then waits, bounded, for the process to end.
 ; Sets $Closing to "ok", or to why the manager still runs.
@@ -233,14 +260,20 @@ FunctionEnd
 !macroend
 
 !macro REMOVE_ITEM path
-  RMDir /r "${path}"
-  Delete "${path}"
+  ${If} ${FileExists} "${path}\*.*"
+    RMDir /r "${path}"
+  ${Else}
+    Delete "${path}"
+  ${EndIf}
 !macroend
 !macro REMOVE_NEW item
   !insertmacro REMOVE_ITEM "$INSTDIR\${item}.new"
 !macroend
 !macro REMOVE_OLD item
   !insertmacro REMOVE_ITEM "$INSTDIR\${item}.old"
+!macroend
+!macro REMOVE_UNDONE item
+  !insertmacro REMOVE_ITEM "$INSTDIR\${item}.undone"
 !macroend
 
 ; ITEM aside as ITEM.old, ITEM.new in its place; on failure to the label.
@@ -254,19 +287,26 @@ FunctionEnd
   IfErrors swap_failed
 !macroend
 
-; What an unfinished update moved aside goes back; the new copy goes back to
-; ITEM.new. $1 becomes 1 when something could not be put back.
+; What an unfinished update moved aside (ITEM.old) goes back; what stood in
+; its place goes to ITEM.undone, out of the way of files staged as ITEM.new.
+; $1 becomes 1 when something could not be put back.
 !macro PUT_BACK item
   ${If} ${FileExists} "$INSTDIR\${item}.old"
-    ClearErrors
     ${If} ${FileExists} "$INSTDIR\${item}"
-      !insertmacro REMOVE_NEW "${item}"
-      Rename "$INSTDIR\${item}" "$INSTDIR\${item}.new"
+      !insertmacro REMOVE_UNDONE "${item}"
+      ClearErrors
+      Rename "$INSTDIR\${item}" "$INSTDIR\${item}.undone"
+    ${Else}
+      ClearErrors
     ${EndIf}
-    IfErrors +2
-    Rename "$INSTDIR\${item}.old" "$INSTDIR\${item}"
-    IfErrors 0 +2
-    StrCpy $1 1
+    ${If} ${Errors}
+      StrCpy $1 1
+    ${Else}
+      Rename "$INSTDIR\${item}.old" "$INSTDIR\${item}"
+      ${If} ${Errors}
+        StrCpy $1 1
+      ${EndIf}
+    ${EndIf}
   ${EndIf}
 !macroend
 
@@ -274,6 +314,9 @@ Function PutBack
   Push $1
   StrCpy $1 0
   !insertmacro ITEMS_IN_REVERSE PUT_BACK
+  ${If} $1 = 0
+    !insertmacro ITEMS_IN_ORDER REMOVE_UNDONE
+  ${EndIf}
   ClearErrors
   ${If} $1 = 1
     SetErrors
@@ -292,6 +335,10 @@ FunctionEnd
 
 Section "Pankor" SecMain
   SectionIn RO
+  Call OneAtATime
+  ${If} $Closing != "ok"
+    !insertmacro FAIL 3 "Pankor Setup is running already ($Closing). Nothing was changed."
+  ${EndIf}
   SetOutPath "$INSTDIR"
 
   ; The new files go beside the old ones first, while a running manager
@@ -319,11 +366,14 @@ Section "Pankor" SecMain
     DetailPrint "Putting back what an unfinished update left"
     Call PutBack
     ${If} ${Errors}
+      !insertmacro ITEMS_IN_ORDER REMOVE_NEW
+      Call Relaunch
       !insertmacro FAIL 6 "Setup could not put back the files an earlier update left half replaced in $INSTDIR."
     ${EndIf}
     Delete "$INSTDIR\${JOURNAL}"
   ${EndIf}
   !insertmacro ITEMS_IN_ORDER REMOVE_OLD
+  !insertmacro ITEMS_IN_ORDER REMOVE_UNDONE
 
   ClearErrors
   FileOpen $0 "$INSTDIR\${JOURNAL}" w
@@ -383,6 +433,10 @@ FunctionEnd
 ; ------------------------------------------------------------------ uninstaller
 Section "un.Pankor" SecUnProgram
   SectionIn RO
+  Call un.OneAtATime
+  ${If} $Closing != "ok"
+    !insertmacro FAIL 3 "Pankor Setup is running ($Closing). Nothing was removed."
+  ${EndIf}
   Call un.CloseManager
   ${If} $Closing != "ok"
     !insertmacro FAIL 3 "Pankor is still running ($Closing). Nothing was removed; close it and try again."
@@ -395,6 +449,7 @@ Section "un.Pankor" SecUnProgram
   Delete "$INSTDIR\Uninstall.exe"
   !insertmacro ITEMS_IN_ORDER REMOVE_NEW
   !insertmacro ITEMS_IN_ORDER REMOVE_OLD
+  !insertmacro ITEMS_IN_ORDER REMOVE_UNDONE
   Delete "$INSTDIR\${JOURNAL}"
   RMDir "$INSTDIR"  ; only when empty: what the user put there stays
   Delete "$SMPROGRAMS\Pankor.lnk"

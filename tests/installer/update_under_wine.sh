@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The installer of version N+1 over a running version N under 64-bit Wine,
 # started exactly as the manager applies a staged update: a manager that
-# will not close, then a file held open, leave N installed and running;
-# then the update goes through and N+1 runs. Usage: see lib.sh.
+# will not close, then an update cut off half way followed by a file held
+# open, leave N installed and running; then the update goes through and N+1
+# runs. Usage: see lib.sh.
 source "$(dirname "$0")/lib.sh"
 [ -n "$version_n" ] && [ -n "$version_n1" ] && [ "$version_n" != "$version_n1" ] ||
   { fail "the two payloads carry versions '$version_n' and '$version_n1'"; finish update; }
@@ -43,7 +44,15 @@ cmp -s "$work/uninstaller-n.exe" "$install/Uninstall.exe" || fail "the uninstall
 kill -KILL "$stubborn" 2>/dev/null
 wait_manager gone 30
 
-# ---------------------------------------------------------------- N runs in the tray
+# ---------------------------------------------------------------- an update cut off half way
+# As a crash or a power cut in the middle of the swap leaves it: N's
+# executable and ui\ set aside, N+1's executable in their place, no ui\
+# yet. The next installer must put N back before it does anything else.
+mv "$install/Pankor.exe" "$install/Pankor.exe.old"
+cp "$payload_n1/Pankor.exe" "$install/Pankor.exe"
+mv "$install/ui" "$install/ui.old"
+: >"$install/Pankor.update-in-progress"
+# The manager as a logon starts it from there, hidden in the tray.
 start "$install_win\\Pankor.exe" /tray
 first=$started
 wait_manager running 60 || finish update
@@ -51,7 +60,8 @@ first_pid="$(pid_of "$manager")"
 
 # ---------------------------------------------------------------- a file that cannot be replaced
 # The uninstaller is swapped last: the executable and ui\ before it have
-# been replaced by then and must be put back.
+# been replaced by then and must be put back, to N as the cut-off update
+# found it.
 "$wine64" "$probe_exe" hold "$install_win\\Uninstall.exe" 120 </dev/null >"$work/hold.out" 2>>"$work/wine.out" &
 holder=$!
 pids+=("$holder")
