@@ -45,13 +45,16 @@ kill -KILL "$stubborn" 2>/dev/null
 wait_manager gone 30
 
 # ---------------------------------------------------------------- an update cut off half way
-# As a crash or a power cut in the middle of the swap leaves it: N's
-# executable and ui\ set aside, N+1's executable in their place, no ui\
-# yet. The next installer must put N back before it does anything else.
-mv "$install/Pankor.exe" "$install/Pankor.exe.old"
-cp "$payload_n1/Pankor.exe" "$install/Pankor.exe"
-mv "$install/ui" "$install/ui.old"
-: >"$install/Pankor.update-in-progress"
+# As a crash or a power cut in the middle of the swap leaves it: the
+# executable and ui\ set aside, another executable in their place, no ui\
+# yet. The next installer must put them back before it does anything else.
+cut_off() {  # the executable the cut-off update had put in place
+  mv "$install/Pankor.exe" "$install/Pankor.exe.old"
+  cp "$1" "$install/Pankor.exe"
+  mv "$install/ui" "$install/ui.old"
+  : >"$install/Pankor.update-in-progress"
+}
+cut_off "$payload_n1/Pankor.exe"
 # The manager as a logon starts it from there, hidden in the tray.
 start "$install_win\\Pankor.exe" /tray
 first=$started
@@ -84,6 +87,8 @@ end=$((SECONDS + 20))
 while kill -0 "$holder" 2>/dev/null && [ "$SECONDS" -lt "$end" ]; do sleep 0.1; done
 
 # ---------------------------------------------------------------- the update
+# After a reinstall of N was cut off: what it left must not end up installed.
+cut_off "$payload_n/Pankor.exe"
 apply
 status=$?
 [ "$status" = 0 ] || fail "the update ended with $status"
