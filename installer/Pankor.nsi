@@ -74,12 +74,12 @@ Var Silent       ; 1 with /VERYSILENT
 Var Relaunch     ; the switches after /RELAUNCH=
 Var HasRelaunch  ; 1 when /RELAUNCH= was given, even empty
 Var RemoveData   ; 1 with /REMOVEDATA (uninstaller)
-Var Closing      ; what CloseManager found: "ok", or why the manager still runs
+Var Closing      ; "ok", or why the manager (or another Setup) still runs
 
 !define MUI_ICON "${__FILEDIR__}/../app/win32/pankor.ico"
 !define MUI_UNICON "${__FILEDIR__}/../app/win32/pankor.ico"
 !define MUI_ABORTWARNING
-!define MUI_WELCOMEPAGE_TEXT "This installs Pankor ${VERSION} for you alone: no administrator is needed.$\r$\n$\r$\nA Pankor that is running now is closed first and started again when Setup is done."
+!define MUI_WELCOMEPAGE_TEXT "This installs Pankor ${VERSION} for you alone: no administrator is needed.$\r$\n$\r$\nA Pankor that is running now is closed first."
 !insertmacro MUI_PAGE_WELCOME
 !define MUI_PAGE_CUSTOMFUNCTION_PRE SkipDirectoryOnUpdate
 !insertmacro MUI_PAGE_DIRECTORY
@@ -92,7 +92,6 @@ Var Closing      ; what CloseManager found: "ok", or why the manager still runs
 !insertmacro MUI_UNPAGE_COMPONENTS
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
-
 
 !include "Sections.nsh"
 
@@ -460,7 +459,7 @@ Section "un.Pankor" SecUnProgram
   DeleteRegValue HKCU "${FEATURE_KEY}\FEATURE_BLOCK_LMZ_SCRIPT" "Pankor.exe"
 SectionEnd
 
-Section /o "un.My Pankor settings and data" SecUnData
+Section /o "un.My settings and data" SecUnData
   RMDir /r "$APPDATA\Pankor"
 SectionEnd
 

@@ -133,7 +133,6 @@ int main(int argc, char** argv) {
     if (command == "reg" && argc >= 3) return Reg(argc - 2, argv + 2);
     if (command == "hold" && argc == 4) return Hold(argv[2], std::atoi(argv[3]));
     if (command == "stubborn" && argc == 3) return Stubborn(std::atoi(argv[2]));
-    std::fprintf(stderr,
-                 "usage: installer_probe manager | reg KEY... | hold PATH SECONDS | stubborn SECONDS\n");
+    std::fprintf(stderr, "usage: installer_probe manager | reg KEY... | hold PATH SECONDS | stubborn SECONDS\n");
     return 2;
 }
