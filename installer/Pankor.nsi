@@ -275,7 +275,7 @@ FunctionEnd
   !insertmacro REMOVE_ITEM "$INSTDIR\${item}.undone"
 !macroend
 
-; ITEM aside as ITEM.old, ITEM.new in its place; on failure to the label.
+; ITEM aside as ITEM.old, ITEM.new in its place; on failure on to swap_failed.
 !macro SWAP_IN item
   ClearErrors
   ${If} ${FileExists} "$INSTDIR\${item}"
@@ -465,7 +465,7 @@ SectionEnd
 
 !insertmacro MUI_UNFUNCTION_DESCRIPTION_BEGIN
   !insertmacro MUI_DESCRIPTION_TEXT ${SecUnProgram} "Pankor itself, its Start-menu shortcut and its start with Windows."
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecUnData} "Your Pankor settings, backups list and logs in $APPDATA\Pankor. Kept unless you tick this."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecUnData} "Your Pankor settings and logs in $APPDATA\Pankor. Kept unless you tick this."
 !insertmacro MUI_UNFUNCTION_DESCRIPTION_END
 
 Function un.onInit

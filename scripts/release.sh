@@ -24,20 +24,33 @@ case "$base" in
   *) echo "release: the download address must be https:// (got $base)" >&2; exit 2 ;;
 esac
 
-# The product preset refuses the development keys, whatever the files are called.
+# The product preset, built as "make product" builds and checks it but with
+# these keys; it refuses the development keys, whatever the files are called.
 cd "$root"
-cmake --preset win32-release -DPANKOR_WERROR=ON \
+cmake --preset win32 -DPANKOR_WERROR=ON -DPANKOR_DEV_KEYS=OFF \
   "-DPANKOR_SIGNING_KEY_FILE=$keys/signing.pub.hex" "-DPANKOR_RECOVERY_KEY_FILE=$keys/recovery.pub.hex" >/dev/null
-cmake --build --preset win32-release
-version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/win32-release/CMakeCache.txt)"
-setup="$root/build/win32-release/installer/PankorSetup-$version.exe"
+cmake --build --preset win32
+version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/win32/CMakeCache.txt)"
+setup="$root/build/win32/installer/PankorSetup-$version.exe"
 [ -f "$setup" ] || { echo "release: $setup was not built" >&2; exit 1; }
 file -b "$setup" | grep -q '^PE32 executable (GUI) Intel 80386' || { echo "release: $setup is not a 32-bit installer" >&2; exit 1; }
 
 # The keyed hash, from the kit built on this machine.
 cmake --preset linux >/dev/null
 cmake --build --preset linux --target pankor-publish >/dev/null
-sha="$(build/linux/tools/publish/pankor-publish hash "$setup")"
+kit=build/linux/tools/publish/pankor-publish
+sha="$("$kit" hash "$setup")"
+entry="\"pankor\": {\"version\": \"$version\", \"url\": \"$base/PankorSetup-$version.exe\", \"sha\": \"$sha\"}"
+# The entry as the manager's own reader sees it: nothing it would refuse or ignore.
+probe="$(mktemp)"
+trap 'rm -f "$probe"' EXIT
+printf '{"serial": 1, %s}\n' "$entry" >"$probe"
+checked="$("$kit" check "$probe")"
+if ! grep -qx "pankor: version $version" <<<"$checked" || grep -q '^warning: "pankor"' <<<"$checked"; then
+  echo "$checked"
+  echo "release: the manager would not take this entry" >&2
+  exit 1
+fi
 
 cat <<EOF
 
@@ -47,7 +60,7 @@ Release $version
 
 The catalog's manager entry (catalog.json, beside "apps"):
 
-  "pankor": {"version": "$version", "url": "$base/PankorSetup-$version.exe", "sha": "$sha"}
+  $entry
 
 Then: raise "serial", sign (pankor-publish sign catalog.json --key signing.private.pem),
 upload the installer to $base/ first, then catalog.json and catalog.json.sig.
