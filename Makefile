@@ -1,8 +1,13 @@
 # The two commands of the README:
 #   make demo   set up and run Pankor against the bundled demo publisher
 #   make test   set up and run every test
+<<<<<<< HEAD
 # (make demo HEADLESS=1 SCALE=150: the screenshot run, at another scale)
 .PHONY: demo deps build test test-native test-asan test-wine product fuzz-smoke fuzz tidy clean
+=======
+# and the publisher's: make release KEYS=DIR [DOWNLOAD_BASE=https://...]
+.PHONY: deps build test test-native test-asan test-wine product release fuzz-smoke fuzz tidy clean
+>>>>>>> installer
 
 JOBS ?= $(shell nproc)
 WERROR := -DPANKOR_WERROR=ON
@@ -21,6 +26,10 @@ product: deps
 	cmake --preset win32-dev $(WERROR) >/dev/null
 	cmake --build --preset win32-dev -j$(JOBS)
 	scripts/check-product.sh
+
+# The shipping build with the publisher's keys, its installer and the catalog entry.
+release: deps
+	scripts/release.sh "$(KEYS)" $(DOWNLOAD_BASE)
 
 test-asan: deps
 	cmake --preset linux-asan $(WERROR) >/dev/null

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Windows product must be a 32-bit GUI PE that needs no DLL beyond the
 # system's, carrying its manifest, its own icon and its version resource,
-# with the page's whole ui\ folder beside it.
+# with the page's whole ui\ folder beside it, and its installer built.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 dir="$root/build/win32-dev/app/win32"
@@ -49,3 +49,11 @@ echo "version: $version"
 # The page beside the executable, whole and current.
 diff -r "$root/ui" "$dir/ui" >/dev/null || fail "ui\\ beside it differs from ui/ (or is missing)"
 echo "ui: $(find "$dir/ui" -type f | wc -l) files beside Pankor.exe"
+
+# Its installer, for the same 32-bit Windows.
+setup="$root/build/win32-dev/installer/PankorSetup-$version.exe"
+[ -f "$setup" ] || fail "no installer $setup"
+case "$(file -b "$setup")" in
+  "PE32 executable (GUI) Intel 80386"*) echo "installer: $(basename "$setup"), $(stat -c %s "$setup") bytes" ;;
+  *) fail "the installer is not a 32-bit Windows program: $(file -b "$setup")" ;;
+esac

@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev clang-tidy clang-format
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
-  wine wine64 xvfb xauth
+  wine wine64 xvfb xauth nsis
   libgtk-3-dev libwebkit2gtk-4.1-dev libnotify-dev imagemagick dunst dbus-daemon xdotool trayer
   nodejs npm chromium
 )

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 #include "Publish.h"
@@ -22,6 +23,7 @@ constexpr const char* kKeygenUsage =
     "usage: pankor-publish keygen DIR [--name NAME]\n"
     "  Makes an RSA-2048 key pair: DIR/NAME.private.pem (keep it secret) and\n"
     "  DIR/NAME.pub.hex, the 552-hex-character public blob a build embeds.\n"
+    "  DIR is made when it does not exist yet.\n"
     "  NAME defaults to 'signing'. Existing files are never overwritten.\n";
 
 constexpr const char* kSignUsage =
@@ -88,7 +90,16 @@ int Keygen(const Args& args) {
     }
     if (dir.empty() || name.empty()) return Usage(kKeygenUsage);
     struct stat st {};
-    if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return Fail("no such folder: " + dir);
+    if (stat(dir.c_str(), &st) == 0) {
+        if (!S_ISDIR(st.st_mode)) return Fail("not a folder: " + dir);
+    } else {
+        // A new publisher's first keys: the folder is made, for its owner only.
+        const mode_t old = umask(077);
+        std::error_code ec;
+        std::filesystem::create_directories(dir, ec);
+        umask(old);
+        if (ec) return Fail("cannot make the folder " + dir + ": " + ec.message());
+    }
     const std::string privatePath = dir + "/" + name + ".private.pem", publicPath = dir + "/" + name + ".pub.hex";
     if (Exists(privatePath) || Exists(publicPath))
         return Fail("refusing to overwrite " + privatePath + " or " + publicPath);
