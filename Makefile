@@ -1,13 +1,9 @@
 # The two commands of the README:
 #   make demo   set up and run Pankor against the bundled demo publisher
 #   make test   set up and run every test
-<<<<<<< HEAD
 # (make demo HEADLESS=1 SCALE=150: the screenshot run, at another scale)
-.PHONY: demo deps build test test-native test-asan test-wine product fuzz-smoke fuzz tidy clean
-=======
 # and the publisher's: make release KEYS=DIR [DOWNLOAD_BASE=https://...]
-.PHONY: deps build test test-native test-asan test-wine product release fuzz-smoke fuzz tidy clean
->>>>>>> installer
+.PHONY: demo deps build test test-native test-asan test-wine product release fuzz-smoke fuzz tidy clean
 
 JOBS ?= $(shell nproc)
 WERROR := -DPANKOR_WERROR=ON
