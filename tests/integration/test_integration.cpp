@@ -1,6 +1,6 @@
 // Downloads, in-app updates and reports over real HTTP to the publisher's
 // kit, and programs started for real: waited for, left running, run by Wine.
-#include "FakePageFields.h"
+#include "platform/host/IPageFields.h"
 #include "Integration.h"
 
 using namespace pankor;
@@ -110,9 +110,18 @@ Lines LastReport(modJson& json, const std::string& file) {
     return seen;
 }
 
+// The report form as the user filled it in.
+struct PageFields : IPageFields {
+    std::map<std::string, std::string> values;
+    Result<std::string> ElementValue(const std::string& id) noexcept override {
+        const auto it = values.find(id);
+        return it == values.end() ? Result<std::string>::Fail("no such element") : Result<std::string>::Of(it->second);
+    }
+};
+
 TEST_F(Integration, ReportsArriveWithTheirHeadersAndMembersAndOnlyAnAcceptedOneCounts) {
     std::string why;
-    fakes::FakePageFields page;
+    PageFields page;
     page.values = {{"isApp", "clock"}, {"isText", "It stops at midnight."}, {"isContact", "ann@example.com"}};
     const Lines environment{"os", "screen", "scale", "lang", "pankor", "wine", "source", "removed", "apps"};
     Lines usage{"application/json", "Pankor/1.0", "v"},
