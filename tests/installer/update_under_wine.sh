@@ -7,33 +7,20 @@
 source "$(dirname "$0")/lib.sh"
 [ -n "$version_n" ] && [ -n "$version_n1" ] && [ "$version_n" != "$version_n1" ] ||
   { fail "the two payloads carry versions '$version_n' and '$version_n1'"; finish update; }
-
-run "$setup_n" /VERYSILENT
-status=$?
-[ "$status" = 0 ] || { fail "installing $version_n ended with $status"; finish update; }
+run "$setup_n" /VERYSILENT || { fail "installing $version_n ended with $?"; finish update; }
 
 # Where the manager stages the installer, started as ApplyStagedUpdate starts it.
 mkdir -p "$user/AppData/Local/Temp"
 staged="Pankor-update-${version_n1//./}.exe"
 cp "$setup_n1" "$user/AppData/Local/Temp/$staged"
 apply() { run "$user_win\\AppData\\Local\\Temp\\$staged" /VERYSILENT /NORESTART /RELAUNCH=/tray; }
-displayed() { reg_value "$uninstall_key" DisplayVersion; }
-# Waits for a line from a helper writing to its own file.
-wait_line() {  # file, text, seconds
-  local end=$((SECONDS + $3))
-  until grep -q "$2" "$1" 2>/dev/null; do
-    [ "$SECONDS" -ge "$end" ] && { fail "no '$2' from $(basename "$1") within $3 s"; return 1; }
-    sleep 0.1
-  done
-}
+shows() { [ "$(reg_values "$uninstall_key" | sed -n 's/^DisplayVersion=//p')" = "$1" ] || fail "$2: DisplayVersion is not $1"; }
 cp "$install/Uninstall.exe" "$work/uninstaller-n.exe"
 
 # ---------------------------------------------------------------- a manager that does not end
-# A window of the manager's class that ignores WM_CLOSE, as a hung manager would.
-"$wine64" "$probe_exe" stubborn 120 </dev/null >"$work/stubborn.out" 2>>"$work/wine.out" &
-stubborn=$!
-pids+=("$stubborn")
-wait_line "$work/stubborn.out" '^up' 30
+helper stubborn 120  # a window of the manager's class that ignores WM_CLOSE, as a hung manager would
+stubborn=$started
+wait_for 30 grep -q '^up' "$work/stubborn.out" || fail "the stubborn window did not come up"
 began=$SECONDS
 apply
 status=$?
@@ -49,10 +36,8 @@ wait_manager gone 30
 # executable and ui\ set aside, another executable in their place, no ui\
 # yet. The next installer must put them back before it does anything else.
 cut_off() {  # the executable the cut-off update had put in place
-  mv "$install/Pankor.exe" "$install/Pankor.exe.old"
-  cp "$1" "$install/Pankor.exe"
-  mv "$install/ui" "$install/ui.old"
-  : >"$install/Pankor.update-in-progress"
+  mv "$install/Pankor.exe" "$install/Pankor.exe.old" && cp "$1" "$install/Pankor.exe"
+  mv "$install/ui" "$install/ui.old" && : >"$install/Pankor.update-in-progress"
 }
 cut_off "$payload_n1/Pankor.exe"
 # The manager as a logon starts it from there, hidden in the tray.
@@ -63,40 +48,32 @@ first_pid="$(pid_of "$manager")"
 
 # ---------------------------------------------------------------- a file that cannot be replaced
 # The uninstaller is swapped last: the executable and ui\ before it have
-# been replaced by then and must be put back, to N as the cut-off update
-# found it.
-"$wine64" "$probe_exe" hold "$install_win\\Uninstall.exe" 120 </dev/null >"$work/hold.out" 2>>"$work/wine.out" &
-holder=$!
-pids+=("$holder")
-wait_line "$work/hold.out" '^held' 30
+# been replaced by then and must be put back, to N as the cut-off update found it.
+helper hold "$install_win\\Uninstall.exe" 120
+holder=$started
+wait_for 30 grep -q '^held' "$work/hold.out" || fail "the file was not held: $(cat "$work/hold.out")"
 apply
 status=$?
 [ "$status" = 5 ] || fail "with a file held open: exit $status, want 5 (failed, previous version put back)"
 kill -0 "$first" 2>/dev/null && fail "the running manager was not closed"
 installed_is "$payload_n" "after a failed update"
 cmp -s "$work/uninstaller-n.exe" "$install/Uninstall.exe" || fail "the uninstaller changed in a failed update"
-[ "$(file_version "$install/Pankor.exe")" = "$version_n" ] || fail "after a failed update Pankor.exe is $(file_version "$install/Pankor.exe")"
-[ "$(displayed)" = "$version_n" ] || fail "after a failed update DisplayVersion is '$(displayed)'"
+shows "$version_n" "after a failed update"
 # The version that stayed runs again, hidden in the tray.
 wait_manager running 60
 second_pid="$(pid_of "$manager")"
 [ "$second_pid" != "$first_pid" ] || fail "no new manager process after the failed update"
 [ "$(image_of "$manager")" = "$install_win\\Pankor.exe" ] || fail "running after the failed update: $(image_of "$manager")"
 kill -KILL "$holder" 2>/dev/null
-end=$((SECONDS + 20))
-while kill -0 "$holder" 2>/dev/null && [ "$SECONDS" -lt "$end" ]; do sleep 0.1; done
+wait_for 20 sh -c "! kill -0 $holder 2>/dev/null"
 
 # ---------------------------------------------------------------- the update
 # After a reinstall of N was cut off: what it left must not end up installed.
 cut_off "$payload_n/Pankor.exe"
-apply
-status=$?
-[ "$status" = 0 ] || fail "the update ended with $status"
+apply || fail "the update ended with $?"
 installed_is "$payload_n1" "after the update"
-[ "$(file_version "$install/Pankor.exe")" = "$version_n1" ] || fail "after the update Pankor.exe is $(file_version "$install/Pankor.exe")"
-[ "$(displayed)" = "$version_n1" ] || fail "after the update DisplayVersion is '$(displayed)', want $version_n1"
+shows "$version_n1" "after the update"
 wait_manager running 60
 [ "$(pid_of "$manager")" != "$second_pid" ] || fail "the manager was not closed and started again"
 [ "$(image_of "$manager")" = "$install_win\\Pankor.exe" ] || fail "running after the update: $(image_of "$manager")"
-
 finish "update over a running manager"

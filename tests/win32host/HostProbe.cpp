@@ -1,33 +1,45 @@
-// Looks at a running Pankor.exe from outside, as an installer would: finds
-// its two windows by class, reports what they look like, and closes them.
-//   host_probe state              one line per window
+// Looks at a running Pankor.exe from outside as an installer would, and plays
+// what an installer may meet around it:
+//   host_probe state              "main=visible|hidden|none tray=... pid=N [caption=... screen=WxH] image=PATH"
 //   host_probe close main|tray    sends WM_CLOSE; exit 0 once the window is gone
+//   host_probe hold PATH SECONDS  holds PATH open as a virus scanner would (others may read it,
+//                                 nothing may write, rename or delete it); prints "held"
+//   host_probe stubborn SECONDS   a window of the main class that ignores WM_CLOSE, as a hung
+//                                 manager would; prints "up"
 #include <windows.h>
 
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
+#include <string>
 
 namespace {
 
+const char* Shown(HWND window) { return window ? (IsWindowVisible(window) ? "visible" : "hidden") : "none"; }
+
 int State() {
-    if (const HWND main = FindWindowW(L"Pankor.Main", nullptr)) {
+    const HWND main = FindWindowW(L"Pankor.Main", nullptr), tray = FindWindowW(L"Pankor.Tray", nullptr);
+    DWORD pid = 0;
+    if (main || tray) GetWindowThreadProcessId(main ? main : tray, &pid);
+    std::printf("main=%s tray=%s pid=%lu", Shown(main), Shown(tray), pid);
+    if (main) {
         wchar_t caption[64] = {};
         GetWindowTextW(main, caption, 64);
         RECT w{}, c{}, b{};
         GetWindowRect(main, &w);
         GetClientRect(main, &c);
         if (const HWND browser = GetWindow(main, GW_CHILD)) GetWindowRect(browser, &b);  // the control's window
-        std::printf(
-            "main=%s caption=%ls frame=%s at=%ld,%ld size=%ldx%ld client=%ldx%ld browser=%ldx%ld screen=%dx%d\n",
-            IsWindowVisible(main) ? "visible" : "hidden", caption,
-            (GetWindowLongPtrW(main, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME)) ? "yes" : "none", w.left, w.top,
-            w.right - w.left, w.bottom - w.top, c.right, c.bottom, b.right - b.left, b.bottom - b.top,
-            GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
-    } else {
-        std::printf("main=none\n");
+        std::printf(" caption=%ls frame=%s at=%ld,%ld size=%ldx%ld client=%ldx%ld browser=%ldx%ld screen=%dx%d", caption,
+                    (GetWindowLongPtrW(main, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME)) ? "yes" : "none", w.left,
+                    w.top, w.right - w.left, w.bottom - w.top, c.right, c.bottom, b.right - b.left, b.bottom - b.top,
+                    GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     }
-    const HWND tray = FindWindowW(L"Pankor.Tray", nullptr);
-    std::printf("tray=%s\n", tray ? (IsWindowVisible(tray) ? "visible" : "hidden") : "none");
+    wchar_t image[MAX_PATH * 2] = L"-";
+    DWORD size = MAX_PATH * 2;
+    if (const HANDLE process = pid ? OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid) : nullptr) {
+        if (!QueryFullProcessImageNameW(process, 0, image, &size)) image[0] = L'?', image[1] = 0;
+        CloseHandle(process);
+    }
+    std::printf(" image=%ls\n", image);
     return 0;
 }
 
@@ -41,12 +53,49 @@ int Close(const wchar_t* cls) {
     return IsWindow(window) ? 1 : 0;
 }
 
+// Says it is ready, then waits the given seconds (or until killed) with window messages flowing.
+int Linger(const char* ready, int seconds) {
+    std::printf("%s\n", ready);
+    std::fflush(stdout);
+    MSG msg;
+    for (const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(seconds) * 1000; GetTickCount64() < end;) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
+    return 0;
+}
+
+int Hold(const char* path, int seconds) {
+    const HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return std::printf("cannot open: error %lu\n", GetLastError()), 1;
+    Linger("held", seconds);
+    CloseHandle(file);
+    return 0;
+}
+
+LRESULT CALLBACK Refuse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return message == WM_CLOSE ? 0 : DefWindowProcW(window, message, wParam, lParam);
+}
+
+int Stubborn(int seconds) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = Refuse;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"Pankor.Main";
+    if (!RegisterClassW(&wc) ||
+        !CreateWindowExW(0, wc.lpszClassName, L"Pankor", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr))
+        return std::printf("no window: error %lu\n", GetLastError()), 1;
+    return Linger("up", seconds);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 2 && std::strcmp(argv[1], "state") == 0) return State();
-    if (argc >= 3 && std::strcmp(argv[1], "close") == 0)
-        return Close(std::strcmp(argv[2], "tray") == 0 ? L"Pankor.Tray" : L"Pankor.Main");
-    std::fprintf(stderr, "usage: host_probe state | close main|tray\n");
+    const std::string command = argc >= 2 ? argv[1] : "";
+    if (command == "state") return State();
+    if (command == "close" && argc == 3) return Close(std::string(argv[2]) == "tray" ? L"Pankor.Tray" : L"Pankor.Main");
+    if (command == "hold" && argc == 4) return Hold(argv[2], std::atoi(argv[3]));
+    if (command == "stubborn" && argc == 3) return Stubborn(std::atoi(argv[2]));
+    std::fprintf(stderr, "usage: host_probe state | close main|tray | hold PATH SECONDS | stubborn SECONDS\n");
     return 2;
 }
