@@ -21,9 +21,7 @@ export PATH="$work/bin:$PATH"
 failures=0 pids=() used_wine=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 cleanup() {
-  local p
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
-  for p in "${pids[@]}"; do wait "$p" 2>/dev/null; done
+  kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null
   [ "$used_wine" = 1 ] && wineserver -k 2>/dev/null
   rm -rf "$work"
 }
@@ -76,6 +74,6 @@ count_log() { grep -cF -- " $1" "$log" 2>/dev/null || true; }
 expect_log() { wait_for "${2:-30}" logged "$1" || fail "no log line '$1'"; }  # text [seconds]
 expect_logs() { local l; for l in "$@"; do expect_log "$l"; done; }
 expect_count() { wait_for "${3:-30}" sh -c "[ \$(grep -cF -- ' $1' '$log') -ge $2 ]" || fail "fewer than $2 log lines '$1'"; }  # text n [s]
-lacks_log() { ! logged "$1" || fail "unexpected log line '$1'"; }
+lacks_log() { local l; for l in "$@"; do ! logged "$l" || fail "unexpected log line '$l'"; done; }
 expect_file() { wait_for "${2:-30}" test -e "$1" || fail "no file $1"; }  # path [seconds]
 expect_text() { [ "$(tr -d '\r' <"$1" 2>/dev/null)" = "$2" ] || fail "$1 holds '$(cat "$1" 2>/dev/null)', want '$2'"; }  # file text

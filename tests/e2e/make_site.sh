@@ -1,18 +1,9 @@
 #!/usr/bin/env bash
 # Lays out a publisher's folder for `pankor-publish serve`: a catalog signed with KEY (three apps,
 # two games, three skins, the manager's own entry), the installers, screenshots and web pages.
-# usage: make_site.sh SITE BASE_URL FIXTURES(the built Windows programs) KIT KEY [--serial N] [--self-version V]
+# usage: make_site.sh SITE BASE_URL FIXTURES(the built Windows programs) KIT KEY [MANAGER_VERSION]
 set -euo pipefail
-site="$1" base="$2" fixtures="$3" kit="$4" key="$5"
-shift 5
-serial=7 self_version=1.0.0.1
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --serial) serial="$2"; shift 2 ;;
-    --self-version) self_version="$2"; shift 2 ;;
-    *) echo "make_site.sh: unknown option $1" >&2; exit 2 ;;
-  esac
-done
+site="$1" base="$2" fixtures="$3" kit="$4" key="$5" self_version="${6:-1.0.0.1}"
 mkdir -p "$site/pankor" "$site/apps" "$site/shots"
 cp "$fixtures/clock-setup.exe" "$fixtures/pankor-setup.exe" "$site/apps/"
 for s in "marbles 3f9e6b ring" "tiles c0503a grid" "clock-night 23324f clock" "clock-paper d9c9a3 clock" "jotter-ink 1d2a44 lines"; do
@@ -26,7 +17,7 @@ for page in "" clock jotter sketchpad marbles tiles; do
 done
 cat >"$site/pankor/catalog.json" <<JSON
 {
-  "serial": $serial,
+  "serial": 42,
   "pankor": {"version": "$self_version", "url": "$base/apps/pankor-setup.exe", "sha": "$("$kit" hash "$site/apps/pankor-setup.exe")"},
   "apps": [
     {"slug": "clock", "name": "Tarnwick Clock", "desc": "A desk clock with alarms, timers and world time.",

@@ -3,7 +3,7 @@
 # 2. a first start with later starts handing over; 3. at 150 % with a notification service, then
 # refused catalogs; 4. with /tray on a desktop with a notification area.
 source "$(dirname "$0")/lib.sh"
-serve --serial 42
+serve
 install_app clock 2.0.0.0 Clock
 install_app jotter 1.4.0.0 Jotter
 bus="$DBUS_SESSION_BUS_ADDRESS"
@@ -16,8 +16,7 @@ expect_log "watchdog gave up, readyState=4 loc=" 20
 # Loaded at start and on ticks 3, 6, ..., 24: nine navigations, nine failures; the manager runs on.
 [ "$(count_log "Navigate2 -> $work/nopage/ui/index.html")" -eq 9 ] || fail "navigations: $(count_log "Navigate2 -> ")"
 [ "$(count_log "NavigateError file://$work/nopage/ui/index.html")" -eq 9 ] || fail "load failures: $(count_log "NavigateError ")"
-lacks_log "ui scaled to"
-lacks_log "catalog loaded"
+lacks_log "ui scaled to" "catalog loaded"
 kill -0 "$pankor_pid" || fail "the manager ended without its page"
 stop_pankor
 rm -rf "$APPDATA/Pankor"
@@ -48,21 +47,16 @@ lacks_log "NavigateError"
 wait_for 30 grep -qE " handoff DISCARDED, [0-9]{6,}s old: show" "$log" || fail "stale handoff line"
 wait_for 5 test ! -e "$APPDATA/Pankor/handoff.txt" || fail "the stale handoff file stayed"
 
-# Later starts: without arguments the window comes up; /installed= opens that app's panel; a slug
-# that is not plain is refused (and "show" posted instead); one the catalog lacks is logged.
+# Later starts hand over: without arguments the window comes up, /installed= opens that app's
+# panel, a slug the catalog lacks is logged, /tray with nothing to ask stays quiet.
 second_start
-logged "another Pankor already has the mutex" || fail "the second copy did not see the first"
-expect_logs "handoff posted: show" "handoff taken: show" "command: show"
+expect_logs "another Pankor already has the mutex" "handoff posted: show" "handoff taken: show" "command: show"
 second_start /installed=Clock
 expect_logs "handoff posted: installed=clock" "command: installed=clock" "showed installed panel for clock"
-second_start "/installed=../clock"
-logged "REFUSED /installed= : not a plain slug" || fail "the bad slug was not refused"
-expect_count "command: show" 2
-lacks_log "installed=../clock"
 second_start /installed=nosuchapp
 expect_log "installed= slug not in catalog: nosuchapp"
-second_start /tray  # with nothing to ask, stays quiet
-logged "second copy with /tray - exiting quietly" || fail "quiet /tray second copy"
+second_start /tray
+expect_log "second copy with /tray - exiting quietly"
 kill -0 "$pankor_pid" || fail "the first copy ended"
 lacks_log "CallJs "  # every page call found its function
 stop_pankor
@@ -111,14 +105,10 @@ printf '%0512d\n' 0 >"$site/pankor/catalog.json.sig"
 expect_logs "catalog REFUSED: signature did not verify" "dispatch ready arg=rows=3 status=Couldn't reach ${host%:*}"
 expect_count "catalog REFUSED: signature did not verify" 3
 lacks_log "dispatch ready arg=rows=0 status=Couldn't reach"
-# A correctly signed catalog with an older serial: refused the same way; a newer one is taken.
-resite --serial 41
-expect_log "catalog REFUSED: serial 41 is older than the 42 already seen"
-grep -qx 'catalogserial=42' <(tr -d '\r' <"$APPDATA/Pankor/state.ini") || fail "the serial went back"
+# Signed again, it is taken again.
 loads="$(count_log "catalog loaded apps=5 skins=3")"
-resite --serial 43
+resite
 expect_count "catalog loaded apps=5 skins=3" $((loads + 1))
-wait_for 10 grep -qx 'catalogserial=43' <(tr -d '\r' <"$APPDATA/Pankor/state.ini") || fail "serial 43 not stored"
 lacks_log "CallJs "
 stop_pankor
 

@@ -28,10 +28,10 @@ int State() {
         GetWindowRect(main, &w);
         GetClientRect(main, &c);
         if (const HWND browser = GetWindow(main, GW_CHILD)) GetWindowRect(browser, &b);  // the control's window
-        std::printf(" caption=%ls frame=%s at=%ld,%ld size=%ldx%ld client=%ldx%ld browser=%ldx%ld screen=%dx%d", caption,
-                    (GetWindowLongPtrW(main, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME)) ? "yes" : "none", w.left,
-                    w.top, w.right - w.left, w.bottom - w.top, c.right, c.bottom, b.right - b.left, b.bottom - b.top,
-                    GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+        std::printf(" caption=%ls frame=%s at=%ld,%ld size=%ldx%ld client=%ldx%ld browser=%ldx%ld screen=%dx%d",
+                    caption, (GetWindowLongPtrW(main, GWL_STYLE) & (WS_CAPTION | WS_THICKFRAME)) ? "yes" : "none",
+                    w.left, w.top, w.right - w.left, w.bottom - w.top, c.right, c.bottom, b.right - b.left,
+                    b.bottom - b.top, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
     }
     wchar_t image[MAX_PATH * 2] = L"-";
     DWORD size = MAX_PATH * 2;
@@ -82,8 +82,8 @@ int Stubborn(int seconds) {
     wc.lpfnWndProc = Refuse;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = L"Pankor.Main";
-    if (!RegisterClassW(&wc) ||
-        !CreateWindowExW(0, wc.lpszClassName, L"Pankor", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr))
+    if (!RegisterClassW(&wc) || !CreateWindowExW(0, wc.lpszClassName, L"Pankor", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                                 nullptr, wc.hInstance, nullptr))
         return std::printf("no window: error %lu\n", GetLastError()), 1;
     return Linger("up", seconds);
 }

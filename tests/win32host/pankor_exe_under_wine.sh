@@ -41,16 +41,15 @@ lines() { sed -e 's/\r$//' -e 's/^[0-9][0-9]:[0-9][0-9]:[0-9][0-9] //' "$log" 2>
 count() { lines | grep -cF -- "$1"; }
 logged() { for l in "$@"; do lines | grep -qxF -- "$l" || fail "line '$l' not logged"; done; }
 handoff() { grep -qE "^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9:]{8}\|$1"$'\r''$' "$data/handoff.txt" || fail "handoff file: $(cat -A "$data/handoff.txt")"; }
-wait_log() {  # text n seconds: until n lines begin with the text
-  local end=$((SECONDS + $3))
-  until [ "$(lines | grep -cF -- "$1" )" -ge "$2" ]; do
-    [ "$SECONDS" -ge "$end" ] && { fail "no '$1' (x$2) within $3 s"; dump; exit 1; }
-    sleep 0.1
-  done
+wait_for() {  # seconds command...: polls the command until it succeeds
+  local deadline=$((SECONDS + $1)); shift
+  until "$@"; do [ "$SECONDS" -ge "$deadline" ] && return 1; sleep 0.1; done
 }
+at_least() { [ "$(count "$1")" -ge "$2" ]; }
+wait_log() { wait_for "$3" at_least "$1" "$2" || { fail "no '$1' (x$2) within $3 s"; dump; exit 1; }; }  # text n seconds
+ended() { ! kill -0 "$1" 2>/dev/null; }
 wait_gone() {  # pid: ended within 20 s, with 0
-  local end=$((SECONDS + 20))
-  while kill -0 "$1" 2>/dev/null; do [ "$SECONDS" -ge "$end" ] && { fail "process $1 did not end"; return; }; sleep 0.1; done
+  wait_for 20 ended "$1" || { fail "process $1 did not end"; return; }
   wait "$1" 2>/dev/null || fail "process $1 ended with $?"
 }
 seconds_of() { local t="${1:0:8}"; echo $((10#${t:0:2} * 3600 + 10#${t:3:2} * 60 + 10#${t:6:2})); }
@@ -73,15 +72,12 @@ want="caption=Pankor frame=none at=$(((sw - 920) / 2)),$(((sh - 620) / 2)) size=
 grep -q "^main=visible tray=hidden .* $want" <<<"$state" || fail "windows: got '$state', want '$want'"
 
 # ---------------------------------------------------------------- second copies while it runs
-run
-logged "another Pankor already has the mutex" "handoff posted: show"
-handoff show
-run "/installed=Clock-Pro"
-logged "handoff posted: installed=clock-pro"
-handoff installed=clock-pro
-run /tray
-logged "second copy with /tray - exiting quietly"
-handoff installed=clock-pro  # untouched
+# Each hands its request over through the handoff file; a /tray one has none to hand over.
+for row in "|handoff posted: show|show" "/installed=Clock-Pro|handoff posted: installed=clock-pro|installed=clock-pro" \
+  "/tray|second copy with /tray - exiting quietly|installed=clock-pro"; do
+  IFS='|' read -r switch line request <<<"$row"
+  run $switch; logged "another Pankor already has the mutex" "$line"; handoff "$request"
+done
 [ "$(count "--- Pankor start")" -eq 1 ] || fail "a second copy started as a first"
 
 # ---------------------------------------------------------------- the watchdog, with no HTML engine
