@@ -13,7 +13,6 @@ const { pathToFileURL } = require('url');
 const { session, waitFor, hostDispatch, scaled, CONTRACT, PAGE_URL, REPO, appsJson, skinsJson, APPS, SKINS, TELEMETRY } = require('./lib/harness');
 
 const fresh = session({ before, after, afterEach });
-const withApps = async () => (await fresh()).calls([['setApps', appsJson(APPS)]]);
 
 describe('loading and the command channel', () => {
   it('defines the contract\'s functions before the document is complete, then sends "ready" once, from a sub-frame', async () => {
@@ -62,7 +61,7 @@ describe('loading and the command channel', () => {
 
 describe('keyboard only', () => {
   it('Tab, Shift+Tab, Enter and Space update an app, send a report and answer the welcome (over the page, Tab kept inside)', async () => {
-    const h = await withApps();
+    const h = await (await fresh()).calls([['setApps', appsJson(APPS)]]);
     const reached = [];
     const press = async (key) => { await h.page.keyboard.press(key); reached.push((await h.look(['focus'])).focus); };
     async function go(want, key = 'Tab') {
@@ -118,8 +117,8 @@ const rows = APPS.map((r) => {
   return Object.assign({}, r, { icon: pathToFileURL(file).href });
 });
 
-async function filled(dpi, viewport) {
-  return (await fresh({ viewport: viewport || scaled(dpi) })).calls([['setDpi', dpi], ['setApps', appsJson(rows)],
+async function filled(dpi) {
+  return (await fresh({ viewport: scaled(dpi) })).calls([['setDpi', dpi], ['setApps', appsJson(rows)],
     ['setSkins', skinsJson(SKINS)], ['setSelfVersion', '1.0.0.12'], ['setSelfUpdate', '1.1.0.0'], ['setAutostart', true], ['setNotify', true],
     ['setTelemetry', 1, TELEMETRY], ['setStatus', 'Checked 09:05'], ['setBusy', 'tiles|Downloading Tile Tumble...'], ['setProgress', 'tiles', 64]]);
 }
@@ -179,9 +178,5 @@ describe('screenshots and accessibility', () => {
     await h.call('showTabExternal', 'settings');
     await shoot(h, 'settings-forced-100');
     await h.expect({ 'css #optAutostart opacity': '1', 'css #optAutostart position': 'static' });
-  });
-
-  it('the 200 % page on a window clamped by a small screen', async () => {
-    await shoot(await filled(200, { width: 1256, height: 706 }), 'apps-200-clamped');
   });
 });

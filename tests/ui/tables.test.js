@@ -1,10 +1,8 @@
 'use strict';
-// Rows of page calls as the host makes them (arrays), user actions on real controls (strings) and
-// what the document then shows (objects), with the exact command URLs the row sends. Actions:
-// "click sel" (after the checks a user's click needs), "fire sel" (a click even on a disabled
-// control), "key sel Key" (real key on the focused control), "down sel button" (mouse-down event),
-// "press sel" (real mouse button held down), "fill sel text" and "select sel value" (a user's input),
-// "js code" (a script the host runs), "wait code" (until the page says so).
+// Rows of page calls as the host makes them (arrays), what the document then shows (objects) and
+// user actions (strings: "click sel" as a user clicks, "fire sel" even on a disabled control, "key sel
+// Key", "down sel button" (mouse-down event), "press sel" (real button held down), "fill sel text",
+// "select sel value", "js code" the host runs, "wait code"), with the exact command URLs a row sends.
 const { describe, it, before, after, afterEach } = require('node:test');
 const assert = require('node:assert/strict');
 const { session, scaled, hostDispatch, CONTRACT, appsJson, skinsJson, APPS, SKINS, TELEMETRY, HOSTILE } = require('./lib/harness');
@@ -201,15 +199,12 @@ const ROWS = [
 async function perform(h, step) {
   if (Array.isArray(step)) return h.call(...step);
   if (typeof step === 'object') return h.expect(step);
-  const w = step.split(' ');
-  const kind = w.shift();
-  if (kind === 'js') return h.page.evaluate(w.join(' '));
-  if (kind === 'wait') return h.page.waitForFunction(w.join(' '));
-  if (kind === 'fill' || kind === 'select') return h.page[kind === 'fill' ? 'fill' : 'selectOption'](w[0], w.slice(1).join(' '));
-  const last = kind === 'key' || kind === 'down' ? w.pop() : null;
+  const [kind, ...w] = step.split(' ');
+  const last = /^(key|down)$/.test(kind) ? w.pop() : null;
   const loc = h.page.locator(w.join(' ')).first();
-  if (kind === 'click') return h.click(loc);
-  if (kind === 'fire') return loc.dispatchEvent('click');
+  if (/^(fill|select)$/.test(kind)) return h.page[kind === 'fill' ? 'fill' : 'selectOption'](w[0], w.slice(1).join(' '));
+  if (kind === 'js' || kind === 'wait') return kind === 'js' ? h.page.evaluate(w.join(' ')) : h.page.waitForFunction(w.join(' '));
+  if (kind === 'click' || kind === 'fire') return kind === 'click' ? h.click(loc) : loc.dispatchEvent('click');
   if (kind === 'down') return loc.dispatchEvent('mousedown', { button: Number(last), bubbles: true });
   if (kind === 'key') return loc.focus().then(() => h.page.keyboard.press(last));
   const b = await loc.boundingBox();
