@@ -80,7 +80,7 @@ lacks_log "CallJs "
 stop_pankor
 
 # ---- 2. the in-app update self-test: download, keyed hash, installer run silently under Wine
-resite --self-version 1.0.0.2
+resite 1.0.0.2
 install_app clock 2.0.0.0 Clock
 rm -f "$APPDATA/Tarnwick/Clock/installer.log"
 start_pankor testinupdate=clock
