@@ -84,15 +84,12 @@ function probe(list) {
   return out;
 }
 
-// Chromium hands an unknown scheme such as "app:" to the desktop and, for the first request and
-// any that follows real input, opens an invisible prompt that swallows all further real input to
-// the tab. The product's hosts cancel these navigations, and so does this stand-in, used by all
-// tests except those about the command navigations themselves ({ real: true }).
+// Chromium hands "app:" to the desktop behind an invisible prompt that swallows later real input; the
+// hosts cancel these navigations, and so does this stand-in unless a test wants them ({ real: true }).
 async function openPage(context, opts) {
   const page = await context.newPage();
   if (opts.viewport) await page.setViewportSize(opts.viewport);
-  const commands = [];
-  const errors = [];
+  const commands = [], errors = [];
   if (opts.real) {
     page.on('request', (r) => /^app:/i.test(r.url()) && commands.push({ url: r.url(), frame: r.frame() }));
   } else {
@@ -165,9 +162,8 @@ function session({ before, after, afterEach }) {
     }
   });
   return async (opts = {}) => {
-    const h = await openPage(context, opts);
-    open.push(h);
-    return h;
+    open.push(await openPage(context, opts));
+    return open[open.length - 1];
   };
 }
 
