@@ -2,18 +2,14 @@
 # (xvfb-run), with every folder the manager, WebKit and Wine write to under one temporary
 # folder: nothing reaches the real home folder. Arguments: BUILD_DIR SOURCE_DIR WINEPREFIX
 set -uo pipefail
-build="$1" source="$2" wineprefix="$3"
-pankor="$build/app/linux/pankor"
-kit="$build/tools/publish/pankor-publish"
-fixtures="$build/tests/e2e/fixtures"
-work="$(mktemp -d /tmp/pankor-e2e-XXXXXX)"
+build="$1" source="$2" wineprefix="$3" work="$(mktemp -d /tmp/pankor-e2e-XXXXXX)"
+pankor="$build/app/linux/pankor" kit="$build/tools/publish/pankor-publish" fixtures="$build/tests/e2e/fixtures"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache" XDG_DATA_HOME="$work/data"
 export XDG_RUNTIME_DIR="$work/run" APPDATA="$work/appdata" TEMP="$work/tmp" TMPDIR="$work/tmp"
 export WINEPREFIX="$wineprefix" WINEDEBUG=-all GSETTINGS_BACKEND=memory  # GTK's settings stay in memory: no daemon
 mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_CACHE_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR" "$APPDATA" "$TEMP" "$work/bin"
 chmod 700 "$XDG_RUNTIME_DIR"
-log="$APPDATA/Pankor/debug.log"
-site="$work/site"
+log="$APPDATA/Pankor/debug.log" site="$work/site"
 # The user's web browser: what the manager asks it to open is written down.
 printf '#!/bin/sh\nprintf "%%s\\n" "$1" >>"%s/opened.txt"\n' "$work" >"$work/bin/xdg-open"
 chmod +x "$work/bin/xdg-open"
@@ -31,8 +27,7 @@ finish() {
   [ "$failures" -eq 0 ] && { echo "all checks passed"; exit 0; }
   echo "---- debug.log"; cat "$log" 2>/dev/null
   echo "---- pankor output"; cat "$work"/pankor*.out 2>/dev/null | tail -40
-  echo "$failures check(s) failed"
-  exit 1
+  echo "$failures check(s) failed"; exit 1
 }
 background() { "$@" >"$work/$(basename "$1").out" 2>&1 & pids+=($!); }
 
