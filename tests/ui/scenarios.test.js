@@ -44,18 +44,8 @@ describe('loading and the command channel', () => {
     assert.deepEqual(urls.slice(4).map((u) => hostDispatch(u).arg), values.slice(0, -1).concat('a\uFFFDb\uFFFD'));
     assert.deepEqual([urls[5], urls[6], urls[10], urls[16]], ['app:open?url=we%22ird%3Cslug%3E%26x%3D1', 'app:open?url=a%2Bb%20c',
       'app:open?url=it%27s%20%28fine%29%21%2A%7E', 'app:open?url=a%EF%BF%BDb%EF%BF%BD']);
-    const frames = h.commands.slice(-urls.length).map((c) => c.frame);
-    assert.equal(new Set(frames).size, urls.length);
-    assert.ok(frames.every((f) => f !== h.page.mainFrame()));
-    assert.equal(h.page.url(), PAGE_URL);
-  });
-
-  it('removes old command frames but keeps recent ones', async () => {
-    const h = await fresh();
-    await h.page.evaluate(() => ['refresh', 'refresh', 'refresh', 'refresh'].forEach((c) => window.PK.send(c)));
-    await h.expect({ 'count #cmdframes iframe': 5 });
-    await h.page.evaluate(() => { window.PK.now = ((real) => () => real() + 60000)(window.PK.now); window.PK.send('refresh'); });
-    await h.expect({ 'count #cmdframes iframe': 1 });
+    const frames = new Set(h.commands.slice(-urls.length).map((c) => c.frame));
+    assert.deepEqual([frames.size, frames.has(h.page.mainFrame()), h.page.url()], [urls.length, false, PAGE_URL]);
   });
 });
 

@@ -124,6 +124,9 @@ const ROWS = [
     do: [A, ['setSkins', skinsJson([{ name: EVIL, forApp: 'no-such-app', author: '"me" & <you>' }, { name: 'S', url: 'https://s.test/' }])],
       { 'count #skins [data-do=skin]': 1, 'text #skins .card-name': EVIL, 'text #skins .skin-by': 'for no-such-app \u00b7 by "me" & <you>',
         'count #skins img[src="x"]': 0, 'global __pwned': undefined }] },
+  { it: 'old command frames are removed, recent ones kept', do: ['js for (var i = 0; i < 4; i++) window.PK.send("refresh")',
+    { 'count #cmdframes iframe': 5 }, 'js window.PK.now = ((real) => () => real() + 60000)(window.PK.now); window.PK.send("refresh")',
+    { 'count #cmdframes iframe': 1 }], sends: Array(5).fill('app:refresh') },
   // ---- busy, progress and failed rows
   { it: 'a busy row shows its line, keeps only the notes enabled and outlives a redraw', do: [A, DL, BUSY, A, BUSY,
     ['setBusy', 'clock|Installing A|B...'], { [`text ${card('.busytext')}`]: 'Installing A|B...' }, ['setBusy', 'clock|'],
