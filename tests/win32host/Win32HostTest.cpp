@@ -280,7 +280,7 @@ TEST_F(HostTest, TheChosenFolderComesBackAsAPathAndACancelAsNothing) {
     picker.SetOwner(main.Hwnd());
     wchar_t windows[MAX_PATH] = {};
     ASSERT_GT(GetWindowsDirectoryW(windows, MAX_PATH), 0u);
-    for (const std::wstring answer : {std::wstring(windows), std::wstring()}) {
+    for (const std::wstring& answer : {std::wstring(windows), std::wstring()}) {
         std::thread user(AnswerDialog, answer);
         EXPECT_EQ(picker.PickFolder("Where should the backup go?"), answer.empty() ? "" : "C:\\windows");
         user.join();
