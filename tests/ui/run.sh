@@ -10,7 +10,6 @@ if [ ! -x /usr/bin/chromium ]; then
   echo "run.sh: installing chromium from Debian" >&2
   apt-get update -qq </dev/null && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq chromium </dev/null >/dev/null
 fi
-command -v node >/dev/null || { echo "run.sh: node is required" >&2; exit 1; }
 cd "$here"
 want="$(cat package.json package-lock.json | sha256sum | cut -d' ' -f1)"
 if [ "$(cat node_modules/.pankor-installed 2>/dev/null)" != "$want" ]; then
