@@ -1,11 +1,9 @@
 'use strict';
-// Rows of page calls as the host makes them (arrays), what the document then shows (objects) and
-// user actions (strings: "click sel" as a user clicks, "fire sel" even on a disabled control, "key sel
-// Key", "down sel button" (mouse-down event), "press sel" (real button held down), "fill sel text",
-// "select sel value", "js code" the host runs, "wait code"), with the exact command URLs a row sends.
+// Rows of steps (see perform in lib/harness.js): page calls as the host makes them, what the
+// document then shows and user actions, with the exact command URLs a row sends.
 const { describe, it, before, after, afterEach } = require('node:test');
 const assert = require('node:assert/strict');
-const { session, scaled, hostDispatch, CONTRACT, appsJson, skinsJson, APPS, SKINS, TELEMETRY, HOSTILE } = require('./lib/harness');
+const { session, perform, scaled, hostDispatch, CONTRACT, appsJson, skinsJson, APPS, SKINS, TELEMETRY, HOSTILE } = require('./lib/harness');
 
 const fresh = session({ before, after, afterEach });
 const A = ['setApps', appsJson(APPS)];
@@ -198,22 +196,6 @@ const ROWS = [
   { do: [['setTelemetry', -1, TELEMETRY], ['showWelcome', true], 'click #wYes', { 'hidden #welcome': true, 'checked #optConsent': true,
     'text #consentState': /once a day/ }, tab('report'), 'click #isSend', { 'disabled #isSend': true }], sends: ['app:consent?yes=1', 'app:issue'] },
 ];
-
-async function perform(h, step) {
-  if (Array.isArray(step)) return h.call(...step);
-  if (typeof step === 'object') return h.expect(step);
-  const [kind, ...w] = step.split(' ');
-  const last = /^(key|down)$/.test(kind) ? w.pop() : null;
-  const loc = h.page.locator(w.join(' ')).first();
-  if (/^(fill|select)$/.test(kind)) return h.page[kind === 'fill' ? 'fill' : 'selectOption'](w[0], w.slice(1).join(' '));
-  if (kind === 'js' || kind === 'wait') return kind === 'js' ? h.page.evaluate(w.join(' ')) : h.page.waitForFunction(w.join(' '));
-  if (kind === 'click' || kind === 'fire') return kind === 'click' ? h.click(loc) : loc.dispatchEvent('click');
-  if (kind === 'down') return loc.dispatchEvent('mousedown', { button: Number(last), bubbles: true });
-  if (kind === 'key') return loc.focus().then(() => h.page.keyboard.press(last));
-  const b = await loc.boundingBox();
-  await h.page.mouse.move(b.x + 20, b.y + 10);
-  return h.page.mouse.down();
-}
 
 describe('page calls and user actions', () => {
   for (const row of ROWS) {

@@ -167,6 +167,26 @@ function session({ before, after, afterEach }) {
   };
 }
 
+// One step of a test: a page call as the host makes it (an array), what the document then shows (an
+// object) or a user action (a string: "click sel" as a user clicks, "fire sel" even on a disabled
+// control, "key sel Key", "down sel button" (mouse-down event), "press sel" (real button held down),
+// "fill sel text", "select sel value", "js code" the host runs, "wait code").
+async function perform(h, step) {
+  if (Array.isArray(step)) return h.call(...step);
+  if (typeof step === 'object') return h.expect(step);
+  const [kind, ...w] = step.split(' ');
+  const last = /^(key|down)$/.test(kind) ? w.pop() : null;
+  const loc = h.page.locator(w.join(' ')).first();
+  if (/^(fill|select)$/.test(kind)) return h.page[kind === 'fill' ? 'fill' : 'selectOption'](w[0], w.slice(1).join(' '));
+  if (kind === 'js' || kind === 'wait') return kind === 'js' ? h.page.evaluate(w.join(' ')) : h.page.waitForFunction(w.join(' '));
+  if (kind === 'click' || kind === 'fire') return kind === 'click' ? h.click(loc) : loc.dispatchEvent('click');
+  if (kind === 'down') return loc.dispatchEvent('mousedown', { button: Number(last), bubbles: true });
+  if (kind === 'key') return loc.focus().then(() => h.page.keyboard.press(last));
+  const b = await loc.boundingBox();
+  await h.page.mouse.move(b.x + 20, b.y + 10);
+  return h.page.mouse.down();
+}
+
 const scaled = (dpi) => ({ width: Math.floor(920 * dpi / 100), height: Math.floor(620 * dpi / 100) });
 
 const IMG = 'https://img.tarnwick.test/';
@@ -190,4 +210,4 @@ const TELEMETRY = '{"v":1,"os":"10.0.19045","screen":"1920x1080","scale":125,"la
   '"source":"web","removed":"","apps":[{"slug":"clock","version":"2.0.0.1","autostart":true,"running":true,"ageDays":41,"skin":""}]}';
 const HOSTILE = 'a\u2028b\u2029 "q" \\ </script><b>x</b>';
 
-module.exports = { REPO, PAGE_URL, CONTRACT, session, waitFor, hostDispatch, scaled, appsJson, skinsJson, APPS, SKINS, TELEMETRY, HOSTILE };
+module.exports = { REPO, PAGE_URL, CONTRACT, session, perform, waitFor, hostDispatch, scaled, appsJson, skinsJson, APPS, SKINS, TELEMETRY, HOSTILE };
