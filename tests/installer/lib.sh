@@ -1,30 +1,13 @@
 # Shared by the installer's runs under Wine (through scripts/wine-tests.sh); sourced, not run.
 # Arguments of every run: PROBE BOOTED_PREFIX SETUP_N PAYLOAD_N SETUP_N1 PAYLOAD_N1
 # (a payload is the folder an installer installs from: Pankor.exe and ui/).
-set -uo pipefail
 probe_exe="$1" base_prefix="$2" setup_n="$3" payload_n="$4" setup_n1="$5" payload_n1="$6"
-wine64="$(command -v wine64 || echo /usr/lib/wine/wine64)"
-work="$(mktemp -d)"
-# No HTML engine; and no menu entries on the Linux desktop for the shortcut.
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" WINEPREFIX="$work/prefix"
-pids=() failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+source "$(dirname "${BASH_SOURCE[0]}")/../win32host/wine.sh"
 finish() {
   [ "$failures" -eq 0 ] && { echo "$1: all checks passed"; exit 0; }
   echo "--- wine output"; tail -20 "$work/wine.out"; echo "$failures check(s) failed"; exit 1
 }
-cleanup() {
-  for p in "${pids[@]}"; do kill -KILL "$p" 2>/dev/null; done
-  [ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-[ -n "${DISPLAY:-}" ] && [ -f "$base_prefix/system.reg" ] || { echo "no X server or booted prefix: run scripts/wine-tests.sh"; exit 1; }
-# A prefix of our own with an empty registry and no Pankor: the booted one
-# copied, its large Windows folder as hard links.
-cp -al "$base_prefix" "$WINEPREFIX" && rm -rf "$WINEPREFIX/drive_c/users" "$WINEPREFIX"/*.reg "$WINEPREFIX/.boot.lock"
-cp -a "$base_prefix"/*.reg "$WINEPREFIX/" && cp -a "$base_prefix/drive_c/users" "$WINEPREFIX/drive_c/"
-user="$WINEPREFIX/drive_c/users/$(id -un)" user_win="C:\\users\\$(id -un)"
+
 install="$user/AppData/Local/Programs/Pankor" install_win="$user_win\\AppData\\Local\\Programs\\Pankor"
 data="$user/AppData/Roaming/Pankor"
 shortcut="$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Pankor.lnk"
@@ -32,17 +15,11 @@ uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Pankor'
 run_key='Software\Microsoft\Windows\CurrentVersion\Run'
 browser_key='Software\Microsoft\Internet Explorer\Main\FeatureControl\FEATURE_BROWSER_EMULATION'
 
-# Every Wine process is detached from ctest's output: whatever it leaves
-# running would otherwise keep ctest waiting. run: bounded, its exit code.
+
 start() { "$wine64" "$@" </dev/null >>"$work/wine.out" 2>&1 & pids+=($!); started=$!; }
-run() { timeout 120 "$wine64" "$@" </dev/null >>"$work/wine.out" 2>&1; }
-probe() { "$wine64" "$probe_exe" "$@" </dev/null 2>>"$work/wine.out" | tr -d '\r'; }
+run() { timeout 120 "$wine64" "$@" </dev/null >>"$work/wine.out" 2>&1; }  # bounded; its exit code
 # A helper that says when it is ready: started, its pid in $started.
 helper() { "$wine64" "$probe_exe" "$@" </dev/null >"$work/$1.out" 2>>"$work/wine.out" & pids+=($!); started=$!; }
-wait_for() {  # seconds command...: polls the command until it succeeds
-  local deadline=$((SECONDS + $1)); shift
-  until "$@"; do [ "$SECONDS" -ge "$deadline" ] && return 1; sleep 0.2; done
-}
 # HKCU\KEY's values, "name=data" per line (a DWORD as 0x...); nothing for a missing key.
 reg_values() { "$wine64" reg query "HKCU\\$1" </dev/null 2>>"$work/wine.out" | tr -d '\r' | sed -n 's/^    \(.*\)    REG_[A-Z_]*    \(.*\)$/\1=\2/p'; }
 # The version in an executable's version resource, as Windows reads it (its fixed part).

@@ -5,24 +5,8 @@
 # as evidence. Wine here has no HTML engine: the page never loads, so the
 # watchdog giving up is as far as a start can go.
 # Usage: pankor_exe_under_wine.sh PANKOR_EXE HOST_PROBE_EXE BOOTED_PREFIX
-set -uo pipefail
-exe_built="$1" probe="$2" base_prefix="$3"
-wine64="$(command -v wine64 || echo /usr/lib/wine/wine64)"
-work="$(mktemp -d)"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEPREFIX="$work/prefix"
-pids=() failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-cleanup() {
-  for p in "${pids[@]}"; do kill -KILL "$p" 2>/dev/null; done
-  [ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-[ -n "${DISPLAY:-}" ] && [ -f "$base_prefix/system.reg" ] || { echo "no X server or booted prefix: run scripts/wine-tests.sh"; exit 1; }
-# A prefix of our own (registry, data folder and mutex start empty): the booted
-# one copied, its large Windows folder as hard links.
-cp -al "$base_prefix" "$WINEPREFIX" && rm -rf "$WINEPREFIX/drive_c/users" "$WINEPREFIX"/*.reg "$WINEPREFIX/.boot.lock"
-cp -a "$base_prefix"/*.reg "$WINEPREFIX/" && cp -a "$base_prefix/drive_c/users" "$WINEPREFIX/drive_c/"
+exe_built="$1" probe_exe="$2" base_prefix="$3"
+source "$(dirname "$0")/wine.sh"
 
 # Installed as the installer lays it out (ui\ beside the executable), plus a copy under a development name.
 built_dir="$(dirname "$exe_built")"
@@ -30,21 +14,14 @@ diff -r "$built_dir/ui" "$(dirname "$0")/../../ui" >/dev/null || fail "ui/ besid
 install="$WINEPREFIX/drive_c/Tarnwick/Pankor"
 mkdir -p "$install" && cp -r "$exe_built" "$built_dir/ui" "$install/" && cp "$exe_built" "$install/PankorDev.exe"
 win_dir='C:\Tarnwick\Pankor'
-data="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/Pankor"
-log="$data/debug.log"
+data="$user/AppData/Roaming/Pankor" log="$data/debug.log"
 
-# Every Wine process is detached from ctest's output: what it leaves running would keep ctest waiting.
 start() { "$wine64" "$win_dir\\$1" "${@:2}" </dev/null >>"$work/wine.out" 2>&1 & pids+=($!); started=$!; }
 run() { timeout 60 "$wine64" "$win_dir\\Pankor.exe" /debug "$@" </dev/null >>"$work/wine.out" 2>&1 || fail "$* did not end by itself with 0"; }
-probe() { "$wine64" "$probe" "$@" </dev/null 2>>"$work/wine.out" | tr -d '\r'; }
 lines() { sed -e 's/\r$//' -e 's/^[0-9][0-9]:[0-9][0-9]:[0-9][0-9] //' "$log" 2>/dev/null; }  # without time stamps
 count() { lines | grep -cF -- "$1"; }
 logged() { for l in "$@"; do lines | grep -qxF -- "$l" || fail "line '$l' not logged"; done; }
 handoff() { grep -qE "^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9:]{8}\|$1"$'\r''$' "$data/handoff.txt" || fail "handoff file: $(cat -A "$data/handoff.txt")"; }
-wait_for() {  # seconds command...: polls the command until it succeeds
-  local deadline=$((SECONDS + $1)); shift
-  until "$@"; do [ "$SECONDS" -ge "$deadline" ] && return 1; sleep 0.1; done
-}
 at_least() { [ "$(count "$1")" -ge "$2" ]; }
 wait_log() { wait_for "$3" at_least "$1" "$2" || { fail "no '$1' (x$2) within $3 s"; dump; exit 1; }; }  # text n seconds
 ended() { ! kill -0 "$1" 2>/dev/null; }

@@ -1,0 +1,27 @@
+# Shared by the runs of Pankor.exe and of its installer under 64-bit Wine (through
+# scripts/wine-tests.sh); sourced, not run, with $probe_exe (HostProbe) and $base_prefix (the
+# build's booted prefix) set. Each run gets a prefix of its own, with an empty registry and no
+# Pankor: the booted one copied, its large Windows folder as hard links.
+set -uo pipefail
+wine64="$(command -v wine64 || echo /usr/lib/wine/wine64)"
+work="$(mktemp -d)"
+# No HTML engine; and no menu entries on the Linux desktop for shortcuts.
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" WINEPREFIX="$work/prefix"
+pids=() failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+cleanup() {
+  for p in "${pids[@]}"; do kill -KILL "$p" 2>/dev/null; done
+  [ -d "$WINEPREFIX" ] && wineserver -k 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+[ -n "${DISPLAY:-}" ] && [ -f "$base_prefix/system.reg" ] || { echo "no X server or booted prefix: run scripts/wine-tests.sh"; exit 1; }
+cp -al "$base_prefix" "$WINEPREFIX" && rm -rf "$WINEPREFIX/drive_c/users" "$WINEPREFIX"/*.reg "$WINEPREFIX/.boot.lock"
+cp -a "$base_prefix"/*.reg "$WINEPREFIX/" && cp -a "$base_prefix/drive_c/users" "$WINEPREFIX/drive_c/"
+user="$WINEPREFIX/drive_c/users/$(id -un)" user_win="C:\\users\\$(id -un)"
+# Every Wine process is detached from ctest's output: whatever it left running would keep ctest waiting.
+probe() { "$wine64" "$probe_exe" "$@" </dev/null 2>>"$work/wine.out" | tr -d '\r'; }
+wait_for() {  # seconds command...: polls the command until it succeeds
+  local deadline=$((SECONDS + $1)); shift
+  until "$@"; do [ "$SECONDS" -ge "$deadline" ] && return 1; sleep 0.1; done
+}
