@@ -69,7 +69,8 @@ protected:
     // The debug log's lines without their time.
     Lines LogLines() const {
         Lines lines;
-        for (std::string_view line : SplitLines(ReadAll(In("data/debug.log")))) lines.emplace_back(line.substr(9));
+        const std::string log = ReadAll(In("data/debug.log"));  // outlives the views of its lines
+        for (std::string_view line : SplitLines(log)) lines.emplace_back(line.substr(9));
         return lines;
     }
     static std::int64_t MsSince(Clock::time_point start) {

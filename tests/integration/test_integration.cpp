@@ -52,7 +52,8 @@ TEST_F(Integration, DownloadsArriveWholeOrAreLoggedAndLeaveTheBytesWhileThePumpK
 // The last report the server recorded in reports/FILE: its two headers, then
 // its body's member names in order, or why there is none.
 Lines LastReport(modJson& json, const std::string& file) {
-    const std::vector<std::string_view> lines = SplitLines(ReadAll(file));
+    const std::string text = ReadAll(file);
+    const std::vector<std::string_view> lines = SplitLines(text);
     if (lines.empty()) return {"no report"};
     const JsonValue line = json.JsonParse(lines.back());
     const JsonValue headers = JsonObj(line, "headers"), body = json.JsonParse(JsonStr(line, "body"));
@@ -80,7 +81,8 @@ TEST_F(Integration, ReportsArriveWithTheirHeadersAndMembersAndOnlyAnAcceptedOneC
         issue{"application/json", "Pankor/1.0", "v", "app", "kind", "contact", "text"};
     usage.insert(usage.end(), environment.begin(), environment.end());
     issue.insert(issue.end(), environment.begin(), environment.end());
-    const std::pair<const char*, const char*> cases[] = {  // switches, the sentence for the issue report
+    const std::pair<const char*, const char*> cases[] = {
+        // switches, the sentence for the issue report
         {"", "Sent - thank you. I read all of these."},
         {"--issue-limit 0 --status /telemetry.php=429", "That's a few in quick succession - try again shortly."},
         {"--status /issue.php=500 --status /telemetry.php=500",
