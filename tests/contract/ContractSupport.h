@@ -31,10 +31,8 @@ inline std::filesystem::path FsPath(const std::string& utf8) { return std::u8str
 class Scratch {
 public:
     Scratch() {
-        std::random_device random;
-        do {
+        for (std::random_device random; !std::filesystem::create_directory(folder_);)
             folder_ = std::filesystem::temp_directory_path() / ("pankor-test-" + std::to_string(random()));
-        } while (!std::filesystem::create_directory(folder_));
         const std::u8string utf8 = folder_.u8string();
         root_.assign(utf8.begin(), utf8.end());
     }
@@ -49,10 +47,8 @@ public:
     std::string In(const std::string& name) const {
         return root_ + static_cast<char>(std::filesystem::path::preferred_separator) + name;
     }
-
     static void WriteRaw(const std::string& path, const std::string& data) {
-        std::ofstream(FsPath(path), std::ios::binary | std::ios::trunc)
-            .write(data.data(), static_cast<std::streamsize>(data.size()));
+        std::ofstream(FsPath(path), std::ios::binary) << data;
     }
     static std::optional<std::string> ReadRaw(const std::string& path) {  // a file's; nothing of a folder
         std::error_code ec;
@@ -63,7 +59,7 @@ public:
     static void MakeFolderRaw(const std::string& path) { std::filesystem::create_directory(FsPath(path)); }
 
 private:
-    std::filesystem::path folder_;
+    std::filesystem::path folder_ = std::filesystem::temp_directory_path();  // taken: the loop picks a new one
     std::string root_;
 };
 
@@ -78,17 +74,13 @@ struct HostTest : ::testing::Test {
 };
 
 inline std::string Text(const Bytes& bytes) { return {bytes.begin(), bytes.end()}; }
-
 inline ByteView View(const std::string& s) { return {reinterpret_cast<const std::uint8_t*>(s.data()), s.size()}; }
 
 // Bytes of every value, NUL included, in an order a lost or repeated chunk would break.
 inline std::string Pattern(std::size_t size) {
     std::string data(size, '\0');
     std::uint32_t x = 12345;
-    for (char& c : data) {
-        x = x * 1103515245u + 12345u;
-        c = static_cast<char>(x >> 23);
-    }
+    for (char& c : data) c = static_cast<char>((x = x * 1103515245u + 12345u) >> 23);
     return data;
 }
 
@@ -97,14 +89,12 @@ inline std::string Pattern(std::size_t size) {
 inline ::testing::AssertionResult Described(const Status& s) {
     if (s.ok()) return ::testing::AssertionFailure() << "succeeded";
     const std::string& e = s.error();
-    if (e.empty()) return ::testing::AssertionFailure() << "failed without a description";
-    if (e.back() == '\n' || e.back() == '\r' || e.back() == ' ')
-        return ::testing::AssertionFailure() << "description ends in a blank: [" << e << "]";
+    if (e.empty() || e.back() == '\n' || e.back() == '\r' || e.back() == ' ')
+        return ::testing::AssertionFailure() << "no description, or one ending in a blank: [" << e << "]";
     return ::testing::AssertionSuccess() << e;
 }
 template <typename T>
 ::testing::AssertionResult Described(const Result<T>& r) {
-    if (r.ok()) return ::testing::AssertionFailure() << "succeeded";
     return Described(r.status());
 }
 
@@ -112,10 +102,8 @@ template <typename T>
 template <typename Pred>
 bool WaitUntil(Pred pred, int seconds = 10) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (!pred()) {
+    for (; !pred(); std::this_thread::sleep_for(std::chrono::milliseconds(20)))
         if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
     return true;
 }
 

@@ -29,15 +29,12 @@ TYPED_TEST(IconsContract, TheFirstIconIsDrawnOverTheBackgroundTheRightWayUpAndRo
         for (const auto& [x, y] :
              {std::pair(0, 0), std::pair(63, 0), std::pair(0, 63), std::pair(63, 63), std::pair(8, 32)})
             EXPECT_EQ(bitmap.Rgb(x, y), background) << x << "," << y;  // the transparent margin
-        EXPECT_EQ(bitmap.Rgb(32, 24), 0xE04020u);                      // the square, stretched twice
-        EXPECT_EQ(bitmap.Rgb(32, 40), 0x20C0F0u);
+        EXPECT_EQ(std::pair(bitmap.Rgb(32, 24), bitmap.Rgb(32, 40)), std::pair(0xE04020u, 0x20C0F0u));  // stretched
     }
     for (const int size : {0, -64, 100000})
         EXPECT_TRUE(Described(this->icons.RenderFirstIcon(this->host.IconProgram(), size, 0))) << size;
     const int large = this->icons.SystemMetric(11), small = this->icons.SystemMetric(49);  // SM_CXICON, SM_CXSMICON
-    EXPECT_GE(small, 8);
-    EXPECT_LE(small, large);
-    EXPECT_GE(this->icons.SystemMetric(50), 8);  // SM_CYSMICON
+    EXPECT_TRUE(small >= 8 && small <= large && this->icons.SystemMetric(50) >= 8) << small << " " << large;
 }
 
 TYPED_TEST(IconsContract, FilesWithoutAnIconGiveNoPictureAndNoHandle) {

@@ -16,17 +16,14 @@ TYPED_TEST_SUITE(InstanceLockContract, ContractHosts);
 TYPED_TEST(InstanceLockContract, OnlyTheFirstToAcquireANameHoldsIt) {
     const auto first = this->host.MakeLock(), second = this->host.MakeLock();
     const Result<bool> acquired = first->Acquire(this->host.LockName(1));
-    ASSERT_TRUE(acquired.ok()) << acquired.error();
-    EXPECT_TRUE(*acquired);
+    ASSERT_TRUE(acquired.value_or(false)) << acquired.error();
     for (int attempt = 0; attempt < 2; ++attempt) {  // still held the second time: the first never lets go
         const Result<bool> elsewhere = second->Acquire(this->host.LockName(1));
-        ASSERT_TRUE(elsewhere.ok()) << elsewhere.error();
-        EXPECT_FALSE(*elsewhere) << attempt;
+        EXPECT_FALSE(elsewhere.value_or(true)) << attempt << elsewhere.error();
     }
     EXPECT_TRUE(second->Acquire(this->host.LockName(2)).value_or(false));  // other names are free
     const Result<bool> bad = this->host.MakeLock()->Acquire(this->host.BadLockName());
-    EXPECT_TRUE(Described(bad));
-    EXPECT_NE(bad.code(), 0u);  // the log line shows it
+    EXPECT_TRUE(Described(bad) && bad.code() != 0) << bad.code();  // the log line shows it
 }
 
 TYPED_TEST(InstanceLockContract, TheLockDiesWithItsHolderNotWithAProgramItStarted) {

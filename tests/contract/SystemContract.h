@@ -1,8 +1,14 @@
 #pragma once
-// Process values and the clocks, as far as a test can see them. Host: system;
-// ProgramName() — this program's file name; UtcNow() — seconds since 1970 UTC
-// by the test's own clock; UtcOffsetSeconds() — how far local time is ahead.
+// Process values, the clocks, the screen and the system's version, as far as
+// a test can see them. Host: system; ProgramName() — this program's file
+// name; UtcNow() — seconds since 1970 UTC by the test's own clock;
+// UtcOffsetSeconds() — how far local time is ahead; Desktop() — the desktop's
+// size by another route, once the test has given the service one where the
+// windowing host tells it; OsRelease() — the system's version text by another
+// route, which OsVersion() must begin.
+#include <cctype>
 #include <cstdlib>
+#include <regex>
 
 #include "ContractSupport.h"
 #include "platform/ISystem.h"
@@ -37,7 +43,7 @@ TYPED_TEST(SystemContract, TheWallClockIsUtcAndLocalAndTheMonotonicOneMovesOnlyO
     EXPECT_LT(sys.MonotonicMs() - last, 1000);
 }
 
-TYPED_TEST(SystemContract, ProcessValuesTextAndScreen) {
+TYPED_TEST(SystemContract, ProcessValuesAndText) {
     ISystem& sys = this->host.system;
     const std::string path = sys.ExecutablePath(), name = this->host.ProgramName();
     ASSERT_GT(path.size(), name.size()) << path;
@@ -46,10 +52,24 @@ TYPED_TEST(SystemContract, ProcessValuesTextAndScreen) {
     EXPECT_EQ(sys.CommandLine().find(name), std::string::npos) << sys.CommandLine();  // after the program name
     for (const std::string& text : {std::string(), std::string("plain text"), std::string("caf\xC3\xA9=1\r\n")})
         EXPECT_EQ(sys.FromNativeText(sys.ToNativeText(text)), text);
+    sys.AllowAnyForeground();  // must not disturb anything without a window
+}
+
+// What the usage report says of the machine ("os", "screen", "scale").
+TYPED_TEST(SystemContract, TheScreenIsMeasuredOrUnknownAndTheVersionIsThreeNumbers) {
+    ISystem& sys = this->host.system;
     EXPECT_TRUE(sys.DeclareDpiAware());
     const int dpi = sys.ScreenDpi();  // 0: unknown, the page's default applies
     EXPECT_TRUE(dpi == 0 || (dpi >= 48 && dpi <= 960)) << dpi;
-    sys.AllowAnyForeground();  // must not disturb anything without a window
+    const PixelSize atStart = sys.DesktopSize(), given = this->host.Desktop(), now = sys.DesktopSize();
+    for (const PixelSize& d : {atStart, now})  // measured, or 0 x 0 when there is no screen
+        EXPECT_TRUE((d.width > 0 && d.height > 0) || (d.width == 0 && d.height == 0)) << d.width << "x" << d.height;
+    EXPECT_EQ(std::pair(now.width, now.height), std::pair(given.width, given.height));
+    const std::string version = sys.OsVersion(), release = this->host.OsRelease();  // "": unknown, not on these
+    EXPECT_TRUE(std::regex_match(version, std::regex(R"((0|[1-9]\d{0,5})(\.(0|[1-9]\d{0,5})){2})"))) << version;
+    EXPECT_EQ(release.substr(0, version.size()), version) << release;
+    EXPECT_FALSE(release.size() > version.size() && std::isdigit(static_cast<unsigned char>(release[version.size()])))
+        << version << " cuts a number of " << release;
 }
 
 }  // namespace pankor::contract

@@ -99,14 +99,9 @@ bool HttpExchange::Send(std::string_view data) {
 }
 
 bool HttpExchange::WaitUntilClosed(int milliseconds) {
-    std::string dropped;
+    std::string dropped;  // kept: a few MiB at most
     return ReadUntil(
-               socket, dropped,
-               [](std::string& s) {
-                   s.clear();
-                   return false;
-               },
-               milliseconds, stopping) == Read::Closed;
+               socket, dropped, [](const std::string&) { return false; }, milliseconds, stopping) == Read::Closed;
 }
 
 std::string HttpExchange::ReadBody(std::size_t length, int milliseconds) {
@@ -151,8 +146,8 @@ std::vector<std::string> TestHttpServer::Requests() const {
 }
 
 std::string Reply(const std::string& statusLine, const std::string& body, bool withLength) {
-    const std::string length = withLength ? "Content-Length: " + std::to_string(body.size()) + "\r\n" : "";
-    return "HTTP/1.1 " + statusLine + "\r\nConnection: close\r\n" + length + "\r\n" + body;
+    return "HTTP/1.1 " + statusLine + "\r\nConnection: close\r\n" +
+           (withLength ? "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" : "\r\n") + body;
 }
 
 int ClosedPort() {

@@ -17,8 +17,7 @@ TYPED_TEST(VersionResourceContract, TheFixedFileVersionKeepsEveryBitOfItsPartsOr
     for (const std::string& program : this->host.VersionPrograms()) {
         const Result<FixedFileVersion> v = this->host.versions.Read(program);
         ASSERT_TRUE(v.ok()) << program << ": " << v.error();
-        EXPECT_EQ(v->fileVersionMS, 0xFFFF8002u) << program;
-        EXPECT_EQ(v->fileVersionLS, 0x8003FFFEu) << program;
+        EXPECT_EQ(std::pair(v->fileVersionMS, v->fileVersionLS), std::pair(0xFFFF8002u, 0x8003FFFEu)) << program;
     }
     for (const std::string& path : PlainFiles(this->host))
         EXPECT_TRUE(Described(this->host.versions.Read(path))) << path;

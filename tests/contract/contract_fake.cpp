@@ -8,7 +8,8 @@
 
 using namespace pankor;
 
-// The fake clock stands still at its set time, which it keeps as UTC.
+// The fake clock stands still at its set time, which it keeps as UTC; the
+// screen and version are what the test gives it.
 struct FakeHost {
     FakeHost() { fs.folders.insert(Root()); }
 
@@ -26,9 +27,10 @@ struct FakeHost {
     }
     void MakeFolderRaw(const std::string& path) { fs.folders.insert(path); }
     void SetWriteTime(const std::string& path, std::int64_t unixSeconds) { fs.modified[path] = unixSeconds; }
-    DateTime LocalNow() const { return system.now; }
     std::int64_t UtcNow() const { return system.now.SerialSeconds(); }
     static std::int64_t UtcOffsetSeconds() { return 0; }
+    PixelSize Desktop() { return system.desktop = {1366, 768}; }
+    std::string OsRelease() const { return system.osVersion; }
     static std::string ProgramName() { return "Pankor.exe"; }
     static std::string VariableName() { return "PANKOR_CONTRACT"; }
     void SetVariable(const std::string& name, const std::string& value) { environment.vars[name] = value; }

@@ -9,6 +9,7 @@
 #include "ContractSupport.h"
 #include "platform/Platform.h"
 #include "platform/linux/LinuxInstanceLock.h"
+#include "platform/linux/LinuxSystem.h"
 
 using namespace pankor;
 
@@ -29,18 +30,17 @@ struct LinuxHost : LinuxFolders, NativePlatform, Platform {
         const timespec times[2] = {{unixSeconds, 0}, {unixSeconds, 0}};
         ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
     }
-    static std::tm LocalTm() {
-        const std::time_t t = std::time(nullptr);
-        std::tm tm{};
-        localtime_r(&t, &tm);
-        return tm;
-    }
-    static DateTime LocalNow() {
-        const std::tm tm = LocalTm();
-        return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
-    }
     static std::int64_t UtcNow() { return std::time(nullptr); }
-    static std::int64_t UtcOffsetSeconds() { return LocalTm().tm_gmtoff; }
+    static std::int64_t UtcOffsetSeconds() {
+        const std::time_t now = std::time(nullptr);
+        std::tm tm{};
+        return localtime_r(&now, &tm)->tm_gmtoff;
+    }
+    PixelSize Desktop() {  // as the windowing host tells the layer once it has a display
+        static_cast<LinuxSystem&>(system).SetScreen(144, {2560, 1440});
+        return {2560, 1440};
+    }
+    static std::string OsRelease() { return ReadRaw("/proc/sys/kernel/osrelease").value_or(""); }
     static std::string ProgramName() { return program_invocation_short_name; }
     static bool RunsUnderWine() { return false; }
     static bool Kill(std::uint32_t id) { return kill(static_cast<pid_t>(id), SIGKILL) == 0; }
@@ -74,13 +74,4 @@ namespace pankor::contract {
 using ContractHosts = ::testing::Types<LinuxHost>;
 }  // namespace pankor::contract
 
-#include "CryptoContract.h"
-#include "EnvironmentContract.h"
-#include "FileSystemContract.h"
-#include "HttpContract.h"
-#include "IconsContract.h"
-#include "InstanceLockContract.h"
-#include "ProcessesContract.h"
-#include "RegistryContract.h"
-#include "SystemContract.h"
-#include "VersionResourceContract.h"
+#include "AllSuites.h"

@@ -33,9 +33,31 @@ struct Win32Host : test::Scratch, NativePlatform, Platform {
         get(&t);
         return DateTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
     }
-    static DateTime LocalNow() { return Now(GetLocalTime); }
     static std::int64_t UtcNow() { return Now(GetSystemTime).SerialSeconds(); }
-    static std::int64_t UtcOffsetSeconds() { return LocalNow().SerialSeconds() - UtcNow(); }
+    static std::int64_t UtcOffsetSeconds() { return Now(GetLocalTime).SerialSeconds() - UtcNow(); }
+    static PixelSize Desktop() {  // the display's mode: physical pixels, whatever the process's DPI awareness
+        DEVMODEW mode{};
+        mode.dmSize = sizeof mode;
+        EXPECT_TRUE(EnumDisplaySettingsW(nullptr, ENUM_CURRENT_SETTINGS, &mode));
+        return {static_cast<int>(mode.dmPelsWidth), static_cast<int>(mode.dmPelsHeight)};
+    }
+    static std::string OsRelease() {  // "10.0.19045" as the registry has it
+        const wchar_t* key = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
+        const auto number = [&](const wchar_t* name) {
+            DWORD value = 0, size = sizeof value;
+            const LSTATUS got = RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
+            return got == ERROR_SUCCESS ? std::to_string(value) : std::string();
+        };
+        const auto text = [&](const wchar_t* name) {
+            wchar_t value[64] = {};
+            DWORD size = sizeof value;
+            const LSTATUS got = RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ, nullptr, value, &size);
+            return got == ERROR_SUCCESS ? test::Utf8(value) : std::string();
+        };
+        const std::string major = number(L"CurrentMajorVersionNumber");  // from Windows 10 on
+        return (major.empty() ? text(L"CurrentVersion") : major + "." + number(L"CurrentMinorVersionNumber")) + "." +
+               text(L"CurrentBuildNumber");
+    }
     static std::string ProgramName() {
         wchar_t own[MAX_PATH] = {};
         const std::wstring path(own, GetModuleFileNameW(nullptr, own, MAX_PATH));
@@ -73,13 +95,4 @@ namespace pankor::contract {
 using ContractHosts = ::testing::Types<Win32Host>;
 }  // namespace pankor::contract
 
-#include "CryptoContract.h"
-#include "EnvironmentContract.h"
-#include "FileSystemContract.h"
-#include "HttpContract.h"
-#include "IconsContract.h"
-#include "InstanceLockContract.h"
-#include "ProcessesContract.h"
-#include "RegistryContract.h"
-#include "SystemContract.h"
-#include "VersionResourceContract.h"
+#include "AllSuites.h"

@@ -25,11 +25,6 @@ using Lines = std::vector<std::string>;
 
 inline std::string ReadAll(const std::string& path) { return test::Scratch::ReadRaw(path).value_or(""); }
 
-inline void WriteAll(const std::string& path, const std::string& data) {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    test::Scratch::WriteRaw(path, data);
-}
-
 // `pankor-publish serve` on a folder, ended with the object; Base() is its address.
 class Server {
 public:
@@ -56,50 +51,34 @@ protected:
     using Clock = std::chrono::steady_clock;
 
     Integration() {
-        for (const char* folder : {"site", "data", "appdata", "temp", "config"})
+        for (const char* folder : {"site/apps", "data", "appdata", "temp/with blank", "config"})
             std::filesystem::create_directories(In(folder));
         app.process.DataDir = In("data");
         app.process.DebugMode = true;
-        ui.onCall = [this](const std::string& call) {
-            if (call == "refresh") app.catalog.RefreshInstalled();  // as the window's RefreshRows does first
-        };
     }
     ~Integration() override { unsetenv("TEMP"); }  // the next test's scratch folder goes elsewhere
     std::string In(const std::string& name) const { return root.Root() + "/" + name; }
 
-    // Serves the site folder; base is its address.
+    // Serves the site folder at `base`.
     void Serve(const std::string& switches = "") {
         server.reset();
         server = std::make_unique<Server>(In("site"), switches);
         base = server->Base();
         ASSERT_FALSE(base.empty()) << "the server did not start";
     }
-    void Publish(const std::string& path, const std::string& data) { WriteAll(In("site" + path), data); }
-
     // The debug log's lines without their time.
     Lines LogLines() const {
         Lines lines;
-        const std::string log = ReadAll(In("data/debug.log"));
+        const std::string log = ReadAll(In("data/debug.log"));  // outlives the views of its lines
         for (std::string_view line : SplitLines(log)) lines.emplace_back(line.substr(9));
         return lines;
-    }
-    CatalogApp& AddApp(const std::string& slug, const std::string& name, const std::string& exe) {
-        CatalogApp a;
-        a.slug = slug;
-        a.name = name;
-        a.exe = exe;
-        a.installed = "1.0.0.1";
-        app.catalog.Apps.push_back(a);
-        app.catalog.AppCount = static_cast<int>(app.catalog.Apps.size());
-        return app.catalog.Apps.back();
     }
     static std::int64_t MsSince(Clock::time_point start) {
         return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
     }
-    // The args program (it writes its arguments to args.txt beside itself) in
-    // a folder whose path holds a blank, quoted.
+    // A copy of the args program (it writes its arguments to args.txt beside
+    // itself) in a folder whose path holds a blank, quoted.
     std::string Program(const std::string& from = ARGS_PROGRAM) {
-        std::filesystem::create_directories(In("temp/with blank"));
         std::filesystem::copy_file(from, In("temp/with blank/args program.exe"),
                                    std::filesystem::copy_options::overwrite_existing);
         std::filesystem::remove(In("temp/with blank/args.txt"));
