@@ -21,6 +21,22 @@ inline constexpr const char* kAppData = "C:\\Users\\ann\\AppData\\Roaming";
 inline constexpr const char* kTemp = "C:\\Users\\ann\\AppData\\Local\\Temp";
 inline constexpr const char* kBase = "https://tarnwick.test";
 
+// Each line ended by "\n", for whole-log comparisons with a table's text.
+inline std::string Joined(const Lines& lines) {
+    std::string out;
+    for (const std::string& line : lines) out += line + "\n";
+    return out;
+}
+
+// A request in one line: method, URL, headers, the four timeouts, the body cap.
+inline std::string Asked(const HttpRequest& r) {
+    std::string out = r.method + " " + r.url;
+    for (const auto& [name, value] : r.headers) out += " " + name + "=" + value;
+    for (int ms : {r.resolveTimeoutMs, r.connectTimeoutMs, r.sendTimeoutMs, r.receiveTimeoutMs})
+        out += " " + std::to_string(ms);
+    return out + " max=" + std::to_string(r.maxBodyBytes);
+}
+
 // Keys whose blobs the fake crypto service sees as 276 bytes of 0xAA and 0xBB.
 inline void TrustTestKeys(modSign& sign) {
     sign.SigningKeyHex = std::string(552, 'a');
@@ -69,6 +85,8 @@ protected:
         for (std::string_view line : SplitLines(log)) lines.emplace_back(line.substr(9));
         return lines;
     }
+    // The same lines, each ended by "\n".
+    std::string LogText() const { return Joined(LogLines()); }
     bool Logged(const std::string& line) const { return Log().find(" " + line + "\r\n") != std::string::npos; }
 
     // An app record in the catalog model, as a load would leave it.
