@@ -9,6 +9,7 @@
 
 #include "FakeHost.h"
 #include "FakePlatform.h"
+#include "base/Hex.h"
 #include "base/Text.h"
 #include "startup/Pankor.h"
 
@@ -37,24 +38,14 @@ inline std::string Asked(const HttpRequest& r) {
     return out + " max=" + std::to_string(r.maxBodyBytes);
 }
 
-// Keys whose blobs the fake crypto service sees as 276 bytes of 0xAA and 0xBB.
-inline void TrustTestKeys(modSign& sign) {
-    sign.SigningKeyHex = std::string(552, 'a');
-    sign.RecoveryKeyHex = std::string(552, 'b');
-}
-
 // Serves text as kBase's catalog with a signature the signing key verifies.
 inline void PublishCatalog(fakes::FakePlatform& fake, const std::string& text) {
     Bytes sig(256);
-    std::string hex;
-    for (std::size_t i = 0; i < sig.size(); ++i) {
-        sig[i] = static_cast<std::uint8_t>(text.size() + i);
-        hex += {"0123456789abcdef"[sig[i] >> 4], "0123456789abcdef"[sig[i] & 15]};
-    }
+    for (std::size_t i = 0; i < sig.size(); ++i) sig[i] = static_cast<std::uint8_t>(text.size() + i);
     fake.crypto.validSignatures.insert(
         {Bytes(276, 0xAA), Bytes(text.begin(), text.end()), Bytes(sig.rbegin(), sig.rend())});
     fake.http.Serve(std::string(kBase) + "/pankor/catalog.json", text);
-    fake.http.Serve(std::string(kBase) + "/pankor/catalog.json.sig", hex + "\r\n");
+    fake.http.Serve(std::string(kBase) + "/pankor/catalog.json.sig", ToLowerHex(sig) + "\r\n");
 }
 
 class AppTest : public ::testing::Test {
@@ -65,7 +56,9 @@ protected:
         fake.fs.folders.insert({kDataDir, "C:\\Users\\ann\\AppData\\Local", kTemp});
         std::string why;
         app.catalog.UsePublisher(kBase, why);
-        TrustTestKeys(app.sign);
+        // Keys whose blobs the fake crypto service sees as 276 bytes of 0xAA and 0xBB.
+        app.sign.SigningKeyHex = std::string(552, 'a');
+        app.sign.RecoveryKeyHex = std::string(552, 'b');
         app.windows.Attach(&ui, &ui);
     }
 
