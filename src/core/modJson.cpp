@@ -417,8 +417,10 @@ double LenientNumber(std::string_view text, bool* overflow) noexcept {
         bool expNegative = false;
         if (j < s.size() && (s[j] == '+' || s[j] == '-')) expNegative = s[j++] == '-';
         const std::size_t expDigitsStart = j;
+        // Saturates far above any count of digits a text can hold, so that the
+        // magnitude below still tells an overflow from an underflow.
         while (j < s.size() && s[j] >= '0' && s[j] <= '9') {
-            if (exponent < 100000) exponent = exponent * 10 + (s[j] - '0');
+            if (exponent < 1'000'000'000'000'000) exponent = exponent * 10 + (s[j] - '0');
             ++j;
         }
         if (j > expDigitsStart) {

@@ -3,7 +3,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -18,7 +17,6 @@ class FakeHttp : public IHttp {
 public:
     std::map<std::string, HttpResponse> answers;   // by URL; others fail as unreachable
     std::map<std::string, std::string> failures;   // by URL: the transport failure's text
-    std::set<std::string> silent;                  // by URL: never answered
     std::map<std::string, int> waitsBeforeAnswer;  // by URL: Wait calls until the answer is complete
     std::vector<HttpRequest> requests;
 
@@ -43,7 +41,6 @@ private:
         Transfer& operator=(const Transfer&) = delete;
 
         bool Wait(int) noexcept override {
-            if (http_.silent.count(request_.url)) return false;
             if (waitsLeft_ > 0) {
                 --waitsLeft_;
                 ++waited_;

@@ -57,7 +57,6 @@ public:
     std::vector<std::string> navigations, statements, history;  // history keeps every statement
     std::set<std::string> failingFunctions;                     // page calls of these fail as a missing function would
     std::map<std::string, std::string> fields;
-    std::optional<PageMetrics> metrics;
     int readyState = 1;
     std::string location;
     bool document = false, silent = false;
@@ -88,7 +87,7 @@ public:
         if (!document || it == fields.end()) return Result<std::string>::Fail("no such element");
         return Result<std::string>::Of(it->second);
     }
-    std::optional<PageMetrics> Metrics() noexcept override { return document ? metrics : std::nullopt; }
+    std::optional<PageMetrics> Metrics() noexcept override { return std::nullopt; }
 
     // The page arrives: a document, complete, and its event.
     void Complete(const std::string& url = "file:///C:/Apps/Pankor/ui/index.html") {

@@ -9,6 +9,7 @@
 
 #include "FakeHost.h"
 #include "FakePlatform.h"
+#include "base/Hex.h"
 #include "base/Text.h"
 #include "startup/Pankor.h"
 
@@ -21,24 +22,30 @@ inline constexpr const char* kAppData = "C:\\Users\\ann\\AppData\\Roaming";
 inline constexpr const char* kTemp = "C:\\Users\\ann\\AppData\\Local\\Temp";
 inline constexpr const char* kBase = "https://tarnwick.test";
 
-// Keys whose blobs the fake crypto service sees as 276 bytes of 0xAA and 0xBB.
-inline void TrustTestKeys(modSign& sign) {
-    sign.SigningKeyHex = std::string(552, 'a');
-    sign.RecoveryKeyHex = std::string(552, 'b');
+// Each line ended by "\n", for whole-log comparisons with a table's text.
+inline std::string Joined(const Lines& lines) {
+    std::string out;
+    for (const std::string& line : lines) out += line + "\n";
+    return out;
+}
+
+// A request in one line: method, URL, headers, the four timeouts, the body cap.
+inline std::string Asked(const HttpRequest& r) {
+    std::string out = r.method + " " + r.url;
+    for (const auto& [name, value] : r.headers) out += " " + name + "=" + value;
+    for (int ms : {r.resolveTimeoutMs, r.connectTimeoutMs, r.sendTimeoutMs, r.receiveTimeoutMs})
+        out += " " + std::to_string(ms);
+    return out + " max=" + std::to_string(r.maxBodyBytes);
 }
 
 // Serves text as kBase's catalog with a signature the signing key verifies.
 inline void PublishCatalog(fakes::FakePlatform& fake, const std::string& text) {
     Bytes sig(256);
-    std::string hex;
-    for (std::size_t i = 0; i < sig.size(); ++i) {
-        sig[i] = static_cast<std::uint8_t>(text.size() + i);
-        hex += {"0123456789abcdef"[sig[i] >> 4], "0123456789abcdef"[sig[i] & 15]};
-    }
+    for (std::size_t i = 0; i < sig.size(); ++i) sig[i] = static_cast<std::uint8_t>(text.size() + i);
     fake.crypto.validSignatures.insert(
         {Bytes(276, 0xAA), Bytes(text.begin(), text.end()), Bytes(sig.rbegin(), sig.rend())});
     fake.http.Serve(std::string(kBase) + "/pankor/catalog.json", text);
-    fake.http.Serve(std::string(kBase) + "/pankor/catalog.json.sig", hex + "\r\n");
+    fake.http.Serve(std::string(kBase) + "/pankor/catalog.json.sig", ToLowerHex(sig) + "\r\n");
 }
 
 class AppTest : public ::testing::Test {
@@ -49,7 +56,9 @@ protected:
         fake.fs.folders.insert({kDataDir, "C:\\Users\\ann\\AppData\\Local", kTemp});
         std::string why;
         app.catalog.UsePublisher(kBase, why);
-        TrustTestKeys(app.sign);
+        // Keys whose blobs the fake crypto service sees as 276 bytes of 0xAA and 0xBB.
+        app.sign.SigningKeyHex = std::string(552, 'a');
+        app.sign.RecoveryKeyHex = std::string(552, 'b');
         app.windows.Attach(&ui, &ui);
     }
 
@@ -69,6 +78,8 @@ protected:
         for (std::string_view line : SplitLines(log)) lines.emplace_back(line.substr(9));
         return lines;
     }
+    // The same lines, each ended by "\n".
+    std::string LogText() const { return Joined(LogLines()); }
     bool Logged(const std::string& line) const { return Log().find(" " + line + "\r\n") != std::string::npos; }
 
     // An app record in the catalog model, as a load would leave it.

@@ -35,6 +35,14 @@ protected:
             if (line.rfind("SIG: ", 0) != 0) out += line + "\n";
         return out;
     }
+    // Every member of an app, in declaration order.
+    static std::string Row(const CatalogApp& a) {
+        std::string out;
+        for (const std::string* m : {&a.slug, &a.name, &a.desc, &a.exe, &a.latest, &a.page, &a.url, &a.headline,
+                                     &a.notes, &a.installed, &a.icon, &a.kind, &a.shot, &a.requirements, &a.sha})
+            out += *m + "|";
+        return out;
+    }
     void Icon(const std::string& relativeExe) {
         fake.icons.rendered.insert_or_assign(std::string(kAppData) + "\\" + relativeExe,
                                              Result<std::optional<Bytes>>::Of(Bytes{'B', 'M'}));
@@ -53,49 +61,36 @@ TEST_F(CatalogTest, ASignedCatalogFillsTheModelAndInstalledAppsGetTheirIcons) {
     Publish(kCatalog);
     ASSERT_TRUE(app.catalog.LoadCatalog());
     ASSERT_EQ(app.catalog.AppCount, 3);
-    const CatalogApp& clock = app.catalog.Apps[0];
-    EXPECT_EQ(clock.slug + " " + clock.name + " " + clock.desc + " " + clock.exe + " " + clock.latest + " " +
-                  clock.page + " " + clock.url + " " + clock.headline + " " + clock.notes + " " + clock.sha,
-              "clock Tarnwick Clock A desk clock Tarnwick\\Clock\\clock.exe 2.1.0.0 https://tarnwick.test/clock/ "
-              "https://dl.tarnwick.test/clock.exe Alarms https://tarnwick.test/clock/notes ab12");
-    EXPECT_EQ(clock.installed, "2.0.0.1");
-    EXPECT_EQ(clock.icon, "file:///C:/Users/ann/AppData/Roaming/Pankor/icons/clock.bmp");
-    EXPECT_EQ(clock.kind + clock.shot + clock.requirements, "");  // only games have these
-    const CatalogApp& jotter = app.catalog.Apps[1];
-    EXPECT_EQ(jotter.latest + "|" + jotter.installed + "|" + jotter.icon, "3||");  // not on this machine
-    const CatalogApp& marbles = app.catalog.Apps[2];
-    EXPECT_EQ(marbles.kind + " " + marbles.shot + " " + marbles.requirements, "game https://img/m.png DirectX 9");
-    EXPECT_EQ(marbles.installed, "1.0.0.0");
-    EXPECT_EQ(marbles.icon, "");  // a game's icon comes with the next refresh
-    ASSERT_EQ(app.catalog.SkinCount, 1);
-    EXPECT_EQ(app.catalog.Skins[0].name + app.catalog.Skins[0].forApp + app.catalog.Skins[0].author +
-                  app.catalog.Skins[0].shot + app.catalog.Skins[0].url,
-              "MidnightclockTarnwickxu");
+    const std::string icons = "file:///C:/Users/ann/AppData/Roaming/Pankor/icons/";
+    // Only games have a kind, a shot and requirements; a game's icon comes with the next refresh.
+    EXPECT_EQ(Row(app.catalog.Apps[0]),
+              "clock|Tarnwick Clock|A desk clock|Tarnwick\\Clock\\clock.exe|2.1.0.0|https://tarnwick.test/clock/|"
+              "https://dl.tarnwick.test/clock.exe|Alarms|https://tarnwick.test/clock/notes|2.0.0.1|" +
+                  icons + "clock.bmp||||ab12|");
+    EXPECT_EQ(Row(app.catalog.Apps[1]), "jotter|Jotter||Tarnwick\\Jotter\\jotter.exe|3|||||||||||");
+    EXPECT_EQ(Row(app.catalog.Apps[2]),
+              "marbles|Marbles||Marbles\\marbles.exe|1.0|||||1.0.0.0||game|https://img/m.png|DirectX 9||");
+    const CatalogSkin& skin = app.catalog.Skins.at(0);
+    EXPECT_EQ(std::to_string(app.catalog.SkinCount) + skin.name + skin.forApp + skin.author + skin.shot + skin.url,
+              "1MidnightclockTarnwickxu");
     EXPECT_EQ(app.catalog.SelfVersion + " " + app.catalog.SelfUrl + " " + app.catalog.SelfSha,
               "1.1.0.0 https://dl.tarnwick.test/pankor.exe ff");
     EXPECT_EQ(Lines(), "catalog loaded apps=3 skins=1\n");
     EXPECT_EQ(State(), "catalogserial=42\r\n");
-    EXPECT_EQ(app.catalog.FindApp("JOTTER"), 1);
-    EXPECT_EQ(app.catalog.FindApp("marbles"), 2);
-    EXPECT_EQ(app.catalog.FindApp(""), -1);
-    EXPECT_EQ(app.catalog.FindApp("clock2"), -1);
-
+    for (const auto& [slug, index] : {std::pair{"JOTTER", 1}, {"marbles", 2}, {"", -1}, {"clock2", -1}})
+        EXPECT_EQ(app.catalog.FindApp(slug), index) << slug;
     ASSERT_EQ(fake.http.requests.size(), 2u);
-    const HttpHeaders headers{{"User-Agent", "Pankor/1.0"}, {"Cache-Control", "no-cache"}, {"Pragma", "no-cache"}};
-    for (const HttpRequest& r : fake.http.requests) EXPECT_EQ(r.headers, headers);
-    EXPECT_EQ(fake.http.requests[0].url, "https://tarnwick.test/pankor/catalog.json");
-    EXPECT_EQ(fake.http.requests[1].url, "https://tarnwick.test/pankor/catalog.json.sig");
-    EXPECT_EQ(fake.http.requests[0].receiveTimeoutMs, 15000);
-    EXPECT_EQ(fake.http.requests[0].maxBodyBytes, kMaxCatalogBytes);
-    EXPECT_EQ(fake.http.requests[1].maxBodyBytes, kMaxSignatureBytes);
+    const std::string asked = " User-Agent=Pankor/1.0 Cache-Control=no-cache Pragma=no-cache 8000 8000 8000 15000 max=";
+    EXPECT_EQ(Asked(fake.http.requests[0]) + "\n" + Asked(fake.http.requests[1]),
+              "GET https://tarnwick.test/pankor/catalog.json" + asked + std::to_string(kMaxCatalogBytes) +
+                  "\nGET https://tarnwick.test/pankor/catalog.json.sig" + asked + std::to_string(kMaxSignatureBytes));
 
     // A refresh sees an install, and gives the game its icon.
     EXPECT_FALSE(app.catalog.RefreshInstalled());
     Install("Tarnwick\\Jotter\\jotter.exe", 0x00030004, 0x0000000C);
     EXPECT_TRUE(app.catalog.RefreshInstalled());
-    EXPECT_EQ(jotter.installed, "3.4.0.12");
-    EXPECT_EQ(jotter.icon, "file:///C:/Users/ann/AppData/Roaming/Pankor/icons/jotter.bmp");
-    EXPECT_EQ(marbles.icon, "file:///C:/Users/ann/AppData/Roaming/Pankor/icons/marbles.bmp");
+    EXPECT_EQ(app.catalog.Apps[1].installed + " " + app.catalog.Apps[1].icon + " " + app.catalog.Apps[2].icon,
+              "3.4.0.12 " + icons + "jotter.bmp " + icons + "marbles.bmp");
     EXPECT_FALSE(app.catalog.RefreshInstalled());
 }
 

@@ -80,7 +80,8 @@ TEST_F(JsonTest, LenientNumberTakesTheLongestNumberPrefix) {
         {"1e-400", false},
         {std::string(400, '9'), true},
         {"0.000" + std::string(400, '0') + "1", false},
-        {"1" + std::string(400, '0') + "x-99999", true}};  // no exponent after a foreign character
+        {"1" + std::string(400, '0') + "x-99999", true},         // no exponent after a foreign character
+        {"0." + std::string(100001, '0') + "1e1000000", true}};  // more leading zeros than the exponent has digits
     for (const auto& [text, overflow] : overflows) {
         bool flag = !overflow;
         EXPECT_EQ(LenientNumber(text, &flag), 0) << text;

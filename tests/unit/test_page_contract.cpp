@@ -13,64 +13,54 @@ using namespace pankor;
 
 namespace {
 
-JsonValue Contract() {
+// The contract file's list as name -> what each entry's text gives.
+template <typename Of>
+std::map<std::string, std::string> FromFile(const char* list, Of&& of) {
     modJson json;
-    JsonValue root = json.JsonParseObject(kPageContractJson);
+    const JsonValue items = JsonObj(json.JsonParseObject(kPageContractJson), list);
     EXPECT_TRUE(json.JsonOk());
-    return root;
-}
-
-std::vector<std::string> Names(const JsonValue& list) {
-    std::vector<std::string> out;
-    for (int i = 1; i <= JsonCount(list); ++i) out.push_back(JsonStr(JsonItemObj(list, i), "name"));
+    std::map<std::string, std::string> out;
+    for (int i = 1; i <= JsonCount(items); ++i) out[JsonStr(JsonItemObj(items, i), "name")] = of(JsonItemObj(items, i));
     return out;
 }
 
-const char* ArgName(CommandArg a) {
-    switch (a) {
-        case CommandArg::None: return "none";
-        case CommandArg::Slug: return "slug";
-        case CommandArg::Url: return "url";
-        case CommandArg::Flag: return "flag";
-    }
-    return "?";
+// A row's member names in the contract file's order, each followed by a blank.
+std::string Members(const char* row) {
+    modJson json;
+    const JsonValue members = JsonObj(json.JsonParseObject(kPageContractJson), row);
+    std::string out;
+    for (int i = 1; i <= JsonCount(members); ++i) out += JsonStr(JsonItemObj(members, i), "name") + " ";
+    return out;
+}
+
+template <typename List>
+std::string Joined(const List& names) {
+    std::string out;
+    for (std::string_view name : names) out += std::string(name) + " ";
+    return out;
 }
 
 }  // namespace
 
-TEST(PageContract, TheHostsCommandsAreThePagesAndEachHasAHandler) {
-    const JsonValue commands = JsonObj(Contract(), "commands");
-    std::map<std::string, std::string> file, host;
-    for (int i = 1; i <= JsonCount(commands); ++i) {
-        const JsonValue c = JsonItemObj(commands, i);
-        file[JsonStr(c, "name")] = JsonStr(c, "arg");
-    }
-    for (const PageCommand& c : kPageCommands) host[std::string(c.name)] = ArgName(c.arg);
-    EXPECT_EQ(host, file);
+TEST(PageContract, CommandsFunctionsAndRowsAreTheHostsAndEachCommandHasAHandler) {
+    static const char* const kArgNames[] = {"none", "slug", "url", "flag"};  // CommandArg's order
+    std::map<std::string, std::string> commands, functions;
+    for (const PageCommand& c : kPageCommands) commands[std::string(c.name)] = kArgNames[static_cast<int>(c.arg)];
+    EXPECT_EQ(commands, FromFile("commands", [](const JsonValue& c) { return JsonStr(c, "arg"); }));
     std::vector<std::string> handled, contracted;
     for (const auto& h : frmMain::Handlers()) handled.emplace_back(h.name);
     for (const PageCommand& c : kPageCommands) contracted.emplace_back(c.name);
     EXPECT_EQ(handled, contracted);
-}
 
-TEST(PageContract, ThePageFunctionsTakeTheArgumentsTheHostSends) {
-    const JsonValue functions = JsonObj(Contract(), "functions");
-    std::map<std::string, std::string> file, host;
-    for (int i = 1; i <= JsonCount(functions); ++i) {
-        const JsonValue f = JsonItemObj(functions, i);
-        const JsonValue args = JsonObj(f, "args");
-        std::string letters;
-        for (int a = 1; a <= JsonCount(args); ++a) letters += JsonStr(JsonItemObj(args, a), "type").substr(0, 1);
-        file[JsonStr(f, "name")] = letters;
-    }
-    for (const PageFunction& f : kPageFunctions) host[std::string(f.name)] = std::string(f.args);
-    EXPECT_EQ(host, file);
-}
+    for (const PageFunction& f : kPageFunctions) functions[std::string(f.name)] = std::string(f.args);
+    EXPECT_EQ(functions, FromFile("functions", [](const JsonValue& f) {
+                  std::string letters;  // each argument's type's first letter
+                  const JsonValue args = JsonObj(f, "args");
+                  for (int a = 1; a <= JsonCount(args); ++a)
+                      letters += JsonStr(JsonItemObj(args, a), "type").substr(0, 1);
+                  return letters;
+              }));
 
-TEST(PageContract, RowsCarryTheMembersInTheirOrder) {
-    const JsonValue root = Contract();
-    EXPECT_EQ(Names(JsonObj(root, "appRow")),
-              std::vector<std::string>(std::begin(kAppRowMembers), std::end(kAppRowMembers)));
-    EXPECT_EQ(Names(JsonObj(root, "skinRow")),
-              std::vector<std::string>(std::begin(kSkinRowMembers), std::end(kSkinRowMembers)));
+    EXPECT_EQ(Members("appRow"), Joined(kAppRowMembers));
+    EXPECT_EQ(Members("skinRow"), Joined(kSkinRowMembers));
 }

@@ -44,11 +44,9 @@ TEST_F(SignTest, TheSigningKeyFirstThenTheRecoveryKey) {
     EXPECT_TRUE(Verify(sigHex));
     EXPECT_EQ(LogLines(), Lines{"SIG: ok (RECOVERY key) - the signing key is not the one publishing"});
     // Each key gets its own context, key and hash, released hash, key, context.
-    const Lines oneKey{"acquire 24", "import key",   "create hash 32780", "hash " + catalog,
-                       "verify",     "destroy hash", "destroy key",       "release context"};
-    Lines both(oneKey);
-    both.insert(both.end(), oneKey.begin(), oneKey.end());
-    EXPECT_EQ(fake.crypto.calls, both);
+    const std::string oneKey = "acquire 24\nimport key\ncreate hash 32780\nhash " + catalog +
+                               "\nverify\ndestroy hash\ndestroy key\nrelease context\n";
+    EXPECT_EQ(Joined(fake.crypto.calls), oneKey + oneKey);
 
     Reset();
     EXPECT_FALSE(Verify(sigHex));
@@ -62,8 +60,9 @@ TEST_F(SignTest, TheSigningKeyFirstThenTheRecoveryKey) {
     catalog = "x";
     Accept(0xBB);
     EXPECT_TRUE(Verify(sigHex));
-    EXPECT_EQ(LogLines(), (Lines{"SIG: key blob is not clean hex - this is a build error, not an attack",
-                                 "SIG: ok (RECOVERY key) - the signing key is not the one publishing"}));
+    EXPECT_EQ(LogText(),
+              "SIG: key blob is not clean hex - this is a build error, not an attack\nSIG: ok (RECOVERY key) - "
+              "the signing key is not the one publishing\n");
 }
 
 TEST_F(SignTest, MalformedSignaturesAreRefusedBeforeAnyKeyIsTried) {
@@ -108,21 +107,21 @@ TEST_F(SignTest, TheSelfTestChecksAFileFourWaysOrSaysWhatIsMissing) {
     fake.fs.files["C:\\cat.json"] = catalog;
     fake.fs.files["C:\\cat.json.sig"] = "  " + sigHex + "\r\nignored second line\r\n";
     app.sign.SigSelfTest("/debug /TESTSIG \"C:\\cat.json\"");
-    Lines verdicts;
+    std::string verdicts;
     for (const std::string& line : LogLines())
-        if (line.rfind("SIGTEST: ", 0) == 0) verdicts.push_back(line);
+        if (line.rfind("SIGTEST: ", 0) == 0) verdicts += line.substr(9) + "\n";
     EXPECT_EQ(verdicts,
-              (Lines{"SIGTEST: C:\\cat.json (12 bytes), sig 512 hex chars", "SIGTEST: intact   -> True   (want True)",
-                     "SIGTEST: tampered -> False   (want False)", "SIGTEST: truncated sig -> False   (want False)",
-                     "SIGTEST: empty sig     -> False   (want False)"}));
+              "C:\\cat.json (12 bytes), sig 512 hex chars\nintact   -> True   (want True)\ntampered -> False   "
+              "(want False)\ntruncated sig -> False   (want False)\nempty sig     -> False   (want False)\n");
     EXPECT_EQ(LogLines().at(5), "SIG: refused, signature is 255 bytes, want 256");
 
     ClearLog();
     fake.fs.files["C:\\x.json"] = "x";
     for (const char* line : {"/testsig", "/testsig C:\\none.json", "/testsig C:\\x.json", "/nothing"})
         app.sign.SigSelfTest(line);
-    EXPECT_EQ(LogLines(), (Lines{"SIGTEST: no file given", "SIGTEST: no such file C:\\none.json",
-                                 "SIGTEST: no signature at C:\\x.json.sig"}));
+    EXPECT_EQ(LogText(),
+              "SIGTEST: no file given\nSIGTEST: no such file C:\\none.json\nSIGTEST: no signature at "
+              "C:\\x.json.sig\n");
 }
 
 namespace {
@@ -140,15 +139,15 @@ TEST_F(KeyedHashTest, FeedsKeyDataKeyAndAnyChangeChangesTheHex) {
     const std::string a = Hash("payload");
     EXPECT_EQ(a.size(), 64u);
     EXPECT_EQ(a.find_first_not_of("0123456789abcdef"), std::string::npos);
-    EXPECT_EQ(fake.crypto.calls, (Lines{"acquire 24", "create hash 32780", "hash KEY", "hash payload", "hash KEY",
-                                        "destroy hash", "release context"}));
+    const std::string opened = "acquire 24\ncreate hash 32780\nhash KEY\n",
+                      closed = "hash KEY\ndestroy hash\nrelease context\n";
+    EXPECT_EQ(Joined(fake.crypto.calls), opened + "hash payload\n" + closed);
     EXPECT_EQ(a, Hash("payload"));
     EXPECT_NE(a, Hash("paylOad"));
     EXPECT_NE(a, Hash("payload", "KEZ"));
     fake.crypto.calls.clear();
     Hash("");  // an empty part is not fed at all
-    EXPECT_EQ(fake.crypto.calls,
-              (Lines{"acquire 24", "create hash 32780", "hash KEY", "hash KEY", "destroy hash", "release context"}));
+    EXPECT_EQ(Joined(fake.crypto.calls), opened + closed);
     EXPECT_EQ(Log(), "");
 }
 

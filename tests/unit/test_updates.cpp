@@ -1,6 +1,5 @@
 // Downloads, installers and openers, the in-app update of an app and the
 // manager's own update: every way through them, their log lines and page calls.
-
 #include "Fixture.h"
 
 using namespace pankor;
@@ -10,20 +9,6 @@ namespace {
 
 constexpr const char* kUrl = "https://dl.tarnwick.test/clock.exe";
 const std::string kInstaller("MZ\x90\x00 the new clock installer", 28);
-const std::string kFrom = "in-app update clock <- https://dl.tarnwick.test/clock.exe";
-const std::string kHashOk = "in-app update clock hash ok (256-bit, 28 bytes)";
-
-std::vector<int> Timeouts(const HttpRequest& r) {
-    return {r.resolveTimeoutMs, r.connectTimeoutMs, r.sendTimeoutMs, r.receiveTimeoutMs};
-}
-
-// Replaces "{hash}" with the hash, and "{HASH}" with it in upper case.
-std::string Expand(std::string text, std::string hash) {
-    for (std::size_t at; (at = text.find("{hash}")) != std::string::npos;) text.replace(at, 6, hash);
-    for (char& c : hash) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    for (std::size_t at; (at = text.find("{HASH}")) != std::string::npos;) text.replace(at, 6, hash);
-    return text;
-}
 
 // What goes wrong on the way, besides the server's answer.
 enum class Fault { None, Reset, NoCrypto, NoTemp, NoStart, Timeout, Cap };
@@ -33,7 +18,7 @@ protected:
     UpdateTest() {
         CatalogApp& clock = AddApp("clock", "Tarnwick Clock", "Tarnwick\\Clock\\clock.exe");
         clock.url = kUrl;
-        clock.sha = app.catalog.SelfSha = KeyedHashOf(kInstaller);
+        clock.sha = app.catalog.SelfSha = hash_;
         fake.http.Serve(kUrl, kInstaller);
     }
     // A clean machine with the fault, the server answering status and body.
@@ -58,15 +43,27 @@ protected:
             case Fault::Cap: app.update.SetLimitsForTest({kFetchLimitMs, kRunLimitMs, 8}); break;
         }
     }
-    static Lines Expanded(const Lines& lines, const std::string& hash) {
-        Lines out;
-        for (const std::string& line : lines) out.push_back(Expand(line, hash));
-        return out;
+    // Fills in a table's text: {hash} (and {HASH} in upper case), {url},
+    // {temp}, {from} and {ok} (the first two log lines of an app update).
+    std::string Expand(std::string text) {
+        std::string upper = hash_;
+        for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        const std::pair<std::string, std::string> fields[] = {
+            {"{from}", "in-app update clock <- {url}"},
+            {"{ok}", "in-app update clock hash ok (256-bit, 28 bytes)"},
+            {"{hash}", hash_},
+            {"{HASH}", upper},
+            {"{url}", kUrl},
+            {"{temp}", Temp()}};
+        for (const auto& [field, value] : fields)
+            for (std::size_t at; (at = text.find(field)) != std::string::npos;) text.replace(at, field.size(), value);
+        return text;
     }
     std::int64_t Elapsed() const { return fake.system.monotonicMs - start_; }
     std::string Temp() const { return std::string(kTemp) + "\\Pankor-app-clock.exe"; }
     std::string Staged() const { return std::string(kTemp) + "\\Pankor-update-142.exe"; }
 
+    const std::string hash_ = KeyedHashOf(kInstaller);  // made before any fault
     std::int64_t start_ = fake.system.monotonicMs;
     Bytes bytes{'k', 'e', 'e', 'p'};
 };
@@ -76,21 +73,18 @@ protected:
 TEST_F(UpdateTest, AFetchAsksWithTheAgentAndLimitsAndReportsProgressFourTimesASecond) {
     fake.http.Serve(kUrl, std::string(1000, 'x'));
     fake.http.waitsBeforeAnswer[kUrl] = 10;  // one tenth of the body per poll of 200 ms
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> reports;
-    EXPECT_TRUE(
-        app.update.FetchPumping(kUrl, bytes, [&](std::uint64_t r, std::uint64_t t) { reports.emplace_back(r, t); }));
+    std::string reports;
+    EXPECT_TRUE(app.update.FetchPumping(kUrl, bytes, [&](std::uint64_t r, std::uint64_t t) {
+        reports += std::to_string(r) + "/" + std::to_string(t) + " ";
+    }));
     EXPECT_EQ(bytes, Bytes(1000, 'x'));
     EXPECT_EQ(pump.calls, 11);  // after every poll, the last one too
     // At 400, 800, 1200, 1600 and 2000 ms; the answer at 2200 ms comes too soon after.
-    EXPECT_EQ(reports, (std::vector<std::pair<std::uint64_t, std::uint64_t>>{
-                           {200, 1000}, {400, 1000}, {600, 1000}, {800, 1000}, {1000, 1000}}));
+    EXPECT_EQ(reports, "200/1000 400/1000 600/1000 800/1000 1000/1000 ");
     ASSERT_EQ(fake.http.requests.size(), 1u);
-    const HttpRequest& r = fake.http.requests[0];
-    EXPECT_EQ(r.method, "GET");
-    EXPECT_EQ(r.headers, (HttpHeaders{{"User-Agent", "Pankor/1.0"}}));
-    EXPECT_EQ(Timeouts(r), (std::vector<int>{8000, 8000, 30000, 300000}));
-    EXPECT_EQ(r.maxBodyBytes, 512u * 1024 * 1024);
-    EXPECT_EQ(LogLines(), Lines{});
+    EXPECT_EQ(Asked(fake.http.requests[0]),
+              std::string("GET ") + kUrl + " User-Agent=Pankor/1.0 8000 8000 30000 300000 max=536870912");
+    EXPECT_EQ(LogText(), "");
 }
 
 TEST_F(UpdateTest, InstallersAreWrittenAndRunHiddenForAtMostTenMinutes) {
@@ -118,12 +112,12 @@ TEST_F(UpdateTest, InstallersAreWrittenAndRunHiddenForAtMostTenMinutes) {
     fake.processes.openFailure = "No application is associated with the specified file for this operation.";
     app.update.OpenUrl("https://tarnwick.test/");
     EXPECT_EQ(fake.processes.opened, Lines{"HTTPS://TARNWICK.TEST/"});
-    EXPECT_EQ(LogLines(), (Lines{"WriteBytes C:\\nowhere\\x.exe: Path not found",
-                                 "RunAndWait: The system cannot find the file specified.",
-                                 "refused non-http url: file://" + std::string(113, 'a'),
-                                 "refused non-http url: ftp://\xC3\xA9" + std::string(113, 'b'),
-                                 "OpenUrl https://tarnwick.test/: No application is associated with the specified "
-                                 "file for this operation."}));
+    EXPECT_EQ(LogText(),
+              "WriteBytes C:\\nowhere\\x.exe: Path not found\nRunAndWait: The system cannot find the file "
+              "specified.\nrefused non-http url: file://" +
+                  std::string(113, 'a') + "\nrefused non-http url: ftp://\xC3\xA9" + std::string(113, 'b') +
+                  "\nOpenUrl https://tarnwick.test/: No application is associated with the specified file "
+                  "for this operation.\n");
 }
 
 TEST_F(UpdateTest, AVerifiedAppInstallerRunsSilentlyFromTheTemporaryFolderAndIsDeleted) {
@@ -136,10 +130,10 @@ TEST_F(UpdateTest, AVerifiedAppInstallerRunsSilentlyFromTheTemporaryFolderAndIsD
     EXPECT_TRUE(fake.processes.started[0].hidden);
     EXPECT_EQ(presentWhileRunning, kInstaller);
     EXPECT_EQ(File(Temp()), "<missing>");
-    EXPECT_EQ(ui.calls,
-              (Lines{"busy clock|Downloading Tarnwick Clock...", "progress clock 50", "progress clock 100",
-                     "progress clock -1", "busy clock|Installing Tarnwick Clock...", "busy clock|", "refresh"}));
-    EXPECT_EQ(LogLines(), (Lines{kFrom, kHashOk, "in-app update clock done"}));
+    EXPECT_EQ(Joined(ui.calls),
+              "busy clock|Downloading Tarnwick Clock...\nprogress clock 50\nprogress clock 100\n"
+              "progress clock -1\nbusy clock|Installing Tarnwick Clock...\nbusy clock|\nrefresh\n");
+    EXPECT_EQ(LogText(), Expand("{from}\n{ok}\nin-app update clock done\n"));
     EXPECT_EQ(app.appUpdate.UpdateBusySlug(), "");
 }
 
@@ -150,104 +144,59 @@ TEST_F(UpdateTest, EveryOtherWayThroughAnAppUpdateLogsAndTellsThePage) {
         int status;
         std::string body;
         Fault fault;
-        Lines log, page;  // the page without progress reports
+        std::string log, page;  // the page without progress reports
     };
-    const Lines failed{"busy clock|Downloading Tarnwick Clock...", "failed clock"};
-    const std::string noCatalog = "in-app update clock: no url/sha in catalog, falling back";
+    const std::string down = "busy clock|Downloading Tarnwick Clock...\n", failed = down + "failed clock\n";
+    const std::string inst = down + "busy clock|Installing Tarnwick Clock...\n";
+    const std::string noCatalog = "in-app update clock: no url/sha in catalog, falling back\n";
     const std::string want(64, 'f');
     const Branch branches[] = {
-        {"{hash}", "", 200, kInstaller, Fault::None, {noCatalog}, {"failed clock"}},
-        {"", kUrl, 200, kInstaller, Fault::None, {noCatalog}, {"failed clock"}},
-        {"{hash}",
-         kUrl,
-         404,
-         "<html>",
-         Fault::None,
-         {kFrom, "FetchPumping " + std::string(kUrl) + " status 404"},
+        {"{hash}", "", 200, kInstaller, Fault::None, noCatalog, "failed clock\n"},
+        {"", kUrl, 200, kInstaller, Fault::None, noCatalog, "failed clock\n"},
+        {"{hash}", kUrl, 404, "<html>", Fault::None, "{from}\nFetchPumping {url} status 404\n", failed},
+        {"{hash}", kUrl, 200, kInstaller, Fault::Reset, "{from}\nFetchPumping {url}: The connection was reset\n",
          failed},
-        {"{hash}",
-         kUrl,
-         200,
-         kInstaller,
-         Fault::Reset,
-         {kFrom, "FetchPumping " + std::string(kUrl) + ": The connection was reset"},
+        {"{hash}", kUrl, 200, "M", Fault::None, "{from}\n", failed},
+        {"{hash}", kUrl, 200, "ZM\x90 backwards", Fault::None, "{from}\nREFUSED clock update: not an MZ image\n",
          failed},
-        {"{hash}", kUrl, 200, "M", Fault::None, {kFrom}, failed},
-        {"{hash}",
-         kUrl,
-         200,
-         "ZM\x90 an installer backwards",
-         Fault::None,
-         {kFrom, "REFUSED clock update: not an MZ image"},
+        {want, kUrl, 200, kInstaller, Fault::None,
+         "{from}\nREFUSED clock update: hash mismatch. want=" + want + " got={hash}\n", failed},
+        {"{hash}", kUrl, 200, kInstaller, Fault::NoCrypto,
+         "{from}\nCryptAcquireContext(AES) failed, err=5\nCryptAcquireContext(FULL) failed too, err=5\n"
+         "REFUSED clock update: could not hash (no crypto provider)\n",
          failed},
-        {want,
-         kUrl,
-         200,
-         kInstaller,
-         Fault::None,
-         {kFrom, "REFUSED clock update: hash mismatch. want=" + want + " got={hash}"},
-         failed},
-        {"{hash}",
-         kUrl,
-         200,
-         kInstaller,
-         Fault::NoCrypto,
-         {kFrom, "CryptAcquireContext(AES) failed, err=5", "CryptAcquireContext(FULL) failed too, err=5",
-          "REFUSED clock update: could not hash (no crypto provider)"},
-         failed},
-        {"{hash}",
-         kUrl,
-         200,
-         kInstaller,
-         Fault::NoTemp,
-         {kFrom, kHashOk, "WriteBytes " + Temp() + ": Path not found"},
-         failed},
-        {"{hash}",
-         kUrl,
-         200,
-         kInstaller,
-         Fault::NoStart,
-         {kFrom, kHashOk, "RunAndWait: The file cannot be run."},
-         {"busy clock|Downloading Tarnwick Clock...", "busy clock|Installing Tarnwick Clock...", "failed clock"}},
-        {"{HASH} ",
-         kUrl,
-         200,
-         kInstaller,
-         Fault::None,
-         {kFrom, kHashOk, "in-app update clock done"},
-         {"busy clock|Downloading Tarnwick Clock...", "busy clock|Installing Tarnwick Clock...", "busy clock|",
-          "refresh"}},
-    };
-    const std::string hash = KeyedHashOf(kInstaller);
+        {"{hash}", kUrl, 200, kInstaller, Fault::NoTemp, "{from}\n{ok}\nWriteBytes {temp}: Path not found\n", failed},
+        {"{hash}", kUrl, 200, kInstaller, Fault::NoStart, "{from}\n{ok}\nRunAndWait: The file cannot be run.\n",
+         inst + "failed clock\n"},
+        {"{HASH} ", kUrl, 200, kInstaller, Fault::None, "{from}\n{ok}\nin-app update clock done\n",
+         inst + "busy clock|\nrefresh\n"}};
     for (const Branch& b : branches) {
         Arrange(b.fault, b.status, b.body);
-        app.catalog.Apps[0].sha = Expand(b.sha, hash);
+        app.catalog.Apps[0].sha = Expand(b.sha);
         app.catalog.Apps[0].url = b.url;
         app.appUpdate.UpdateInApp("clock");
-        EXPECT_EQ(LogLines(), Expanded(b.log, hash));
-        EXPECT_EQ(ui.Steps(), b.page) << b.log.back();
-        EXPECT_EQ(fake.processes.started.size(), b.page.back() == "refresh" ? 1u : 0u) << b.log.back();
-        EXPECT_EQ(File(Temp()), "<missing>") << b.log.back();  // never left behind
+        EXPECT_EQ(LogText(), Expand(b.log));
+        EXPECT_EQ(Joined(ui.Steps()), b.page) << b.log;
+        EXPECT_EQ(fake.processes.started.size(), b.page.ends_with("refresh\n") ? 1u : 0u) << b.log;
+        EXPECT_EQ(File(Temp()), "<missing>") << b.log;  // never left behind
         EXPECT_EQ(app.appUpdate.UpdateBusySlug(), "");
     }
     Arrange(Fault::None, 200, kInstaller);
     app.catalog.Apps[0].installed.clear();
     for (const char* slug : {"radio", "clock"}) app.appUpdate.UpdateInApp(slug);  // unknown, not installed
-    EXPECT_EQ(LogLines(), Lines{});
-    EXPECT_EQ(ui.calls, Lines{});
+    EXPECT_EQ(LogText() + Joined(ui.calls), "");
 }
 
 TEST_F(UpdateTest, AnInstallerChangedAfterItWasWrittenIsNeverRun) {
-    const std::string swapped = "MZ something else entirely";
-    const std::string want = KeyedHashOf(kInstaller), got = KeyedHashOf(swapped);
     fake.fs.afterWrite = [&](const std::string& path) {
-        if (path == Temp()) fake.fs.files[path] = swapped;
+        if (path == Temp()) fake.fs.files[path] = "MZ something else";
     };
     app.appUpdate.UpdateInApp("clock");
     EXPECT_EQ(fake.processes.started.size(), 0u);
     EXPECT_EQ(File(Temp()), "<missing>");
     EXPECT_EQ(LogLines().back(),
-              "REFUSED clock update: the installer changed after it was written. want=" + want + " got=" + got);
+              Expand("REFUSED clock update: the installer changed after it was written. want={hash} got=") +
+                  KeyedHashOf("MZ something else"));
     EXPECT_EQ(ui.Steps().back(), "failed clock");
 }
 
@@ -258,8 +207,8 @@ TEST_F(UpdateTest, TheManagersInstallerIsStagedUnderItsVersionAndAppliedHidden) 
     EXPECT_EQ(app.selfUpdate.StagedUpdatePath(), Staged());
     EXPECT_EQ(File(Staged()), kInstaller);
     ASSERT_EQ(fake.http.requests.size(), 1u);
-    EXPECT_EQ(fake.http.requests[0].headers, (HttpHeaders{{"User-Agent", "Pankor/1.0"}}));
-    EXPECT_EQ(Timeouts(fake.http.requests[0]), (std::vector<int>{8000, 8000, 8000, 120000}));
+    EXPECT_EQ(Asked(fake.http.requests[0]),
+              std::string("GET ") + kUrl + " User-Agent=Pankor/1.0 8000 8000 8000 120000 max=536870912");
     EXPECT_EQ(pump.calls, 0);  // a blocking download: nothing is dispatched meanwhile
 
     start_ = fake.system.monotonicMs;
@@ -270,8 +219,8 @@ TEST_F(UpdateTest, TheManagersInstallerIsStagedUnderItsVersionAndAppliedHidden) 
     EXPECT_GE(Elapsed(), 700);  // messages run for seven tenths of a second
     EXPECT_LT(Elapsed(), 700 + pump.advanceMs + 20);
     EXPECT_TRUE(app.selfUpdate.HasStagedUpdate());  // applying again starts the same installer
-    EXPECT_EQ(LogLines(), (Lines{"self-update hash ok (256-bit)", "self-update staged: " + Staged() + " (28 bytes)",
-                                 "applying self-update: " + Staged()}));
+    EXPECT_EQ(LogText(), "self-update hash ok (256-bit)\nself-update staged: " + Staged() +
+                             " (28 bytes)\napplying self-update: " + Staged() + "\n");
 
     fake.fs.files.erase(Staged());  // gone: nothing to apply
     app.selfUpdate.ApplyStagedUpdate();
@@ -283,45 +232,32 @@ TEST_F(UpdateTest, TheManagersInstallerIsStagedUnderItsVersionAndAppliedHidden) 
     EXPECT_EQ(fake.processes.started.size(), 1u);
     EXPECT_EQ(File(Staged()), "<missing>");
     EXPECT_FALSE(app.selfUpdate.HasStagedUpdate());
-    EXPECT_EQ(LogLines().back(), "REFUSED self-update: the staged installer changed after it was verified. want=" +
-                                     KeyedHashOf(kInstaller) + " got=" + KeyedHashOf("MZ planted by someone else"));
+    EXPECT_EQ(LogLines().back(),
+              Expand("REFUSED self-update: the staged installer changed after it was verified. want={hash} got=") +
+                  KeyedHashOf("MZ planted by someone else"));
 }
 
 TEST_F(UpdateTest, ARefusedSelfUpdateStagesNothingAndSaysWhy) {
-    struct Case {
-        int status;
-        std::string body, sha;  // sha: the catalog's, "{hash}" for the right one
-        Fault fault;
-        Lines log;
-    };
-    const Case cases[] = {
-        {404, "", "{hash}", Fault::None, {"self-update download status 404"}},
-        {200, kInstaller, "{hash}", Fault::Timeout, {"StageSelfUpdate error: The operation timed out"}},
-        {200, "ZM the next Pankor", "{hash}", Fault::None, {"REFUSED self-update: not an MZ image"}},
-        {200, kInstaller, "", Fault::None, {"REFUSED self-update: catalog carried no hash"}},
-        {200,
-         kInstaller,
-         "{hash}",
-         Fault::NoCrypto,
-         {"CryptAcquireContext(AES) failed, err=5", "CryptAcquireContext(FULL) failed too, err=5",
-          "REFUSED self-update: could not hash (no crypto provider)"}},
-        {200, kInstaller, "ffff", Fault::None, {"REFUSED self-update: hash mismatch. want=ffff got={hash}"}},
-        {200,
-         kInstaller,
-         "{hash}",
-         Fault::NoTemp,
-         {"self-update hash ok (256-bit)", "StageSelfUpdate error: Path not found"}},
-        {200, kInstaller, "{hash}", Fault::Cap, {"self-update download too large: more than 8 bytes"}},
-    };
-    const std::string hash = KeyedHashOf(kInstaller);
-    for (const Case& c : cases) {
-        Arrange(c.fault, c.status, c.body);
-        app.catalog.SelfSha = Expand(c.sha, hash);
+    const std::tuple<int, std::string, std::string, Fault, std::string> cases[] = {
+        // status, body, the catalog's sha, the fault, the log
+        {404, "", "{hash}", Fault::None, "self-update download status 404\n"},
+        {200, kInstaller, "{hash}", Fault::Timeout, "StageSelfUpdate error: The operation timed out\n"},
+        {200, "ZM the next Pankor", "{hash}", Fault::None, "REFUSED self-update: not an MZ image\n"},
+        {200, kInstaller, "", Fault::None, "REFUSED self-update: catalog carried no hash\n"},
+        {200, kInstaller, "{hash}", Fault::NoCrypto,
+         "CryptAcquireContext(AES) failed, err=5\nCryptAcquireContext(FULL) failed too, err=5\n"
+         "REFUSED self-update: could not hash (no crypto provider)\n"},
+        {200, kInstaller, "ffff", Fault::None, "REFUSED self-update: hash mismatch. want=ffff got={hash}\n"},
+        {200, kInstaller, "{hash}", Fault::NoTemp,
+         "self-update hash ok (256-bit)\nStageSelfUpdate error: Path not found\n"},
+        {200, kInstaller, "{hash}", Fault::Cap, "self-update download too large: more than 8 bytes\n"}};
+    for (const auto& [status, body, sha, fault, log] : cases) {
+        Arrange(fault, status, body);
+        app.catalog.SelfSha = Expand(sha);
         EXPECT_FALSE(app.selfUpdate.StageSelfUpdate(kUrl, "1.4.2"));
-        EXPECT_EQ(LogLines(), Expanded(c.log, hash));
+        EXPECT_EQ(LogText(), Expand(log));
         EXPECT_FALSE(app.selfUpdate.HasStagedUpdate());
-        EXPECT_EQ(app.selfUpdate.StagedUpdatePath(), "");
-        EXPECT_EQ(File(Staged()), "<missing>");
+        EXPECT_EQ(app.selfUpdate.StagedUpdatePath() + File(Staged()), "<missing>");
     }
     EXPECT_FALSE(app.selfUpdate.StageSelfUpdate("", "1.4.2"));
     EXPECT_EQ(fake.http.requests.size(), 8u);  // no address, no request
