@@ -22,6 +22,8 @@ public:
     DateTime now{2031, 5, 6, 14, 3, 27};
     mutable std::int64_t monotonicMs = 5000000;  // moved on by sleeps and by the fake message pump
     int dpi = 96;
+    PixelSize desktop{1920, 1080};
+    std::string osVersion = "10.0.19045";
     bool dpiAwareCalled = false;
     int allowForegroundCalls = 0;
 
@@ -32,8 +34,8 @@ public:
     std::int64_t MonotonicMs() const noexcept override { return monotonicMs; }
     void SleepMs(int milliseconds) const noexcept override { monotonicMs += milliseconds > 0 ? milliseconds : 0; }
     int ScreenDpi() const noexcept override { return dpi; }
-    PixelSize DesktopSize() const noexcept override { return {1920, 1080}; }
-    std::string OsVersion() const noexcept override { return "10.0.19045"; }
+    PixelSize DesktopSize() const noexcept override { return desktop; }
+    std::string OsVersion() const noexcept override { return osVersion; }
     bool DeclareDpiAware() noexcept override { return dpiAwareCalled = true; }
     void AllowAnyForeground() noexcept override { ++allowForegroundCalls; }
     std::string ToNativeText(const std::string& utf8) const noexcept override { return QuietCopy(utf8); }
