@@ -50,7 +50,9 @@ TEST(Win32FileSystem, AReplaceWaitsForAReaderHoldingTheFileAndNeverLeavesATempor
         readerThread.join();
         if (readerMs < 0) CloseHandle(reader);
         // the reader saw the old file whole
-        if (readerMs >= 0) EXPECT_TRUE(s.ok() && seen.substr(0, got) == "old") << s.error() << seen;
+        if (readerMs >= 0) {
+            EXPECT_TRUE(s.ok() && seen.substr(0, got) == "old") << s.error() << seen;
+        }
         // Systems that replace open files in place may succeed even beside a reader that stays.
         EXPECT_EQ(Scratch::ReadRaw(path), s.ok() ? "new text" : "old") << s.error();
         EXPECT_EQ(contract::Leftovers(fs, dir.Root()), 0) << readerMs;
