@@ -48,10 +48,9 @@ protected:
     }
 
     // The catalog, with the installers' keyed hashes; clock installed at 1.0.
-    void Publish(const std::string& selfVersion = "1.0.0.1") {
+    void Publish(const std::string& selfVersion = "1.0.0.1", std::string text = kCatalog) {
         fake.http.Serve(std::string(kBase) + "/clock-setup.exe", "MZ clock installer");
         fake.http.Serve(std::string(kBase) + "/PankorSetup.exe", "MZ manager installer");
-        std::string text = kCatalog;
         for (const auto& [field, value] : {std::pair{"%SHA%", KeyedHashOf("MZ clock installer")},
                                            {"%SELFSHA%", KeyedHashOf("MZ manager installer")},
                                            {"%SELF%", selfVersion}})
@@ -151,6 +150,27 @@ TEST_F(MainWindowTest, FoundCompleteByTheWatchdogAndThenByTheEventThePageIsReady
     EXPECT_TRUE(Logged("watchdog: ready without event"));
     EXPECT_EQ(Taken(), "window.pk.setDpi(100);\n");
     EXPECT_FALSE(timers.IsEnabled(TimerId::Nav));
+}
+
+TEST_F(MainWindowTest, CatalogTextsWithLineSeparatorsAndControlCharactersReachThePageAsValidStatements) {
+    // U+2028 and U+2029 end a script statement inside a string; control
+    // characters are not allowed raw in one either.
+    std::string text = kCatalog;
+    text.replace(text.find("Pieces"), 6,
+                 "Pie\xE2\x80\xA8"
+                 "ces\\u0001\xE2\x80\xA9");
+    text.replace(text.find("\"Jot\""), 5, "\"J\\u001fot\xE2\x80\xA8\"");
+    Publish("1.0.0.1", text);
+    fake.fs.files[app.telemetry.TelemetryPath()] = "consent=0\r\n";
+    Start("");
+    Boot();
+    const std::string page = Joined(browser.history);
+    // The rows travel as JSON text inside a string: escaped twice.
+    EXPECT_NE(page.find("Pie\\\\u2028ces\\\\u0001\\\\u2029"), std::string::npos) << page;
+    EXPECT_NE(page.find("J\\\\u001Fot\\\\u2028"), std::string::npos) << page;
+    EXPECT_EQ(page.find("\xE2\x80\xA8"), std::string::npos);
+    EXPECT_EQ(page.find("\xE2\x80\xA9"), std::string::npos);
+    EXPECT_TRUE(std::none_of(page.begin(), page.end(), [](char c) { return c != '\n' && c >= 0 && c < 0x20; }));
 }
 
 TEST_F(MainWindowTest, EveryCommandUrlIsCancelledSplitDecodedAndDispatched) {
