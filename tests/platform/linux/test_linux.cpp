@@ -103,7 +103,7 @@ TEST(LinuxEnvironment, WindowsFoldersFallBackToXdgOnes) {
 }
 
 TEST(LinuxIcons, ThePngImageIsChosenForSixtyFourPixelsAndTheClassicOneForThirtyTwo) {
-    const std::string program = std::string(PE_FIXTURE_DIR) + "/x86_64_png_icon.exe";
+    const std::string program = std::string(CONTRACT_PROGRAM_DIR) + "/x86_64_png_icon.exe";
     if (!std::filesystem::exists(program)) GTEST_SKIP() << "no MinGW toolchain";
     const struct {
         int size, x, y;
