@@ -19,7 +19,8 @@
 
 #include "base/Result.h"
 #include "base/TempFiles.h"
-#include "platform/IFileSystem.h"
+#include "base/Text.h"
+#include "platform/Platform.h"
 
 namespace pankor::test {
 

@@ -3,7 +3,6 @@
 // Host: environment; SetVariable(name, value) and UnsetVariable(name) through
 // the system; VariableName() — one no one else uses.
 #include "ContractSupport.h"
-#include "platform/IEnvironment.h"
 
 namespace pankor::contract {
 

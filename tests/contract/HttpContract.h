@@ -2,14 +2,10 @@
 // Requests against a server inside the test process, as the catalog,
 // signature and update fetches and the reports make them, blocking or as
 // transfers the GUI thread polls. Host: http.
-#include <algorithm>
 #include <atomic>
-#include <chrono>
 
 #include "ContractSupport.h"
 #include "TestHttpServer.h"
-#include "base/Text.h"
-#include "platform/IHttp.h"
 
 namespace pankor::contract {
 
@@ -18,26 +14,21 @@ using test::Reply;
 using test::TestHttpServer;
 using Lines = std::vector<std::string>;
 
+using Clock = std::chrono::steady_clock;
+inline std::int64_t MsSince(Clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+// The request the catalog fetch makes.
+inline HttpRequest Request(const std::string& url, std::size_t maxBody = 0, int receiveTimeoutMs = 5000) {
+    HttpRequest r;
+    r.url = url;
+    r.headers = {{"User-Agent", "Pankor/1.0"}, {"Cache-Control", "no-cache"}, {"Pragma", "no-cache"}};
+    std::tie(r.maxBodyBytes, r.receiveTimeoutMs) = std::tuple(maxBody, receiveTimeoutMs);
+    return r;
+}
+
 template <typename Host>
-class HttpContract : public ::testing::Test {
-protected:
-    using Clock = std::chrono::steady_clock;
-    // The request the catalog fetch makes.
-    static HttpRequest Request(const std::string& url, std::size_t maxBody = 0, int receiveTimeoutMs = 5000) {
-        HttpRequest r;
-        r.url = url;
-        r.headers = {{"User-Agent", "Pankor/1.0"}, {"Cache-Control", "no-cache"}, {"Pragma", "no-cache"}};
-        std::tie(r.maxBodyBytes, r.receiveTimeoutMs) = std::tuple(maxBody, receiveTimeoutMs);
-        return r;
-    }
-    Result<HttpResponse> Get(const std::string& url, std::size_t maxBody = 0, int receiveTimeoutMs = 5000) {
-        return host.http.Get(Request(url, maxBody, receiveTimeoutMs));
-    }
-    static std::int64_t MsSince(Clock::time_point start) {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-    }
-    Host host;
-};
+using HttpContract = HostTest<Host>;
 TYPED_TEST_SUITE(HttpContract, ContractHosts);
 
 TYPED_TEST(HttpContract, AnswersCarryTheirStatusHeadersAndExactBodyAndRequestsGoOutAsGiven) {
@@ -53,45 +44,44 @@ TYPED_TEST(HttpContract, AnswersCarryTheirStatusHeadersAndExactBodyAndRequestsGo
          "HTTP/1.1 302 Found\r\nLocation: /catalog.json.sig\r\nSet-Cookie: visitor=abc; Path=/\r\n"
          "Content-Length: 0\r\nConnection: close\r\n\r\n",
          404, "no such file"}};  // followed
-    std::string received;
     TestHttpServer server([&](HttpExchange& exchange) {
         for (const auto& [path, reply, status, body] : cases)
             if (exchange.Path() == path) exchange.Send(reply);
-        if (exchange.Path() != "/issue.php") return;
-        received = exchange.request.substr(exchange.request.find("\r\n\r\n") + 4);
-        exchange.Send("HTTP/1.1 200 OK\r\nContent-Length: 3\r\nX-Pankor-Test: yes\r\nConnection: close\r\n\r\nok\n");
+        if (exchange.Path() == "/issue.php")
+            exchange.Send(
+                "HTTP/1.1 200 OK\r\nContent-Length: 3\r\nX-Pankor-Test: yes\r\nConnection: close\r\n\r\nok\n");
     });
     for (const auto& [path, reply, status, body] : cases) {
-        const Result<HttpResponse> answer = this->Get(server.Base() + path);
+        const Result<HttpResponse> answer = this->host.http.Get(Request(server.Base() + path));
         ASSERT_TRUE(answer.ok()) << path << ": " << answer.error();
         EXPECT_TRUE(answer->status == status && !answer->tooLarge && Text(answer->body) == body)
             << path << ": " << answer->status << ", " << answer->body.size() << " bytes";
     }
-    HttpRequest post = this->Request(server.Base() + "/issue.php");
+    HttpRequest post = Request(server.Base() + "/issue.php");
     post.method = "POST";
     post.body = report;
     post.headers = {{"Content-Type", "application/json"}, {"User-Agent", "Pankor/1.0"}};
     const Result<HttpResponse> answer = this->host.http.Send(post);
     ASSERT_TRUE(answer.ok()) << answer.error();
-    EXPECT_EQ(std::tuple(answer->status, Text(answer->body), received), std::tuple(200, "ok\n", report));
+    EXPECT_EQ(std::pair(answer->status, Text(answer->body)), std::pair(200, std::string("ok\n")));
     EXPECT_TRUE(std::any_of(answer->headers.begin(), answer->headers.end(), [](const auto& h) {
         return EqualsNoCase(h.first, "X-Pankor-Test") && h.second == "yes";
     })) << "the answer's own header is missing";
 
-    const std::vector<std::string> heads = server.Requests();
-    ASSERT_EQ(heads.size(), 7u);
-    EXPECT_EQ(heads[4].substr(0, heads[4].find("\r\n")), "GET /old?x=1 HTTP/1.1");
-    EXPECT_EQ(heads[6].substr(0, heads[6].find("\r\n")), "POST /issue.php HTTP/1.1");
-    for (const std::string& head : heads) {  // as given, nothing more: not the cookie the redirect set
-        const bool isPost = &head == &heads.back();
-        EXPECT_EQ(test::HeaderLines(head, {"user-agent", "cache-control", "pragma", "content-type", "cookie",
-                                           "authorization", "referer", "accept"}),
-                  (isPost ? Lines{"Content-Type: application/json", "User-Agent: Pankor/1.0"}
-                          : Lines{"User-Agent: Pankor/1.0", "Cache-Control: no-cache", "Pragma: no-cache"}))
-            << head;
-    }
-    EXPECT_EQ(test::HeaderLines(heads[6], {"content-length"}),
+    const Lines requests = server.Requests();
+    ASSERT_EQ(requests.size(), 7u);
+    EXPECT_EQ(requests[4].substr(0, requests[4].find("\r\n")), "GET /old?x=1 HTTP/1.1");
+    EXPECT_EQ(requests[6].substr(0, requests[6].find("\r\n")), "POST /issue.php HTTP/1.1");
+    EXPECT_EQ(requests[6].substr(requests[6].find("\r\n\r\n") + 4), report);
+    EXPECT_EQ(test::HeaderLines(requests[6], {"content-length"}),
               Lines{"Content-Length: " + std::to_string(report.size())});
+    for (const std::string& request : requests)  // as given, nothing more: not the cookie the redirect set
+        EXPECT_EQ(test::HeaderLines(request, {"user-agent", "cache-control", "pragma", "content-type", "cookie",
+                                              "authorization", "referer", "accept"}),
+                  (&request == &requests.back()
+                       ? Lines{"Content-Type: application/json", "User-Agent: Pankor/1.0"}
+                       : Lines{"User-Agent: Pankor/1.0", "Cache-Control: no-cache", "Pragma: no-cache"}))
+            << request;
 }
 
 TYPED_TEST(HttpContract, BodiesOverTheLimitAreAbandonedEarly) {
@@ -117,7 +107,7 @@ TYPED_TEST(HttpContract, BodiesOverTheLimitAreAbandonedEarly) {
     });
     for (const char* path : {"/exact", "/exact-unannounced", "/announced", "/flood"}) {
         const bool over = path[1] != 'e';
-        const Result<HttpResponse> answer = this->Get(server.Base() + path, kLimit);
+        const Result<HttpResponse> answer = this->host.http.Get(Request(server.Base() + path, kLimit));
         ASSERT_TRUE(answer.ok()) << path << ": " << answer.error();
         EXPECT_TRUE(answer->status == 200 && answer->tooLarge == over && Text(answer->body) == (over ? "" : exact))
             << path << ": " << answer->status << ", " << answer->body.size() << " bytes";
@@ -136,20 +126,20 @@ TYPED_TEST(HttpContract, WaitsNeverOutlastWhatWasAskedAndProgressShows) {
         WaitUntil([&] { return release.load(); });
         exchange.Send(std::string_view(body).substr(40000));
     });
-    const std::unique_ptr<IHttpTransfer> t = this->host.http.Begin(this->Request(server.Base() + "/setup.exe"));
+    const std::unique_ptr<IHttpTransfer> t = this->host.http.Begin(Request(server.Base() + "/setup.exe"));
     ASSERT_TRUE(t);
     // The first part arrives and shows, while the rest keeps the transfer open.
-    const auto start = TestFixture::Clock::now();
+    const auto start = Clock::now();
     HttpProgress p;
-    while ((p = t->Progress()).received < 40000 && this->MsSince(start) < 10000) {
-        const auto before = TestFixture::Clock::now();
+    while ((p = t->Progress()).received < 40000 && MsSince(start) < 10000) {
+        const auto before = Clock::now();
         EXPECT_FALSE(t->Wait(50));
-        EXPECT_LT(this->MsSince(before), 50 + 250) << "a wait outlasted what was asked";
+        EXPECT_LT(MsSince(before), 50 + 250) << "a wait outlasted what was asked";
     }
     EXPECT_EQ(std::pair(p.received, p.total), std::pair(std::uint64_t{40000}, std::uint64_t{100000}));
-    const auto before = TestFixture::Clock::now();
+    const auto before = Clock::now();
     EXPECT_FALSE(t->Wait(200));
-    EXPECT_GE(this->MsSince(before), 150);
+    EXPECT_GE(MsSince(before), 150);
     release = true;
     ASSERT_TRUE(WaitUntil([&] { return t->Wait(100); }, 20));
     EXPECT_TRUE(t->Wait(0));  // finished stays finished
@@ -161,18 +151,18 @@ TYPED_TEST(HttpContract, WaitsNeverOutlastWhatWasAskedAndProgressShows) {
 
 TYPED_TEST(HttpContract, ASilentServerFailsAtTheReceiveLimitAndAnAbandonedTransferLetsGoAtOnce) {
     TestHttpServer silent([](HttpExchange& exchange) { exchange.WaitUntilClosed(30000); });
-    auto start = TestFixture::Clock::now();
-    EXPECT_TRUE(Described(this->Get(silent.Base() + "/catalog.json", 0, 1500)));
-    EXPECT_GE(this->MsSince(start), 1200) << "gave up before the receive limit";
-    EXPECT_LT(this->MsSince(start), 10000) << "the receive limit was not applied";
+    auto start = Clock::now();
+    EXPECT_TRUE(Described(this->host.http.Get(Request(silent.Base() + "/catalog.json", 0, 1500))));
+    EXPECT_GE(MsSince(start), 1200) << "gave up before the receive limit";
+    EXPECT_LT(MsSince(start), 10000) << "the receive limit was not applied";
 
-    auto t = this->host.http.Begin(this->Request(silent.Base() + "/silent"));
+    auto t = this->host.http.Begin(Request(silent.Base() + "/silent"));
     ASSERT_TRUE(t);
     EXPECT_FALSE(t->Wait(300));
     EXPECT_EQ(t->Progress().received, 0u);
-    start = TestFixture::Clock::now();
+    start = Clock::now();
     t.reset();
-    EXPECT_LT(this->MsSince(start), 500) << "dropping a transfer waited for it";
+    EXPECT_LT(MsSince(start), 500) << "dropping a transfer waited for it";
 }
 
 TYPED_TEST(HttpContract, ServersThatCannotBeReachedAreDescribedFailures) {
@@ -184,7 +174,7 @@ TYPED_TEST(HttpContract, ServersThatCannotBeReachedAreDescribedFailures) {
         {"not an address", ""},
         {"", ""}};
     for (const auto& [url, says] : cases) {
-        const Result<HttpResponse> answer = this->Get(url);
+        const Result<HttpResponse> answer = this->host.http.Get(Request(url));
         EXPECT_TRUE(Described(answer)) << url;
         EXPECT_NE(LowerAscii(answer.error()).find(says), std::string::npos) << url << ": " << answer.error();
     }

@@ -5,7 +5,6 @@
 // (E04020), its lower half blue (20C0F0) ("" when it cannot be built here);
 // and what PlainFiles needs.
 #include "ContractSupport.h"
-#include "platform/IIcons.h"
 
 namespace pankor::contract {
 

@@ -4,8 +4,6 @@
 // have it; LockName(n) — a name no one else uses; BadLockName() — one the
 // system cannot make a lock of; and what ProcessesContract's host has.
 #include "ContractSupport.h"
-#include "platform/IInstanceLock.h"
-#include "platform/IProcesses.h"
 
 namespace pankor::contract {
 

@@ -14,7 +14,6 @@
 #include <random>
 
 #include "ContractSupport.h"
-#include "platform/IProcesses.h"
 
 namespace pankor::contract {
 

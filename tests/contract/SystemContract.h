@@ -11,7 +11,6 @@
 #include <regex>
 
 #include "ContractSupport.h"
-#include "platform/ISystem.h"
 
 namespace pankor::contract {
 

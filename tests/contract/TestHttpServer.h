@@ -110,8 +110,8 @@ struct HttpExchange {
     }
     bool Send(std::string_view data) {  // false once the client has gone away
         while (!data.empty()) {
-            const auto n = send(socket, data.data(), static_cast<int>(std::min<std::size_t>(data.size(), 1 << 16)),
-                                kNoSignal);
+            const auto n =
+                send(socket, data.data(), static_cast<int>(std::min<std::size_t>(data.size(), 1 << 16)), kNoSignal);
             if (n <= 0) return false;
             data.remove_prefix(static_cast<std::size_t>(n));
         }
@@ -120,7 +120,8 @@ struct HttpExchange {
     // Drops what comes until the client closes the connection; false on time-out.
     bool WaitUntilClosed(int milliseconds) {
         std::string dropped;  // kept: a few MiB at most
-        return ReadUntil(socket, dropped, [](const std::string&) { return false; }, milliseconds, stopping);
+        return ReadUntil(
+            socket, dropped, [](const std::string&) { return false; }, milliseconds, stopping);
     }
 };
 

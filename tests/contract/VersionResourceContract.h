@@ -4,7 +4,6 @@
 // 65535.32770.32771.65534 (none when they cannot be built here); and what
 // PlainFiles needs.
 #include "ContractSupport.h"
-#include "platform/IVersionResource.h"
 
 namespace pankor::contract {
 

@@ -7,7 +7,6 @@
 #include <ctime>
 
 #include "ContractSupport.h"
-#include "platform/Platform.h"
 #include "platform/linux/LinuxInstanceLock.h"
 #include "platform/linux/LinuxSystem.h"
 

@@ -1,7 +1,9 @@
 // The contract suites against the Win32 platform layer (cross-built, run
 // under Wine). What the test looks at is looked at with the plain API.
+#include <cstring>
+#include <ctime>
+
 #include "TestSupport.h"
-#include "platform/Platform.h"
 #include "platform/win32/Win32InstanceLock.h"
 
 using namespace pankor;
@@ -28,13 +30,12 @@ struct Win32Host : test::Scratch, NativePlatform, Platform {
         EXPECT_TRUE(SetFileTime(h, nullptr, nullptr, &t)) << path;
         CloseHandle(h);
     }
-    static DateTime Now(void (*get)(SYSTEMTIME*)) {
+    static std::int64_t UtcNow() { return std::time(nullptr); }
+    static std::int64_t UtcOffsetSeconds() {
         SYSTEMTIME t{};
-        get(&t);
-        return DateTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+        GetLocalTime(&t);
+        return DateTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond}.SerialSeconds() - UtcNow();
     }
-    static std::int64_t UtcNow() { return Now(GetSystemTime).SerialSeconds(); }
-    static std::int64_t UtcOffsetSeconds() { return Now(GetLocalTime).SerialSeconds() - UtcNow(); }
     static PixelSize Desktop() {  // the display's mode: physical pixels, whatever the process's DPI awareness
         DEVMODEW mode{};
         mode.dmSize = sizeof mode;
@@ -42,21 +43,18 @@ struct Win32Host : test::Scratch, NativePlatform, Platform {
         return {static_cast<int>(mode.dmPelsWidth), static_cast<int>(mode.dmPelsHeight)};
     }
     static std::string OsRelease() {  // "10.0.19045" as the registry has it
-        const wchar_t* key = L"Software\\Microsoft\\Windows NT\\CurrentVersion";
-        const auto number = [&](const wchar_t* name) {
-            DWORD value = 0, size = sizeof value;
-            const LSTATUS got = RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
-            return got == ERROR_SUCCESS ? std::to_string(value) : std::string();
+        const auto value = [](const wchar_t* name) {
+            wchar_t data[64] = {};
+            DWORD type = 0, size = sizeof data, number = 0;
+            if (RegGetValueW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion", name,
+                             RRF_RT_REG_DWORD | RRF_RT_REG_SZ, &type, data, &size) != ERROR_SUCCESS)
+                return std::string();
+            std::memcpy(&number, data, sizeof number);
+            return type == REG_DWORD ? std::to_string(number) : test::Utf8(data);
         };
-        const auto text = [&](const wchar_t* name) {
-            wchar_t value[64] = {};
-            DWORD size = sizeof value;
-            const LSTATUS got = RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ, nullptr, value, &size);
-            return got == ERROR_SUCCESS ? test::Utf8(value) : std::string();
-        };
-        const std::string major = number(L"CurrentMajorVersionNumber");  // from Windows 10 on
-        return (major.empty() ? text(L"CurrentVersion") : major + "." + number(L"CurrentMinorVersionNumber")) + "." +
-               text(L"CurrentBuildNumber");
+        const std::string major = value(L"CurrentMajorVersionNumber");  // from Windows 10 on
+        return (major.empty() ? value(L"CurrentVersion") : major + "." + value(L"CurrentMinorVersionNumber")) + "." +
+               value(L"CurrentBuildNumber");
     }
     static std::string ProgramName() {
         wchar_t own[MAX_PATH] = {};
