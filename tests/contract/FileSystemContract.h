@@ -33,9 +33,7 @@ protected:
     }
     Host host;
     IFileSystem& fs = host.fs;
-    const std::string nonAscii =
-        "Pr\xC3\xBC"
-        "fung-\xE6\x9D\xB1\xE4\xBA\xAC";  // Prüfung-東京
+    const std::string nonAscii = "Pr\u00FCfung-\u6771\u4EAC";  // in UTF-8
 };
 TYPED_TEST_SUITE(FileSystemContract, ContractHosts);
 

@@ -9,9 +9,7 @@
 
 namespace pankor::contract {
 
-using test::HttpExchange;
-using test::Reply;
-using test::TestHttpServer;
+using namespace test;
 using Lines = std::vector<std::string>;
 
 using Clock = std::chrono::steady_clock;
@@ -73,11 +71,10 @@ TYPED_TEST(HttpContract, AnswersCarryTheirStatusHeadersAndExactBodyAndRequestsGo
     EXPECT_EQ(requests[4].substr(0, requests[4].find("\r\n")), "GET /old?x=1 HTTP/1.1");
     EXPECT_EQ(requests[6].substr(0, requests[6].find("\r\n")), "POST /issue.php HTTP/1.1");
     EXPECT_EQ(requests[6].substr(requests[6].find("\r\n\r\n") + 4), report);
-    EXPECT_EQ(test::HeaderLines(requests[6], {"content-length"}),
-              Lines{"Content-Length: " + std::to_string(report.size())});
+    EXPECT_EQ(HeaderLines(requests[6], {"content-length"}), Lines{"Content-Length: " + std::to_string(report.size())});
     for (const std::string& request : requests)  // as given, nothing more: not the cookie the redirect set
-        EXPECT_EQ(test::HeaderLines(request, {"user-agent", "cache-control", "pragma", "content-type", "cookie",
-                                              "authorization", "referer", "accept"}),
+        EXPECT_EQ(HeaderLines(request, {"user-agent", "cache-control", "pragma", "content-type", "cookie",
+                                        "authorization", "referer", "accept"}),
                   (&request == &requests.back()
                        ? Lines{"Content-Type: application/json", "User-Agent: Pankor/1.0"}
                        : Lines{"User-Agent: Pankor/1.0", "Cache-Control: no-cache", "Pragma: no-cache"}))
@@ -168,7 +165,7 @@ TYPED_TEST(HttpContract, ASilentServerFailsAtTheReceiveLimitAndAnAbandonedTransf
 TYPED_TEST(HttpContract, ServersThatCannotBeReachedAreDescribedFailures) {
     const std::pair<std::string, const char*> cases[] = {
         // the address, what the description says (lower case)
-        {"http://127.0.0.1:" + std::to_string(test::ClosedPort()) + "/catalog.json", "connect"},
+        {"http://127.0.0.1:" + std::to_string(ClosedPort()) + "/catalog.json", "connect"},
         {"http://nonexistent.invalid/catalog.json", "resolve"},
         {"ftp://127.0.0.1/catalog.json", ""},
         {"not an address", ""},

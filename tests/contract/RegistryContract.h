@@ -36,8 +36,7 @@ TYPED_TEST_SUITE(RegistryContract, ContractHosts);
 
 TYPED_TEST(RegistryContract, ValuesReadBackAsWrittenUnderAnySpellingOfTheirPath) {
     IRegistry& reg = this->reg;
-    for (const std::string& text : {std::string("Gr\xC3\xBC\xC3\x9F"
-                                                "e \xE6\x9D\xB1\xE4\xBA\xAC"),
+    for (const std::string& text : {std::string("Gr\u00FC\u00DFe \u6771\u4EAC"),
                                     std::string("tab\there\r\nline \\n \\"), std::string(), std::string(5000, 'x')}) {
         this->Write("Sub\\Name", text);
         EXPECT_TRUE(this->Read("Sub\\Name") == text && reg.Exists(this->Path("Sub\\Name"))) << text;
