@@ -17,7 +17,6 @@
 #include <thread>
 #include <vector>
 
-#include "base/Result.h"
 #include "base/TempFiles.h"
 #include "base/Text.h"
 #include "platform/Platform.h"

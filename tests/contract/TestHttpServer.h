@@ -17,30 +17,29 @@
 
 #include "base/Text.h"
 
-// The socket layer is where the two systems differ.
 #ifdef _WIN32
 #include <winsock2.h>
-namespace pankor::test {
-using Socket = SOCKET;
-using AddressLength = int;
-constexpr int kNoSignal = 0, kShutSend = SD_SEND;
-inline void CloseSocket(Socket s) { closesocket(s); }
-}  // namespace pankor::test
 #else
 #include <netinet/in.h>
 #include <sys/select.h>
 #include <sys/socket.h>
 #include <unistd.h>
-namespace pankor::test {
-using Socket = int;
-using AddressLength = socklen_t;
-constexpr int kNoSignal = MSG_NOSIGNAL, kShutSend = SHUT_WR;  // a client gone away: a false return, not SIGPIPE
-inline void CloseSocket(Socket s) { close(s); }
-}  // namespace pankor::test
 #endif
 
 namespace pankor::test {
 
+// The socket layer is where the two systems differ.
+#ifdef _WIN32
+using Socket = SOCKET;
+using AddressLength = int;
+constexpr int kNoSignal = 0, kShutSend = SD_SEND;
+inline void CloseSocket(Socket s) { closesocket(s); }
+#else
+using Socket = int;
+using AddressLength = socklen_t;
+constexpr int kNoSignal = MSG_NOSIGNAL, kShutSend = SHUT_WR;  // a client gone away: a false return, not SIGPIPE
+inline void CloseSocket(Socket s) { close(s); }
+#endif
 constexpr Socket kNoSocket = static_cast<Socket>(-1);
 
 inline Socket LoopbackListener(int& port) {
