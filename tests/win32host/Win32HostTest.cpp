@@ -1,5 +1,5 @@
-// The host's glue against the real system (under Wine): the loop and the
-// process life, the timers, the tray record, the browser control in our OLE
+// The host's glue against the real system (under Wine): the windows' unload
+// and the loop, the timers, the tray record, the browser control in our OLE
 // container and the shell's folder browser. Wine here has no HTML engine: the
 // control is created and navigates, but no document ever arrives.
 #include <gtest/gtest.h>
@@ -78,21 +78,6 @@ struct Recorder final : IMainWindowEvents, ITimerEvents, ITrayWindowEvents, ITra
     void OnNavigateError(const std::string& url) noexcept override { Add("error " + url); }
     int Count(const std::string& call) const { return static_cast<int>(std::count(calls.begin(), calls.end(), call)); }
 };
-
-TEST_F(HostTest, TheLoopEndsOnlyWhenTheLastOfItsWindowsIsGoneInEitherOrder) {
-    for (const bool trayFirst : {true, false}) {
-        HostLoop own;
-        MainWindow window(Instance(), own);
-        TrayIcon tray(Instance(), own);
-        ASSERT_EQ(own.TrackedCount(), 2);
-        PostMessageW(trayFirst ? tray.Hwnd() : window.Hwnd(), WM_CLOSE, 0, 0);  // as an installer sends it
-        ASSERT_TRUE(PumpUntil(own, [&] { return own.TrackedCount() == 1; }));
-        EXPECT_FALSE(QuitQueued());
-        PostMessageW(trayFirst ? window.Hwnd() : tray.Hwnd(), WM_CLOSE, 0, 0);
-        EXPECT_EQ(own.Run(), 0);
-        EXPECT_FALSE(window.Exists() || tray.Exists());
-    }
-}
 
 TEST_F(HostTest, UnloadingDestroysTheTrayFirstOnceEachAndANestedPumpLeavesTheQuit) {
     TrayIcon tray(Instance(), loop);
