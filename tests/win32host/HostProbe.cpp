@@ -68,9 +68,7 @@ int Linger(const char* ready, int seconds) {
 int Hold(const char* path, int seconds) {
     const HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return std::printf("cannot open: error %lu\n", GetLastError()), 1;
-    Linger("held", seconds);
-    CloseHandle(file);
-    return 0;
+    return Linger("held", seconds);  // the file closes with the process
 }
 
 LRESULT CALLBACK Refuse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
