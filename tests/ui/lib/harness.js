@@ -66,10 +66,8 @@ function probe(list) {
       css: () => getComputedStyle(e).getPropertyValue(name), inline: () => e.style.getPropertyValue(name),
       height: () => e.offsetHeight, width: () => e.offsetWidth, scrolls: () => e.scrollHeight > e.clientHeight,
       global: () => window[sel], tab: () => all('#main > section').filter((s) => !s.hidden).map((s) => s.id.slice(4)),
-      focus: () => {
-        const a = document.activeElement;
-        return a.id || (a.getAttribute('data-do') || a.tagName.toLowerCase()) + ':' + (a.getAttribute('data-slug') || '');
-      },
+      focus: () => ((a) => a.id || (a.getAttribute('data-do') || a.tagName.toLowerCase()) + ':' + (a.getAttribute('data-slug') || ''))(
+        document.activeElement),
       inview: () => box(e).top >= box(main).top && box(e).top < box(main).bottom,
       inside: () => box(e).bottom <= box(e.parentNode).bottom + 0.5 && box(e).right <= box(e.parentNode).right + 0.5,
       stacked: () => all(sel).every((x, i, a) => i === 0 || box(x).top >= box(a[i - 1]).bottom),
@@ -192,7 +190,7 @@ const APPS = [
 ];
 const SKINS = [
   { name: 'Midnight', forApp: 'clock', author: 'Tarnwick', shot: IMG + 'skins/midnight.png', url: 'https://tarnwick.test/skins/midnight/' },
-  { name: 'Paper', forApp: 'jotter', author: 'Ana Ruiz', shot: IMG + 'skins/paper.png', url: 'https://tarnwick.test/skins/paper/?from=pankor&x=1' },
+  { name: 'Paper', forApp: 'jotter', author: 'Ana Ruiz', shot: IMG + 'skins/paper.png', url: 'https://tarnwick.test/skins/paper/?from=pankor&b=%20' },
   { name: 'Retro LCD', forApp: 'clock', author: 'k.b.', shot: '', url: 'https://tarnwick.test/skins/lcd/' },
 ];
 const TELEMETRY = '{"v":1,"os":"10.0.19045","screen":"1920x1080","scale":125,"lang":"en-GB","pankor":"1.0.0.12","wine":false,' +
