@@ -91,13 +91,6 @@ async function shoot(h, name) {
   assert.deepEqual((await h.look(['overflow'])).overflow, [], name + ' sticks out sideways');
 }
 
-// axe's violations in the page as it is now, one line per rule with the elements it names.
-async function axe(h, where) {
-  const r = await h.page.evaluate(() => window.axe.run(document, { runOnly: { type: 'tag',
-    values: ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'best-practice'] } }));
-  return r.violations.map((v) => where + ': ' + v.id + ' ' + v.nodes.map((n) => n.target.join(' ')).join(', '));
-}
-
 // What each pass shows, one after the other: [steps, what axe is told it looks at, screenshot].
 const SHOWN = ['apps', 'toybox', 'skins', 'settings', 'report'].map((t) => [[['showTabExternal', t]], t, t]).concat([
   [['fill #isText It crashes when I open the alarms page.', 'click #isSend',
@@ -115,7 +108,10 @@ describe('screenshots and accessibility', () => {
       for (const [steps, where, shot] of SHOWN) {
         for (const s of steps) await perform(h, s);
         if (shot) await shoot(h, shot + '-' + dpi);
-        found.push(...await axe(h, where));
+        // axe's violations in the page as it is now, one line per rule with the elements it names.
+        const r = await h.page.evaluate(() => window.axe.run(document, { runOnly: { type: 'tag',
+          values: ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'best-practice'] } }));
+        found.push(...r.violations.map((v) => where + ': ' + v.id + ' ' + v.nodes.map((n) => n.target.join(' ')).join(', ')));
       }
       assert.deepEqual(found, []);
       if (dpi !== 100) return;
