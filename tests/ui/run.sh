@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Runs the page tests in headless Chromium, first installing what they need: Debian's chromium
-# (when /usr/bin/chromium is missing) and the npm packages pinned in package-lock.json (again
-# whenever either file changed). Screenshots go to $PANKOR_UI_OUT (default build/ui-shots).
+# Runs the page tests in headless Chromium after installing Debian's chromium if missing and the npm
+# packages of package-lock.json when it changed. Screenshots go to $PANKOR_UI_OUT (build/ui-shots).
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 out="${PANKOR_UI_OUT:-build/ui-shots}"

@@ -65,11 +65,9 @@ test('styles use no custom properties, grid or other things IE11 lacks', () => {
 
 test('the checks refuse what IE11 cannot run', () => {
   const bad = (check, cases) => cases.filter((c) => check(c).length === 0);
-  assert.deepEqual(bad((c) => lintErrors('var x, el, o, y, a, b;\n' + c), ['var f = (a) => a;', 'let z = 1;', 'const w = 2;',
-    'var s = `t${1}`;', 'class A {}', 'var {q} = o;', 'function f(a = 1) {}', 'for (var v of y) {}', 'var p = {a, b};', 'Array.from(x);',
-    'Object.assign({}, x);', 'x.includes("a");', '"a".startsWith("b");',
-    'new Promise(function () {});', 'x.find(function () {});', 'Number.isNaN(x);', 'el.closest("a");', 'el.remove();', 'fetch("a");',
-    'Object.entries(x);', 'x.padStart(2);', '"a".repeat(2);', 'structuredClone(x);']), []);
+  // One case per kind of rule: ES2015+ syntax, new built-ins, new methods on any object, DOM members and globals IE11 lacks, unknown names.
+  assert.deepEqual(bad((c) => lintErrors('var x, el;\n' + c), ['var f = (a) => a;', 'let z = 1;', 'Array.from(x);', 'x.includes("a");',
+    'el.closest("a");', 'fetch("a");', 'structuredClone(x);']), []);
   assert.deepEqual(bad(cssErrors, [':root{--accent:#fff}', 'a{color:var(--accent)}', 'a{display:grid}', 'a{display:inline-grid}', 'a{gap:1rem}',
     'a{grid-template-columns:1fr 1fr}', 'a{position:sticky}', '@supports (display:grid){a{color:red}}', 'a:focus-visible{color:red}']), []);
 });

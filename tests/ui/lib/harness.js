@@ -2,21 +2,19 @@
 // Plays the host against the page in Debian's Chromium: window.pk calls in, every "app:"
 // command URL out, both checked against the page contract the host is built from.
 const fs = require('fs');
-const os = require('os');
 const path = require('path');
 const assert = require('node:assert/strict');
 const { pathToFileURL } = require('url');
+const { setTimeout: sleep } = require('timers/promises');
+const { before, after, afterEach } = require('node:test');
 const { chromium } = require('playwright-core');
 
 const REPO = path.resolve(__dirname, '..', '..', '..');
 const PAGE_URL = pathToFileURL(path.join(REPO, 'ui', 'index.html')).href;
 const CONTRACT = JSON.parse(fs.readFileSync(path.join(REPO, 'src', 'host', 'page_contract.json'), 'utf8'));
 
-async function waitFor(pred, ms, what) {
-  for (const end = Date.now() + ms; !(await pred());) {
-    if (Date.now() > end) throw new Error('timed out waiting for ' + what);
-    await new Promise((r) => setTimeout(r, 20));
-  }
+async function waitFor(pred, what) {
+  for (const end = Date.now() + 10000; !(await pred()); await sleep(20)) if (Date.now() > end) throw new Error('timed out waiting for ' + what);
 }
 
 // The host's text escaper; a page call written as the host writes it; rows as the host writes them
@@ -68,10 +66,8 @@ function probe(list) {
       css: () => getComputedStyle(e).getPropertyValue(name), inline: () => e.style.getPropertyValue(name),
       height: () => e.offsetHeight, width: () => e.offsetWidth, scrolls: () => e.scrollHeight > e.clientHeight,
       global: () => window[sel], tab: () => all('#main > section').filter((s) => !s.hidden).map((s) => s.id.slice(4)),
-      focus: () => {
-        const a = document.activeElement;
-        return a.id || (a.getAttribute('data-do') || a.tagName.toLowerCase()) + ':' + (a.getAttribute('data-slug') || '');
-      },
+      focus: () => ((a) => a.id || (a.getAttribute('data-do') || a.tagName.toLowerCase()) + ':' + (a.getAttribute('data-slug') || ''))(
+        document.activeElement),
       inview: () => box(e).top >= box(main).top && box(e).top < box(main).bottom,
       inside: () => box(e).bottom <= box(e.parentNode).bottom + 0.5 && box(e).right <= box(e.parentNode).right + 0.5,
       stacked: () => all(sel).every((x, i, a) => i === 0 || box(x).top >= box(a[i - 1]).bottom),
@@ -86,9 +82,9 @@ function probe(list) {
 
 // Chromium hands "app:" to the desktop behind an invisible prompt that swallows later real input; the
 // hosts cancel these navigations, and so does this stand-in unless a test wants them ({ real: true }).
-async function openPage(context, opts) {
-  const page = await context.newPage();
-  if (opts.viewport) await page.setViewportSize(opts.viewport);
+async function openPage(browser, opts) {
+  const page = await browser.newPage({ viewport: opts.viewport || { width: 920, height: 620 } });
+  if (opts.init) await page.addInitScript(opts.init);
   const commands = [], errors = [];
   if (opts.real) {
     page.on('request', (r) => /^app:/i.test(r.url()) && commands.push({ url: r.url(), frame: r.frame() }));
@@ -108,7 +104,7 @@ async function openPage(context, opts) {
       `<rect width="640" height="360" fill="hsl(${route.request().url().length * 37 % 360},60%,40%)"/></svg>` })
     : route.fulfill({ status: 404, body: '' })));
   await page.goto(PAGE_URL, { waitUntil: 'load' });
-  await waitFor(() => commands.some((c) => c.url === 'app:ready'), 10000, 'the ready command');
+  await waitFor(() => commands.some((c) => c.url === 'app:ready'), 'the ready command');
   const h = {
     page, commands, errors,
     call: (name, ...args) => page.evaluate((s) => (0, eval)(s), statement(name, args)),
@@ -126,7 +122,6 @@ async function openPage(context, opts) {
         else assert.deepEqual(got[k], want, k);
       }
     },
-    click: (target) => (typeof target === 'string' ? page.locator(target) : target).click({ timeout: 15000 }),
     // The command URLs an action sends: the page counts what it sent, so this waits for exactly
     // that many to reach the browser, however slow the machine is.
     async commandsAfter(fn) {
@@ -134,7 +129,7 @@ async function openPage(context, opts) {
       const before = await count();
       await fn();
       const after = await count();
-      await waitFor(() => commands.length >= after, 10000, after - before + ' command(s)');
+      await waitFor(() => commands.length >= after, after - before + ' command(s)');
       return commands.slice(before, after).map((c) => c.url);
     },
   };
@@ -143,16 +138,14 @@ async function openPage(context, opts) {
 
 // One browser per test file, a fresh page per test; after each test no script error may have
 // happened and every command sent must fit the contract.
-function session({ before, after, afterEach }) {
-  let context = null;
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'pankor-ui-profile-'));
+function session() {
+  let browser = null;
   const open = [];
   before(async () => {
-    context = await chromium.launchPersistentContext(profile, { executablePath: process.env.PANKOR_CHROMIUM || '/usr/bin/chromium',
-      headless: true, viewport: { width: 920, height: 620 }, args: ['--no-sandbox', '--disable-gpu', '--disable-quic',
-        '--no-first-run', '--disable-background-networking', '--disable-component-update', '--disable-sync'] });
+    browser = await chromium.launch({ executablePath: process.env.PANKOR_CHROMIUM || '/usr/bin/chromium', args: ['--no-sandbox',
+      '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking', '--disable-component-update'] });
   });
-  after(async () => { if (context) await context.close(); fs.rmSync(profile, { recursive: true, force: true }); });
+  after(() => browser && browser.close());
   afterEach(async () => {
     for (const h of open.splice(0)) {
       const pkErrors = await h.page.evaluate(() => window.PK.errors.slice());
@@ -161,16 +154,13 @@ function session({ before, after, afterEach }) {
       h.commands.forEach((c) => checkCommand(c.url));
     }
   });
-  return async (opts = {}) => {
-    open.push(await openPage(context, opts));
-    return open[open.length - 1];
-  };
+  return async (opts = {}) => open[open.push(await openPage(browser, opts)) - 1];
 }
 
 // One step of a test: a page call as the host makes it (an array), what the document then shows (an
 // object) or a user action (a string: "click sel" as a user clicks, "fire sel" even on a disabled
-// control, "key sel Key", "down sel button" (mouse-down event), "press sel" (real button held down),
-// "fill sel text", "select sel value", "js code" the host runs, "wait code").
+// control, "key sel Key", "down sel button" (mouse-down event), "fill sel text", "select sel value",
+// "js code" the host runs, "wait code").
 async function perform(h, step) {
   if (Array.isArray(step)) return h.call(...step);
   if (typeof step === 'object') return h.expect(step);
@@ -179,12 +169,9 @@ async function perform(h, step) {
   const loc = h.page.locator(w.join(' ')).first();
   if (/^(fill|select)$/.test(kind)) return h.page[kind === 'fill' ? 'fill' : 'selectOption'](w[0], w.slice(1).join(' '));
   if (kind === 'js' || kind === 'wait') return kind === 'js' ? h.page.evaluate(w.join(' ')) : h.page.waitForFunction(w.join(' '));
-  if (kind === 'click' || kind === 'fire') return kind === 'click' ? h.click(loc) : loc.dispatchEvent('click');
+  if (kind === 'click' || kind === 'fire') return kind === 'click' ? loc.click({ timeout: 15000 }) : loc.dispatchEvent('click');
   if (kind === 'down') return loc.dispatchEvent('mousedown', { button: Number(last), bubbles: true });
-  if (kind === 'key') return loc.focus().then(() => h.page.keyboard.press(last));
-  const b = await loc.boundingBox();
-  await h.page.mouse.move(b.x + 20, b.y + 10);
-  return h.page.mouse.down();
+  return loc.focus().then(() => h.page.keyboard.press(last));
 }
 
 const scaled = (dpi) => ({ width: Math.floor(920 * dpi / 100), height: Math.floor(620 * dpi / 100) });
@@ -203,11 +190,11 @@ const APPS = [
 ];
 const SKINS = [
   { name: 'Midnight', forApp: 'clock', author: 'Tarnwick', shot: IMG + 'skins/midnight.png', url: 'https://tarnwick.test/skins/midnight/' },
-  { name: 'Paper', forApp: 'jotter', author: 'Ana Ruiz', shot: IMG + 'skins/paper.png', url: 'https://tarnwick.test/skins/paper/?from=pankor&x=1' },
+  { name: 'Paper', forApp: 'jotter', author: 'Ana Ruiz', shot: IMG + 'skins/paper.png', url: 'https://tarnwick.test/skins/paper/?from=pankor&b=%20' },
   { name: 'Retro LCD', forApp: 'clock', author: 'k.b.', shot: '', url: 'https://tarnwick.test/skins/lcd/' },
 ];
 const TELEMETRY = '{"v":1,"os":"10.0.19045","screen":"1920x1080","scale":125,"lang":"en-GB","pankor":"1.0.0.12","wine":false,' +
   '"source":"web","removed":"","apps":[{"slug":"clock","version":"2.0.0.1","autostart":true,"running":true,"ageDays":41,"skin":""}]}';
 const HOSTILE = 'a\u2028b\u2029 "q" \\ </script><b>x</b>';
 
-module.exports = { REPO, PAGE_URL, CONTRACT, session, perform, waitFor, hostDispatch, scaled, appsJson, skinsJson, APPS, SKINS, TELEMETRY, HOSTILE };
+module.exports = { REPO, PAGE_URL, CONTRACT, session, perform, hostDispatch, scaled, appsJson, skinsJson, APPS, SKINS, TELEMETRY, HOSTILE };
