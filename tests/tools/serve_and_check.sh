@@ -4,7 +4,6 @@
 # catalogs that are fine, subtly wrong, or unreadable.
 kit="$1"
 source "$(dirname "$0")/lib.sh"
-lacks() { ! grep -qF -- "$3" "$2" || { fail "$1: '$3' unexpected"; cat "$2"; }; }
 code() { curl -s -o "$work/body" -w '%{http_code}' "$@"; }
 # A field of the last JSON line of a report file, as raw text.
 field() { node -e 'const l = require("fs").readFileSync(process.argv[1], "utf8").trim().split("\n");
@@ -75,8 +74,6 @@ got="$(for f in method path target headers.User-Agent headers.Cache-Control head
   headers.REMOTE_ADDR; do printf '%s|' "$(field "$last" $f)"; done)"
 [ "$got" = "GET|/pankor/catalog.json|/pankor/catalog.json?x=1|Pankor/1.0|no-cache|no-cache|<absent>|<absent>|" ] ||
   fail "request recorded as $(tail -1 "$last")"
-curl -s -o /dev/null -b 'session=abc' "$base/pankor/catalog.json"
-[ "$(field "$last" headers.Cookie)" = "session=abc" ] || fail "a cookie sent is recorded"
 
 # Reports keep their exact bytes: quotes, backslashes, line breaks, non-ASCII; other bytes in Base64.
 printf '{"note":"say \\"hi\\"\\ C:\\x","raw":"line1\nline2\ttab \303\251"}\r\n' >"$work/report.json"
@@ -108,12 +105,10 @@ printf '%s\n' '{"time":"2031-05-06T10:00:00.000Z","body":"{\"kind\":\"problem\",
 "$kit" reports "$work/recorded-site" >"$work/reports.out" 2>&1 || fail "reports of a recorded site: exit $?"
 contains "reports: an issue" "$work/reports.out" '2031-05-06T10:00:00  problem about "clock"'
 contains "reports: escaped text" "$work/reports.out" '    bad\x1B[31m red\nnext'
-lacks "reports: no raw escape" "$work/reports.out" "$(printf '\033')"
+! grep -qF "$(printf '\033')" "$work/reports.out" || fail "reports: a raw escape"
 
-curl -s --max-time 2 "$base/hang" >/dev/null
-rc=$?
-[ "$rc" -eq 28 ] || fail "--hang: curl exit $rc, want 28 (time-out)"
-# A request still hanging when the server stops gets no answer at all.
+# --hang: a request still hanging when the server stops gets no answer at all (the integration
+# test's download times out on one).
 curl -s -o /dev/null -w '%{http_code}' --max-time 10 "$base/hang" >"$work/hung" &
 hung_curl=$!
 sleep 0.3
@@ -168,11 +163,9 @@ warns "skin without name" "{\"apps\":[$(app a)],\"skins\":[{\"forApp\":\"a\"}]}"
 warns "duplicate slug" "{\"apps\":[$(app notes)],\"games\":[$(app Notes)]}" 1 \
   'game "Notes" has the slug of app "notes" before it'
 warns "slug with a blank" "{\"apps\":[$(app 'tarn notes')]}" 1 'app "tarn notes": the slug is not plain'
-warns "slug too long" "{\"apps\":[$(app "$(printf 'a%.0s' $(seq 33))")]}" 1 'the slug is not plain'
 warns "no url" "{\"apps\":[$(app a ',"url":""')]}" 1 'app "a" has no "url": it cannot be updated in place'
 warns "no sha" "{\"apps\":[{\"slug\":\"a\",\"url\":\"https://x/u\",\"latest\":\"1\"}]}" 1 'app "a" has no "sha"'
 warns "latest with a letter" "{\"apps\":[$(app a ',"latest":"v1.2"')]}" 1 '"latest" "v1.2" does not compare'
-warns "latest with an empty part" "{\"apps\":[$(app a ',"latest":"1..2"')]}" 1 '"latest" "1..2" does not compare'
 warns "own version" "{\"apps\":[$(app a)],\"pankor\":{\"version\":\"1.x\",\"url\":\"https://x/u\",\"sha\":\"$sha\"}}" 1 \
   '"pankor": "version" "1.x" does not compare'
 warns "short sha" "{\"apps\":[$(app a ",\"sha\":\"${sha:1}\"")]}" 1 'app "a": "sha" is not 64 hexadecimal digits'
