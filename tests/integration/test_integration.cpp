@@ -35,8 +35,6 @@ public:
         if (pid_ > 0) kill(pid_, SIGKILL);
         if (out_) pclose(out_);
     }
-    Server(const Server&) = delete;
-    Server& operator=(const Server&) = delete;
     const std::string& Base() const { return base_; }
 
 private:
@@ -102,9 +100,6 @@ TEST(Integration, DownloadsArriveWholeOrAreLoggedAndLeaveTheBytesWhileThePumpKee
         EXPECT_GE(pump.calls, c.waits ? 2000 / kFetchPollMs : 1) << c.path;
         EXPECT_LE(pump.WorstGapMs(), kFetchPollMs + 100) << c.path;
     }
-    const std::string requests = test::Scratch::ReadRaw(in("site/reports/requests.jsonl")).value_or("");
-    EXPECT_NE(requests.find("\"User-Agent\":\"Pankor/1.0\""), std::string::npos) << requests;
-    EXPECT_EQ(requests.find("Cache-Control"), std::string::npos) << requests;
 }
 
 }  // namespace
