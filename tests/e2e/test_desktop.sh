@@ -13,9 +13,11 @@ unset DBUS_SESSION_BUS_ADDRESS  # until the notification service runs (the bus w
 mkdir -p "$work/nopage" && cp "$pankor" "$work/nopage/pankor"
 pankor="$work/nopage/pankor" start_pankor
 secs=20 expect_log "watchdog gave up, readyState=4 loc="
-# Loaded at start and on ticks 3, 6, ..., 24: nine navigations, each failing; the manager runs on.
-expect_count "NavigateError file://$work/nopage/ui/index.html" 9 10  # the last may come after the watchdog's line
-[ "$(count_log "NavigateError ")" -eq 9 ] || fail "load failures: $(count_log "NavigateError ")"
+# Loaded at start and again every third tick up to the 24th (nine times on an idle machine; a tick
+# that finds a load still under way skips it), each load failing; the manager runs on.
+navs="$(count_log "Navigate2 -> $work/nopage/ui/index.html")"
+[ "$navs" -ge 2 ] && [ "$navs" -le 9 ] || fail "navigations: $navs"
+expect_count "NavigateError file://$work/nopage/ui/index.html" "$navs" 10
 lacks_log "ui scaled to" "catalog loaded"
 kill -0 "$pankor_pid" || fail "the manager ended without its page"
 stop_pankor

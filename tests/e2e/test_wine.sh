@@ -87,7 +87,7 @@ secs=90 expect_log "testinupdate: clock" "in-app update clock <- $base/apps/cloc
 cmp -s "$clock_exe" "$fixtures/clock-2.1.0.0.exe" || fail "clock.exe is not the new version"
 grep -q 'installed Tarnwick\\Clock\\clock.exe: .*/VERYSILENT /NORESTART' "$APPDATA/Tarnwick/Clock/installer.log" ||
   fail "installer command line: $(cat "$APPDATA/Tarnwick/Clock/installer.log" 2>/dev/null)"
-[ -z "$(find "$TEMP" -iname '*.exe' | head -1)" ] || fail "the downloaded installer was left in the temporary folder"
+[ -z "$(find "$TEMP" -iname 'Pankor-app-*' | head -1)" ] || fail "the downloaded installer was left in the temporary folder"
 # The newer manager in the catalog is staged four seconds after the page was told.
 expect_log "auto-staging self-update 1.0.0.2" "self-update staged: "
 stop_pankor
