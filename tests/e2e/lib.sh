@@ -66,9 +66,9 @@ wait_for() {  # seconds command...: polls the command until it succeeds
 }
 logged() { grep -qF -- " $1" "$log" 2>/dev/null; }
 count_log() { grep -cF -- " $1" "$log" 2>/dev/null || true; }
-expect_log() { wait_for "${2:-30}" logged "$1" || fail "no log line '$1'"; }  # text [seconds]
-expect_logs() { local l; for l in "$@"; do expect_log "$l"; done; }
+expect_log() { local l; for l; do wait_for "${secs:-30}" logged "$l" || fail "no log line '$l'"; done; }  # texts
 expect_count() { wait_for "${3:-30}" sh -c "[ \$(grep -cF -- ' $1' '$log') -ge $2 ]" || fail "fewer than $2 log lines '$1'"; }  # text n [s]
 lacks_log() { local l; for l in "$@"; do ! logged "$l" || fail "unexpected log line '$l'"; done; }
 expect_file() { wait_for "${2:-30}" test -e "$1" || fail "no file $1"; }  # path [seconds]
-expect_text() { [ "$(tr -d '\r' <"$1" 2>/dev/null)" = "$2" ] || fail "$1 holds '$(cat "$1" 2>/dev/null)', want '$2'"; }  # file text
+holds() { [ "$(tr -d '\r' <"$1" 2>/dev/null)" = "$2" ]; }
+expect_text() { wait_for 30 holds "$1" "$2" || fail "$1 holds '$(cat "$1" 2>/dev/null)', want '$2'"; }  # file text

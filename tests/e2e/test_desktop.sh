@@ -12,10 +12,12 @@ unset DBUS_SESSION_BUS_ADDRESS  # until the notification service runs (the bus w
 # ---- 1. run from a folder without ui/
 mkdir -p "$work/nopage" && cp "$pankor" "$work/nopage/pankor"
 pankor="$work/nopage/pankor" start_pankor
-expect_log "watchdog gave up, readyState=4 loc=" 20
-# Loaded at start and on ticks 3, 6, ..., 24: nine navigations, nine failures; the manager runs on.
-[ "$(count_log "Navigate2 -> $work/nopage/ui/index.html")" -eq 9 ] || fail "navigations: $(count_log "Navigate2 -> ")"
-[ "$(count_log "NavigateError file://$work/nopage/ui/index.html")" -eq 9 ] || fail "load failures: $(count_log "NavigateError ")"
+secs=20 expect_log "watchdog gave up, readyState=4 loc="
+# Loaded at start and again every third tick up to the 24th (nine times on an idle machine; a tick
+# that finds a load still under way skips it), each load failing; the manager runs on.
+navs="$(count_log "Navigate2 -> $work/nopage/ui/index.html")"
+[ "$navs" -ge 2 ] && [ "$navs" -le 9 ] || fail "navigations: $navs"
+expect_count "NavigateError file://$work/nopage/ui/index.html" "$navs" 10
 lacks_log "ui scaled to" "catalog loaded"
 kill -0 "$pankor_pid" || fail "the manager ended without its page"
 stop_pankor
@@ -26,17 +28,12 @@ mkdir -p "$APPDATA/Pankor"
 printf '2001-01-01 00:00:00|show\r\n' >"$APPDATA/Pankor/handoff.txt"
 echo "payload" >"$work/hashme.bin"
 start_pankor testmetrics "/testhash $work/hashme.bin"  # the hash path runs to the end of the line
-expect_logs "--- Pankor start, runDir=$build/app/linux" "dpi 100% -> window 920x620" "Controls.Add err=0 " \
+expect_log "--- Pankor start, runDir=$build/app/linux" "dpi 100% -> window 920x620" "Controls.Add err=0 " \
   "Navigate2 -> $build/app/linux/ui/index.html err=0" "tray icon added=False cbSize=0 setversion=0" "ui scaled to 100%" \
   "catalog loaded apps=5 skins=3" "self=1.0.0.1 catalog=1.0.0.1 newer=False | sanity 1.0.0.12>1.0.0.9=True 1.0.0.9>1.0.0.12=False" \
   "dispatch ready arg=" "first run: welcome shown, autostart=True" "HASHTEST file=$work/hashme.bin bytes=8" \
   "HASHTEST hash=$("$kit" hash "$work/hashme.bin")" "METRICS window client=920x620" "METRICS body   scrollH=620 clientH=620 offsetH=620"
 grep -qE " METRICS main   scrollH=[0-9]+ clientH=[1-9][0-9]+ offsetH=[1-9][0-9]+ scrollTop=0" "$log" || fail "main metrics"
-grep -qx 'catalogserial=42' <(tr -d '\r' <"$APPDATA/Pankor/state.ini") || fail "serial not stored"
-# The catalog was asked for as the publisher expects.
-wait_for 10 grep -q '"path":"/pankor/catalog.json.sig"' "$site/reports/requests.jsonl" || fail "no signature request"
-[ "$(python3 -c 'import json,sys; h=next(r for r in map(json.loads, open(sys.argv[1])) if r["path"] == "/pankor/catalog.json")["headers"]
-print(h.get("User-Agent"), h.get("Cache-Control"))' "$site/reports/requests.jsonl")" = "Pankor/1.0 no-cache" ] || fail "catalog request headers"
 # The installed apps' versions came from their version resources, their icons into the data folder.
 expect_file "$APPDATA/Pankor/icons/clock.bmp"
 lacks_log "NavigateError"
@@ -48,15 +45,13 @@ wait_for 30 grep -qE " handoff DISCARDED, [0-9]{6,}s old: show" "$log" || fail "
 wait_for 5 test ! -e "$APPDATA/Pankor/handoff.txt" || fail "the stale handoff file stayed"
 
 # Later starts hand over: without arguments the window comes up, /installed= opens that app's
-# panel, a slug the catalog lacks is logged, /tray with nothing to ask stays quiet.
+# panel, a slug the catalog lacks is logged.
 second_start
-expect_logs "another Pankor already has the mutex" "handoff posted: show" "handoff taken: show" "command: show"
+expect_log "another Pankor already has the mutex" "handoff posted: show" "handoff taken: show" "command: show"
 second_start /installed=Clock
-expect_logs "handoff posted: installed=clock" "command: installed=clock" "showed installed panel for clock"
+expect_log "handoff posted: installed=clock" "command: installed=clock" "showed installed panel for clock"
 second_start /installed=nosuchapp
 expect_log "installed= slug not in catalog: nosuchapp"
-second_start /tray
-expect_log "second copy with /tray - exiting quietly"
 kill -0 "$pankor_pid" || fail "the first copy ended"
 lacks_log "CallJs "  # every page call found its function
 stop_pankor
@@ -77,10 +72,10 @@ setInterval(function () {
 setInterval(function () { if (/status=(Checked |Couldn't reach)/.test(last)) document.querySelector('#tab-settings [data-do="refresh"]').click(); }, 1000);
 JS
 GDK_DPI_SCALE=1.5 PANKOR_USER_SCRIPT="$work/probe.js" start_pankor testmetrics testskin testissue testballoon
-expect_logs "dpi 150% -> window 1380x930" "ui scaled to 150%" "METRICS window client=1380x930" \
+expect_log "dpi 150% -> window 1380x930" "ui scaled to 150%" "METRICS window client=1380x930" \
   "METRICS body   scrollH=930 clientH=930 offsetH=930" "tray icon added=True cbSize=0 setversion=0"
 # testissue: the form filled in the page, read back, and the report sent.
-expect_logs "selftest read: app=clock contact=selftest@example.com textLen=56" "selftest submit ok=True msg="
+expect_log "selftest read: app=clock contact=selftest@example.com textLen=56" "selftest submit ok=True msg="
 wait_for 10 test -s "$site/reports/issue.jsonl" || fail "the publisher received no issue report"
 report="$(python3 -c 'import json,sys; print(json.loads(open(sys.argv[1]).read().strip().split("\n")[-1])["body"])' "$site/reports/issue.jsonl")"
 case "$report" in *'"app":"clock"'*'"contact":"selftest@example.com"'*'SELF TEST - line one.\n\nA \"quoted\" word and a back\\slash.'*) ;;
@@ -98,7 +93,7 @@ expect_log "balloon clicked"
 host="${base#http://}"
 expect_log "dispatch ready arg=rows=3 status=Checked "
 printf '%0512d\n' 0 >"$site/pankor/catalog.json.sig"
-expect_logs "catalog REFUSED: signature did not verify" "dispatch ready arg=rows=3 status=Couldn't reach ${host%:*}"
+expect_log "catalog REFUSED: signature did not verify" "dispatch ready arg=rows=3 status=Couldn't reach ${host%:*}"
 expect_count "catalog REFUSED: signature did not verify" 3
 lacks_log "dispatch ready arg=rows=0 status=Couldn't reach"
 # Signed again, it is taken again.
@@ -112,7 +107,7 @@ stop_pankor
 background trayer --edge bottom --align right --widthtype pixel --width 200 --heighttype pixel --height 32
 wait_for 10 sh -c 'xdotool search --classname trayer >/dev/null 2>&1' || fail "no tray host"
 start_pankor /tray
-expect_logs "started hidden (/tray)" "tray icon added=True cbSize=0 setversion=0" "catalog loaded apps=5 skins=3"
+expect_log "started hidden (/tray)" "tray icon added=True cbSize=0 setversion=0" "catalog loaded apps=5 skins=3"
 main="$(sed -n 's/^.* ApplyExeIcon .* hwnd=//p' "$log" | tr -d '\r' | head -1)"
 shown() { xdotool search --onlyvisible --name '^Pankor$' 2>/dev/null | grep -qx "$main"; }
 ! shown || fail "the window is on show after /tray"

@@ -22,23 +22,18 @@ run() { timeout 120 "$wine64" "$@" </dev/null >>"$work/wine.out" 2>&1; }  # boun
 helper() { "$wine64" "$probe_exe" "$@" </dev/null >"$work/$1.out" 2>>"$work/wine.out" & pids+=($!); started=$!; }
 # HKCU\KEY's values, "name=data" per line (a DWORD as 0x...); nothing for a missing key.
 reg_values() { "$wine64" reg query "HKCU\\$1" </dev/null 2>>"$work/wine.out" | tr -d '\r' | sed -n 's/^    \(.*\)    REG_[A-Z_]*    \(.*\)$/\1=\2/p'; }
-# The version in an executable's version resource, as Windows reads it (its fixed part).
-file_version() {
-  wrestool -x --raw --type=16 "$1" 2>/dev/null | python3 -c 'import struct, sys
-d = sys.stdin.buffer.read()
-ms, ls = struct.unpack_from("<II", d, d.find(struct.pack("<I", 0xFEEF04BD)) + 8)
-print(f"{ms >> 16}.{ms & 0xFFFF}.{ls >> 16}.{ls & 0xFFFF}")'
-}
-version_n="$(file_version "$payload_n/Pankor.exe")" version_n1="$(file_version "$payload_n1/Pankor.exe")"
+# The versions the two installers were built for, from their names (PankorSetup-VERSION.exe).
+version_n="$(basename "$setup_n" .exe)" version_n1="$(basename "$setup_n1" .exe)"
+version_n="${version_n#PankorSetup-}" version_n1="${version_n1#PankorSetup-}"
 
-# Waits (seconds) until the manager's windows are as wanted: "running" (both
-# there, the main one hidden as /tray leaves it) or "gone"; $manager holds the probe's last line.
+# Waits (seconds) until the manager's windows are as wanted: "running" (both there, the main one
+# hidden as /tray leaves it, run from the install folder) or "gone"; $manager holds the probe's last line.
 manager_is() { manager="$(probe state)"; grep -q "^main=$1 tray=$1 " <<<"$manager"; }
 wait_manager() {
   wait_for "$2" manager_is "$([ "$1" = running ] && echo hidden || echo none)" || { fail "manager not $1 within $2 s: $manager"; return 1; }
+  [ "$1" = gone ] || [ "${manager##* image=}" = "$install_win\\Pankor.exe" ] || fail "the running manager is ${manager##* image=}"
 }
 pid_of() { sed -n 's/.* pid=\([0-9]*\) .*/\1/p' <<<"$1"; }
-image_of() { sed -n 's/.* image=//p' <<<"$1"; }
 
 # The installed files are exactly those of a payload, plus the uninstaller:
 # nothing staged or set aside is left behind.

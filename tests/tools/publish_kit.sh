@@ -1,15 +1,13 @@
 #!/usr/bin/env bash
 # The publisher's kit from the command line: keygen, sign, verify, hash, and
-# their refusals, checked against the openssl and sha256sum tools.
+# their refusals; the hash checked against sha256sum.
 kit="$1"
 keys="$2"
 source "$(dirname "$0")/lib.sh"
 printf '{"serial":3,"apps":[]}\r\n' >"$work/catalog.json"
 
 check "sign with the development key" 0 "$kit" sign "$work/catalog.json" --key "$keys/development-signing.private.pem"
-# Our signature is what openssl makes, most significant byte first, as 512 hex digits.
-openssl dgst -sha256 -sign "$keys/development-signing.private.pem" -out "$work/ref.bin" "$work/catalog.json"
-[ "$(xxd -p "$work/ref.bin" | tr -d '\n')" = "$(tr -d '\n' <"$work/catalog.json.sig")" ] || fail "signature differs from openssl's"
+# verify is the manager's own reader (the crypto contract holds it to openssl's signatures).
 check "verify with the built-in keys" 0 "$kit" verify "$work/catalog.json"
 contains "verdict line" "$work/out" "SIG: ok (signing key)"
 cp "$work/catalog.json" "$work/tampered.json"; printf ' ' >>"$work/tampered.json"

@@ -4,7 +4,6 @@
 # catalogs that are fine, subtly wrong, or unreadable.
 kit="$1"
 source "$(dirname "$0")/lib.sh"
-lacks() { ! grep -qF -- "$3" "$2" || { fail "$1: '$3' unexpected"; cat "$2"; }; }
 code() { curl -s -o "$work/body" -w '%{http_code}' "$@"; }
 # A field of the last JSON line of a report file, as raw text.
 field() { node -e 'const l = require("fs").readFileSync(process.argv[1], "utf8").trim().split("\n");
@@ -12,9 +11,7 @@ field() { node -e 'const l = require("fs").readFileSync(process.argv[1], "utf8")
   process.stdout.write(v === undefined ? "<absent>" : String(v));' "$1" "$2"; }
 start() {  # output file, serve arguments...; sets $base and $server_pid
   local out="$1"; shift
-  "$kit" serve "$@" >"$out" 2>"$out.err" &
-  server_pid=$!
-  pids+=("$server_pid")
+  "$kit" serve "$@" >"$out" 2>"$out.err" & server_pid=$! pids+=($!)
   for _ in $(seq 100); do grep -qs '^serving ' "$out" && break; sleep 0.05; done
   base="$(sed -n 's/^serving .* at //p' "$out")"
 }
@@ -50,11 +47,9 @@ while IFS='|' read -r path want file; do
 done <<'ROWS'
 /pankor/catalog.json|200 application/json|pankor/catalog.json
 /pankor/catalog.json.sig|200 text/plain|pankor/catalog.json.sig
-/apps/setup.exe|200 application/octet-stream|apps/setup.exe
 /notes/|200 text/html; charset=utf-8|notes/index.html
 /inner/link.exe|200 application/octet-stream|apps/setup.exe
 /empty/|404 text/plain|
-/missing.json|404 text/plain|
 ROWS
 [ "$(code "$base/gone.txt")" = 410 ] && [ ! -s "$work/body" ] || fail "--status answers its code with an empty body"
 for path in /../secret.txt /%2e%2e/secret.txt /%2E%2E%2Fsecret.txt /pankor/..%2f..%2fsecret.txt /escape.txt \
@@ -75,17 +70,12 @@ got="$(for f in method path target headers.User-Agent headers.Cache-Control head
   headers.REMOTE_ADDR; do printf '%s|' "$(field "$last" $f)"; done)"
 [ "$got" = "GET|/pankor/catalog.json|/pankor/catalog.json?x=1|Pankor/1.0|no-cache|no-cache|<absent>|<absent>|" ] ||
   fail "request recorded as $(tail -1 "$last")"
-curl -s -o /dev/null -b 'session=abc' "$base/pankor/catalog.json"
-[ "$(field "$last" headers.Cookie)" = "session=abc" ] || fail "a cookie sent is recorded"
 
 # Reports keep their exact bytes: quotes, backslashes, line breaks, non-ASCII; other bytes in Base64.
 printf '{"note":"say \\"hi\\"\\ C:\\x","raw":"line1\nline2\ttab \303\251"}\r\n' >"$work/report.json"
-check "telemetry post" 0 curl -sf -H 'Content-Type: application/json' -A 'Pankor/1.0' -H 'X-Probe: one' \
-  --data-binary "@$work/report.json" "$base/telemetry.php"
+check "telemetry post" 0 curl -sf --data-binary "@$work/report.json" "$base/telemetry.php"
 field "$reports/telemetry.jsonl" body >"$work/recorded"
 cmp -s "$work/recorded" "$work/report.json" || { fail "telemetry body differs"; tail -1 "$reports/telemetry.jsonl"; }
-got="$(for f in path headers.Content-Type headers.X-Probe; do printf '%s|' "$(field "$reports/telemetry.jsonl" $f)"; done)"
-[ "$got" = "/telemetry.php|application/json|one|" ] || fail "telemetry recorded as $(tail -1 "$reports/telemetry.jsonl")"
 printf 'not \377 UTF-8' >"$work/binary.txt"
 curl -s -o /dev/null --data-binary "@$work/binary.txt" "$base/telemetry.php"
 [ "$(field "$reports/telemetry.jsonl" bodyBase64 | base64 -d | od -An -tx1)" = "$(od -An -tx1 <"$work/binary.txt")" ] ||
@@ -108,12 +98,10 @@ printf '%s\n' '{"time":"2031-05-06T10:00:00.000Z","body":"{\"kind\":\"problem\",
 "$kit" reports "$work/recorded-site" >"$work/reports.out" 2>&1 || fail "reports of a recorded site: exit $?"
 contains "reports: an issue" "$work/reports.out" '2031-05-06T10:00:00  problem about "clock"'
 contains "reports: escaped text" "$work/reports.out" '    bad\x1B[31m red\nnext'
-lacks "reports: no raw escape" "$work/reports.out" "$(printf '\033')"
+! grep -qF "$(printf '\033')" "$work/reports.out" || fail "reports: a raw escape"
 
-curl -s --max-time 2 "$base/hang" >/dev/null
-rc=$?
-[ "$rc" -eq 28 ] || fail "--hang: curl exit $rc, want 28 (time-out)"
-# A request still hanging when the server stops gets no answer at all.
+# --hang: a request still hanging when the server stops gets no answer at all (the integration
+# test's download times out on one).
 curl -s -o /dev/null -w '%{http_code}' --max-time 10 "$base/hang" >"$work/hung" &
 hung_curl=$!
 sleep 0.3
@@ -155,47 +143,41 @@ contains "no self entry" "$work/out" "pankor: none"
 contains "serial absent" "$work/out" "serial: none"
 
 # Each flaw alone: its own warning, and no other.
-warns() {  # description, catalog text, warning count, expected text
+warns() {  # expected text, catalog text, [warning count]
   printf '%s' "$2" >"$work/case.json"
   check "$1" 0 "$kit" check "$work/case.json"
-  grep '^warning: ' "$work/out" | grep -qF -- "$4" && [ "$(tail -n 1 "$work/out")" = "$3 warning$([ "$3" -eq 1 ] || echo s)" ] ||
-    { fail "$1: want '$4' and $3 in all"; cat "$work/out"; }
+  grep '^warning: ' "$work/out" | grep -qF -- "$1" && [ "$(tail -n 1 "$work/out")" = "${3:-1} warning$([ "${3:-1}" -eq 1 ] || echo s)" ] ||
+    { fail "want '$1' and ${3:-1} in all"; cat "$work/out"; }
 }
-warns "app without slug" "{\"apps\":[{\"name\":\"x\"},$(app a)]}" 1 'apps #1 has no "slug": the manager drops it'
-warns "game not an object" "{\"apps\":[$(app a)],\"games\":[3]}" 1 'games #1 is not an object'
-warns "games not an array" "{\"apps\":[$(app a)],\"games\":{\"slug\":\"b\"}}" 1 '"games" is not an array'
-warns "skin without name" "{\"apps\":[$(app a)],\"skins\":[{\"forApp\":\"a\"}]}" 1 'skins #1 has no "name"'
-warns "duplicate slug" "{\"apps\":[$(app notes)],\"games\":[$(app Notes)]}" 1 \
-  'game "Notes" has the slug of app "notes" before it'
-warns "slug with a blank" "{\"apps\":[$(app 'tarn notes')]}" 1 'app "tarn notes": the slug is not plain'
-warns "slug too long" "{\"apps\":[$(app "$(printf 'a%.0s' $(seq 33))")]}" 1 'the slug is not plain'
-warns "no url" "{\"apps\":[$(app a ',"url":""')]}" 1 'app "a" has no "url": it cannot be updated in place'
-warns "no sha" "{\"apps\":[{\"slug\":\"a\",\"url\":\"https://x/u\",\"latest\":\"1\"}]}" 1 'app "a" has no "sha"'
-warns "latest with a letter" "{\"apps\":[$(app a ',"latest":"v1.2"')]}" 1 '"latest" "v1.2" does not compare'
-warns "latest with an empty part" "{\"apps\":[$(app a ',"latest":"1..2"')]}" 1 '"latest" "1..2" does not compare'
-warns "own version" "{\"apps\":[$(app a)],\"pankor\":{\"version\":\"1.x\",\"url\":\"https://x/u\",\"sha\":\"$sha\"}}" 1 \
-  '"pankor": "version" "1.x" does not compare'
-warns "short sha" "{\"apps\":[$(app a ",\"sha\":\"${sha:1}\"")]}" 1 'app "a": "sha" is not 64 hexadecimal digits'
-warns "sha not hex" "{\"apps\":[$(app a ",\"sha\":\"g${sha:1}\"")]}" 1 '"sha" is not 64 hexadecimal digits'
-warns "own sha" "{\"apps\":[$(app a)],\"pankor\":{\"version\":\"1.0\",\"sha\":\"abc\"}}" 1 '"pankor": "sha" is not 64'
+one() { printf '{"apps":[%s]%s}' "$(app a "${1:-}")" "${2:-}"; }  # app "a" [its extra members] [extra top-level members]
+own() { one "" ",\"pankor\":{$1}"; }                                 # with the manager's entry
+warns 'apps #1 has no "slug": the manager drops it' "{\"apps\":[{\"name\":\"x\"},$(app a)]}"
+warns 'games #1 is not an object' "$(one '' ',"games":[3]')"
+warns '"games" is not an array' "$(one '' ',"games":{"slug":"b"}')"
+warns 'skins #1 has no "name"' "$(one '' ',"skins":[{"forApp":"a"}]')"
+warns 'game "Notes" has the slug of app "notes" before it' "{\"apps\":[$(app notes)],\"games\":[$(app Notes)]}"
+warns 'app "tarn notes": the slug is not plain' "{\"apps\":[$(app 'tarn notes')]}"
+warns 'app "a" has no "url": it cannot be updated in place' "$(one ',"url":""')"
+warns 'app "a" has no "sha"' '{"apps":[{"slug":"a","url":"https://x/u","latest":"1"}]}'
+warns '"latest" "v1.2" does not compare' "$(one ',"latest":"v1.2"')"
+warns '"pankor": "version" "1.x" does not compare' "$(own "\"version\":\"1.x\",\"url\":\"https://x/u\",\"sha\":\"$sha\"")"
+warns 'app "a": "sha" is not 64 hexadecimal digits' "$(one ",\"sha\":\"${sha:1}\"")"
+warns '"sha" is not 64 hexadecimal digits' "$(one ",\"sha\":\"g${sha:1}\"")"
+warns '"pankor": "sha" is not 64' "$(own '"version":"1.0","sha":"abc"')"
 for exe in 'C:\\Tools\\t.exe' '\\t.exe' '/t.exe'; do
-  warns "absolute exe $exe" "{\"apps\":[$(app a ",\"exe\":\"$exe\"")]}" 1 \
-    'is absolute: it must name a folder and a file inside the application-data folder'; done
-warns "exe climbing out" "{\"apps\":[$(app a ',"exe":"Tool\\..\\..\\t.exe"')]}" 1 \
-  'climbs out of its folder with ".."'
-warns "installer over http" "{\"apps\":[$(app a ',"url":"http://dl.example/a.exe"')]}" 1 \
-  'app "a": the installer "url" "http://dl.example/a.exe" is not https'
-warns "own installer over ftp" "{\"apps\":[$(app a)],\"pankor\":{\"version\":\"1.0\",\"url\":\"ftp://x/p.exe\",\"sha\":\"$sha\"}}" 1 \
-  '"pankor": the installer "url" "ftp://x/p.exe" is not https'
+  warns 'is absolute: it must name a folder and a file inside the application-data folder' "$(one ",\"exe\":\"$exe\"")"; done
+warns 'climbs out of its folder with ".."' "$(one ',"exe":"Tool\\..\\..\\t.exe"')"
+warns 'app "a": the installer "url" "http://dl.example/a.exe" is not https' "$(one ',"url":"http://dl.example/a.exe"')"
+warns '"pankor": the installer "url" "ftp://x/p.exe" is not https' "$(own "\"version\":\"1.0\",\"url\":\"ftp://x/p.exe\",\"sha\":\"$sha\"")"
 for fine in ',"exe":"Tool\\t.exe"' ',"exe":"Tool\\..x\\t.exe"' ',"exe":"t.exe"' ',"url":"http://127.0.0.1:8080/a.exe"'; do
-  printf '{"apps":[%s]}' "$(app a "$fine")" >"$work/case.json"
+  one "$fine" >"$work/case.json"
   check "fine: $fine" 0 "$kit" check "$work/case.json" --strict; done
-warns "byte-order mark" $'\xEF\xBB\xBF'"{\"apps\":[$(app a)]}" 1 'starts with a UTF-8 byte-order mark'
-warns "invalid UTF-8" "{\"apps\":[$(app a $',"name":"x\xC3"')]}" 1 'invalid UTF-8 at byte'
-warns "no app at all" '{"skins":[{"name":"s"}]}' 1 'no app or game'
-warns "an array at the top" "[$(app a)]" 2 'the top level is not an object'
+warns 'starts with a UTF-8 byte-order mark' $'\xEF\xBB\xBF'"$(one)"
+warns 'invalid UTF-8 at byte' "$(one $',"name":"x\xC3"')"
+warns 'no app or game' '{"skins":[{"name":"s"}]}'
+warns 'the top level is not an object' "[$(app a)]" 2
 
-printf '{"apps":[%s],"skins":[{}]}' "$(app a)" >"$work/warned.json"
+one '' ',"skins":[{}]' >"$work/warned.json"
 check "--strict fails on a warning" 1 "$kit" check "$work/warned.json" --strict
 contains "strict" "$work/out" "1 warning (--strict: failed)"
 
