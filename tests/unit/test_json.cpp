@@ -43,7 +43,6 @@ TEST_F(JsonTest, GrammarAcceptsAndRefuses) {
 
 TEST_F(JsonTest, KeysIgnoreCaseAndARepeatedKeyMovesToTheEndWithItsLastValue) {
     const JsonValue v = Parse(R"({"Serial":5,"b":true,"SERIAL":7,"c":null})");
-    ASSERT_TRUE(json.JsonOk());
     EXPECT_EQ(JsonStr(v, "serial"), "7");
     std::vector<std::string> keys;
     for (const auto& [key, value] : std::get<std::shared_ptr<JsonObject>>(v.data)->Members()) keys.push_back(key);
@@ -60,7 +59,6 @@ TEST_F(JsonTest, KeysIgnoreCaseAndARepeatedKeyMovesToTheEndWithItsLastValue) {
 TEST_F(JsonTest, ValuesAndTheirTextForms) {
     const JsonValue v = Parse(R"([1e5, --1, .5, +, 12, 1.5, -1.5e2, 1-2, 1.2.3, 0.1, 123456789012345678, 1e-7, -0,
                                   true, false, null, {}, [1]])");
-    ASSERT_TRUE(json.JsonOk());
     const char* texts[] = {
         "100000", "0", "0.5",  "0",     "12", "1.5", "-150", "1", "1.2", "0.1", "1.23456789012346E+17",
         "1E-07",  "0", "True", "False", "",   "",    ""};
@@ -92,7 +90,6 @@ TEST_F(JsonTest, LenientNumberTakesTheLongestNumberPrefix) {
 TEST_F(JsonTest, StringEscapesDecodeToUtf8) {
     const JsonValue v = Parse(R"(["\u00e9", "\uD83D\uDE00", "\ud83d", "\uDE00x", "a\"b\\c\/d\b\f\n\r\t", "raw é",
         "\u00E9\u0041", "\u0000\u007f\u0080\u07FF\u0800", "\uDFFF\uD7FF\uE000\uFFFF", "\uDBFF\uDFFF\uD800\u0041"])");
-    ASSERT_TRUE(json.JsonOk());
     std::string texts;  // a lone surrogate is U+FFFD
     for (int i = 1; i <= 10; ++i) texts += Text(JsonItem(v, i)) + "|";
     EXPECT_EQ(texts,
@@ -119,7 +116,6 @@ TEST_F(JsonTest, ConversionErrorsAbandonTheParseWithADescription) {
 
 TEST_F(JsonTest, AccessorsNeverFail) {
     const JsonValue root = json.JsonParseObject(R"({"apps":[{"slug":"a"},2,"x"],"self":{"v":"1"}})");
-    ASSERT_TRUE(json.JsonOk());
     const JsonValue apps = JsonObj(root, "APPS");
     EXPECT_EQ(JsonCount(apps), 3);
     EXPECT_EQ(JsonStr(JsonItemObj(apps, 1), "slug"), "a");
