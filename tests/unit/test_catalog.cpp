@@ -95,7 +95,6 @@ TEST_F(CatalogTest, ASignedCatalogFillsTheModelAndInstalledAppsGetTheirIcons) {
 
 TEST_F(CatalogTest, TheSerialOnlyGrows) {
     Publish(kCatalog);
-    EXPECT_TRUE(app.catalog.LoadCatalog());
     fake.fs.files[std::string(kDataDir) + "\\state.ini"] = "CatalogSerial=42\r\nnotify=1\r\n";
     EXPECT_TRUE(app.catalog.LoadCatalog());                  // the same serial again
     EXPECT_EQ(State(), "CatalogSerial=42\r\nnotify=1\r\n");  // not rewritten
