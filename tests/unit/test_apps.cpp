@@ -26,14 +26,11 @@ protected:
 }  // namespace
 
 TEST_F(AppsTest, TheSettingsFolderIsTheExeUpToItsFirstBackslashElseTheName) {
-    const std::pair<const char*, const char*> cases[] = {{"Tool\\Tool.exe", "Tool"},
-                                                         {"Tarnwick\\Tool\\tool.exe", "Tarnwick"},
-                                                         {"Tool.exe", "Tarnwick Tool"},
-                                                         {"", "Tarnwick Tool"}};
-    for (const auto& [exe, folder] : cases) AddApp("tool", "Tarnwick Tool", exe);
-    for (int i = 0; i < 4; ++i) EXPECT_EQ(app.apps.AppFolderName(i), cases[i].second) << i;
-    EXPECT_EQ(app.apps.AppFolderName(4), "");
-    EXPECT_EQ(app.apps.AppFolderName(-1), "");
+    for (const char* exe : {"Tool\\Tool.exe", "Tarnwick\\Tool\\tool.exe", "Tool.exe", ""})
+        AddApp("tool", "Tarnwick Tool", exe);
+    std::string folders;  // of the apps at -1 to 4
+    for (int i = -1; i <= 4; ++i) folders += app.apps.AppFolderName(i) + "|";
+    EXPECT_EQ(folders, "|Tool|Tarnwick|Tarnwick Tool|Tarnwick Tool||");
 }
 
 TEST_F(AppsTest, TheUninstallerIsTheFirstPerUserEntryWhoseNameStartsWithTheWantedOne) {
@@ -71,10 +68,8 @@ TEST_F(AppsTest, TheUninstallerIsTheFirstPerUserEntryWhoseNameStartsWithTheWante
 
 TEST_F(AppsTest, UninstallStartsTheCommandWithANormalWindowAndLogsIt) {
     Entry("tool", "Tool 3.2 (per-user)", "\"C:\\Tool\\unins000.exe\" /SILENT");
-    EXPECT_TRUE(app.apps.UninstallApp("Tool"));
-    ASSERT_EQ(fake.processes.started.size(), 1u);
-    EXPECT_EQ(fake.processes.started[0].commandLine, "\"C:\\Tool\\unins000.exe\" /SILENT");
-    EXPECT_FALSE(fake.processes.started[0].hidden);
+    EXPECT_TRUE(app.apps.UninstallApp("Tool"));  // that the command runs: the Wine end-to-end test's
+    EXPECT_FALSE(fake.processes.started.at(0).hidden);
     EXPECT_FALSE(app.apps.UninstallApp("Clock"));
     fake.processes.startFailure = "The system cannot find the file specified.";
     EXPECT_FALSE(app.apps.UninstallApp("Tool"));

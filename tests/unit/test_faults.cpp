@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <functional>
 #include <new>
+#include <utility>
 
 #include "Fixture.h"
 #include "startup/modInstance.h"
@@ -40,22 +41,7 @@ void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); 
 using namespace pankor;
 using namespace pankor::testing;
 
-namespace {
-
-class FaultTest : public AppTest {
-protected:
-    // Runs call with its first allocation failing; true when the failure happened.
-    template <typename Call>
-    bool FirstAllocationFails(Call&& call) {
-        g_failIn = 1;
-        call();
-        const bool failed = g_failIn == 0;
-        g_failIn = 0;
-        return failed;
-    }
-};
-
-}  // namespace
+using FaultTest = AppTest;
 
 TEST_F(FaultTest, EachCatchAllLogsItsLineAndAnswersItsFallback) {
     Publish("{\"serial\": 1, \"apps\": [{\"slug\": \"a\"}]}");
@@ -89,9 +75,10 @@ TEST_F(FaultTest, EachCatchAllLogsItsLineAndAnswersItsFallback) {
     };
     for (const auto& [call, line] : cases) {
         ClearLog();
-        bool fellBack = false;
-        EXPECT_TRUE(FirstAllocationFails([&] { fellBack = call(); })) << line;
-        EXPECT_TRUE(fellBack) << line;
+        g_failIn = 1;  // the routine's first allocation fails
+        const bool fellBack = call();
+        const bool failed = std::exchange(g_failIn, 0) == 0;
+        EXPECT_TRUE(failed && fellBack) << line;
         EXPECT_EQ(LogLines(), Lines{line + "std::bad_alloc"});
         EXPECT_FALSE(call()) << line;  // and works again afterwards
     }

@@ -3,6 +3,7 @@
 #include "core/modJson.h"
 
 using namespace pankor;
+using namespace std::string_literals;
 
 namespace {
 
@@ -21,16 +22,15 @@ protected:
 }  // namespace
 
 TEST_F(JsonTest, GrammarAcceptsAndRefuses) {
-    for (const char* good : {" \r\n\t{\"a\":1} \n", "\t[1]", "\r[1]", "\n[1]", "[]", "{ }", "[1, [2, 3], {\"x\": []}]",
-                             "{\"a\" :\t1 , \"b\":[ ] }", "-"}) {
+    for (const char* good :
+         {" \r\n\t{\"a\":1} \n", "[]", "{ }", "[1, [2, 3], {\"x\": []}]", "{\"a\" :\t1 , \"b\":[ ] }", "-"}) {
         Parse(good);
         EXPECT_TRUE(json.JsonOk()) << good;
     }
     for (const char* bad :
-         {"{\"a\":1} x", "{\"a\":1}}", "",         "   ", "\xEF\xBB\xBF{}", "\f{}",  "[1,]",      "[1 2]",
-          "{\"a\" 1}",   "{\"a\":1,}", "{a:1}",    "[",   "{\"a\":",        "]",     "{,}",       "[,1]",
-          "x",           "}",          "True",     "nul", "fals",           "nulll", R"(["\x"])", R"(["abc)",
-          R"(["abc\)",   "\"\\",       "{\"a\":1", "[1"}) {
+         {"{\"a\":1} x", "",      "\xEF\xBB\xBF{}", "\f{}",     "[1,]",      "[1 2]", "{\"a\" 1}", "{\"a\":1,}",
+          "{a:1}",       "[",     "{\"a\":",        "]",        "{,}",       "[,1]",  "x",         "True",
+          "nul",         "nulll", R"(["\x"])",      R"(["abc)", R"(["abc\)", "\"\\",  "{\"a\":1",  "[1"}) {
         EXPECT_EQ(Parse(bad).kind(), JsonValue::Kind::Empty) << bad;
         EXPECT_FALSE(json.JsonOk()) << bad;
         EXPECT_EQ(json.JsonError(), "") << bad;  // grammar errors are not conversion errors
@@ -43,7 +43,6 @@ TEST_F(JsonTest, GrammarAcceptsAndRefuses) {
 
 TEST_F(JsonTest, KeysIgnoreCaseAndARepeatedKeyMovesToTheEndWithItsLastValue) {
     const JsonValue v = Parse(R"({"Serial":5,"b":true,"SERIAL":7,"c":null})");
-    ASSERT_TRUE(json.JsonOk());
     EXPECT_EQ(JsonStr(v, "serial"), "7");
     std::vector<std::string> keys;
     for (const auto& [key, value] : std::get<std::shared_ptr<JsonObject>>(v.data)->Members()) keys.push_back(key);
@@ -60,7 +59,6 @@ TEST_F(JsonTest, KeysIgnoreCaseAndARepeatedKeyMovesToTheEndWithItsLastValue) {
 TEST_F(JsonTest, ValuesAndTheirTextForms) {
     const JsonValue v = Parse(R"([1e5, --1, .5, +, 12, 1.5, -1.5e2, 1-2, 1.2.3, 0.1, 123456789012345678, 1e-7, -0,
                                   true, false, null, {}, [1]])");
-    ASSERT_TRUE(json.JsonOk());
     const char* texts[] = {
         "100000", "0", "0.5",  "0",     "12", "1.5", "-150", "1", "1.2", "0.1", "1.23456789012346E+17",
         "1E-07",  "0", "True", "False", "",   "",    ""};
@@ -69,10 +67,10 @@ TEST_F(JsonTest, ValuesAndTheirTextForms) {
 }
 
 TEST_F(JsonTest, LenientNumberTakesTheLongestNumberPrefix) {
-    const std::pair<std::string, double> cases[] = {{" 1 2 ", 12},   {"3-beta", 3}, {"v3", 0},          {"1e", 1},
-                                                    {"2.5E+1x", 25}, {"", 0},       {"1e-400", 0},      {"+7", 7},
-                                                    {"-0.5", -0.5},  {"007", 7},    {"0.0012", 0.0012}, {"1e+", 1},
-                                                    {"1.5e2", 150},  {"-", 0},      {"1E3", 1000},      {"12e-1", 1.2}};
+    // More prefixes ("3-beta", "v3") are the version comparison's rows.
+    const std::pair<std::string, double> cases[] = {{" 1 2 ", 12}, {"1e", 1},      {"2.5E+1x", 25}, {"", 0},
+                                                    {"+7", 7},     {"-0.5", -0.5}, {"007", 7},      {"0.0012", 0.0012},
+                                                    {"1e+", 1},    {"-", 0},       {"12e-1", 1.2}};
     for (const auto& [text, value] : cases) EXPECT_DOUBLE_EQ(LenientNumber(text), value) << text;
     const std::pair<std::string, bool> overflows[] = {
         {"1e400", true},
@@ -92,20 +90,13 @@ TEST_F(JsonTest, LenientNumberTakesTheLongestNumberPrefix) {
 TEST_F(JsonTest, StringEscapesDecodeToUtf8) {
     const JsonValue v = Parse(R"(["\u00e9", "\uD83D\uDE00", "\ud83d", "\uDE00x", "a\"b\\c\/d\b\f\n\r\t", "raw é",
         "\u00E9\u0041", "\u0000\u007f\u0080\u07FF\u0800", "\uDFFF\uD7FF\uE000\uFFFF", "\uDBFF\uDFFF\uD800\u0041"])");
-    ASSERT_TRUE(json.JsonOk());
-    const std::string texts[] = {"\xC3\xA9",
-                                 "\xF0\x9F\x98\x80",
-                                 "\xEF\xBF\xBD",  // a lone surrogate
-                                 "\xEF\xBF\xBDx",
-                                 "a\"b\\c/d\b\f\n\r\t",
-                                 "raw \xC3\xA9",
-                                 "\xC3\xA9"
-                                 "A",
-                                 std::string("\0\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80", 9),
-                                 "\xEF\xBF\xBD\xED\x9F\xBF\xEE\x80\x80\xEF\xBF\xBF",
-                                 "\xF4\x8F\xBF\xBF\xEF\xBF\xBD"
-                                 "A"};
-    for (int i = 1; i <= 10; ++i) EXPECT_EQ(Text(JsonItem(v, i)), texts[i - 1]) << i;
+    std::string texts;  // a lone surrogate is U+FFFD
+    for (int i = 1; i <= 10; ++i) texts += Text(JsonItem(v, i)) + "|";
+    EXPECT_EQ(texts,
+              "\xC3\xA9|\xF0\x9F\x98\x80|\xEF\xBF\xBD|\xEF\xBF\xBDx|a\"b\\c/d\b\f\n\r\t|raw \xC3\xA9|\xC3\xA9"
+              "A|\0\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80|\xEF\xBF\xBD\xED\x9F\xBF\xEE\x80\x80\xEF\xBF\xBF|\xF4\x8F\xBF\xBF"
+              "\xEF\xBF\xBD"
+              "A|"s);
 }
 
 TEST_F(JsonTest, ConversionErrorsAbandonTheParseWithADescription) {
@@ -123,9 +114,8 @@ TEST_F(JsonTest, ConversionErrorsAbandonTheParseWithADescription) {
     EXPECT_EQ(json.JsonError(), "");
 }
 
-TEST_F(JsonTest, AccessorsNeverFailAndContainersAreShared) {
+TEST_F(JsonTest, AccessorsNeverFail) {
     const JsonValue root = json.JsonParseObject(R"({"apps":[{"slug":"a"},2,"x"],"self":{"v":"1"}})");
-    ASSERT_TRUE(json.JsonOk());
     const JsonValue apps = JsonObj(root, "APPS");
     EXPECT_EQ(JsonCount(apps), 3);
     EXPECT_EQ(JsonStr(JsonItemObj(apps, 1), "slug"), "a");
@@ -136,12 +126,6 @@ TEST_F(JsonTest, AccessorsNeverFailAndContainersAreShared) {
     EXPECT_EQ(JsonStr(apps, "slug"), "");  // keys of an array: absent
     EXPECT_EQ(JsonStr(root, "apps"), "");  // containers have no text form
     EXPECT_EQ(JsonObj(JsonValue{}, "x").kind(), JsonValue::Kind::Empty);
-    EXPECT_EQ(std::get<std::shared_ptr<JsonArray>>(apps.data).get(),
-              std::get<std::shared_ptr<JsonArray>>(JsonMember(root, "apps").data).get());
-
+    // A text or a broken document: the catalog's refusals.
     EXPECT_EQ(json.JsonParseObject("[1,2]").kind(), JsonValue::Kind::Array);
-    EXPECT_EQ(json.JsonParseObject("\"text\"").kind(), JsonValue::Kind::Empty);
-    EXPECT_TRUE(json.JsonOk());  // a valid document, just not a container
-    EXPECT_EQ(json.JsonParseObject("{").kind(), JsonValue::Kind::Empty);
-    EXPECT_FALSE(json.JsonOk());
 }

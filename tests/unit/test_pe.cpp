@@ -14,44 +14,37 @@ namespace {
 
 using Image = std::vector<std::uint8_t>;
 
-void Put(Image& b, std::size_t at, std::uint32_t v, int n) {
-    for (int i = 0; i < n; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+struct Field {
+    std::size_t at;
+    std::uint32_t value;
+    int bytes;
+};
+template <std::size_t N>
+void Put(Image& b, const Field (&fields)[N]) {
+    for (const auto& [at, v, n] : fields)
+        for (int i = 0; i < n; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 // A PE image whose only section holds one resource, type -> id 1 ->
 // language 1033 -> a version record of 1.2.3.4.
 Image Pe(bool pe32plus, std::uint32_t type = kRtVersion) {
     Image f(0x200, 0), r(0x58 + 92, 0);
-    f[0] = 'M';
-    f[1] = 'Z';
-    Put(f, 0x3C, 0x80, 4);
-    Put(f, 0x80, 0x00004550, 4);
     const std::uint32_t opt = 0x84 + 20, optSize = pe32plus ? 240 : 224, dirs = opt + (pe32plus ? 112 : 96);
-    Put(f, 0x84, pe32plus ? 0x8664 : 0x14C, 2);
-    Put(f, 0x86, 1, 2);
-    Put(f, 0x94, optSize, 2);
-    Put(f, opt, pe32plus ? 0x20B : 0x10B, 2);
-    Put(f, dirs - 4, 16, 4);
-    const std::uint32_t entries[][3] = {{0x00, type, 0x80000018}, {0x18, 1, 0x80000030}, {0x30, 1033, 0x48}};
-    for (const auto& [at, id, target] : entries) {
-        Put(r, at + 14, 1, 2);
-        Put(r, at + 16, id, 4);
-        Put(r, at + 20, target, 4);
-    }
-    Put(r, 0x48, 0x1000 + 0x58, 4);
-    Put(r, 0x4C, 92, 4);
-    Put(r, 0x58, 92, 2);
-    Put(r, 0x5A, 52, 2);
-    for (std::size_t i = 0; i < 15; ++i) r[0x58 + 6 + 2 * i] = static_cast<std::uint8_t>("VS_VERSION_INFO"[i]);
-    Put(r, 0x58 + 40, 0xFEEF04BD, 4);
-    Put(r, 0x58 + 48, 0x00010002, 4);
-    Put(r, 0x58 + 52, 0x00030004, 4);
     const std::uint32_t sec = opt + optSize, size = static_cast<std::uint32_t>(r.size());
-    Put(f, dirs + 16, 0x1000, 4);
-    Put(f, dirs + 20, size, 4);
+    const std::uint32_t machine = pe32plus ? 0x8664 : 0x14C, magic = pe32plus ? 0x20B : 0x10B;
+    const Field headers[] = {{0, 0x5A4D, 2},         {0x3C, 0x80, 4},      {0x80, 0x4550, 4},  {0x84, machine, 2},
+                             {0x86, 1, 2},           {0x94, optSize, 2},   {opt, magic, 2},    {dirs - 4, 16, 4},
+                             {dirs + 16, 0x1000, 4}, {dirs + 20, size, 4}, {sec + 8, size, 4}, {sec + 12, 0x1000, 4},
+                             {sec + 16, size, 4},    {sec + 20, 0x200, 4}};
+    Put(f, headers);
     std::memcpy(&f[sec], ".rsrc", 5);
-    for (const auto& [at, v] : {std::pair{8u, size}, {12u, 0x1000u}, {16u, size}, {20u, 0x200u}})
-        Put(f, sec + at, v, 4);
+    const std::uint32_t entries[][3] = {{0x00, type, 0x80000018}, {0x18, 1, 0x80000030}, {0x30, 1033, 0x48}};
+    for (const auto& [at, id, target] : entries) Put(r, {{at + 14, 1, 2}, {at + 16, id, 4}, {at + 20, target, 4}});
+    // The data entry, then at 0x58 the record: its length, its value's, its key; at 0x80 the fixed info.
+    const Field version[] = {{0x48, 0x1058, 4},     {0x4C, 92, 4},         {0x58, 92, 2},        {0x5A, 52, 2},
+                             {0x80, 0xFEEF04BD, 4}, {0x88, 0x00010002, 4}, {0x8C, 0x00030004, 4}};
+    Put(r, version);
+    for (std::size_t i = 0; i < 15; ++i) r[0x58 + 6 + 2 * i] = static_cast<std::uint8_t>("VS_VERSION_INFO"[i]);
     f.insert(f.end(), r.begin(), r.end());
     return f;
 }
@@ -63,14 +56,15 @@ Image Dib(int w, int h, int bits, std::uint32_t bgra = 0) {
     const std::size_t andStride = ((static_cast<std::size_t>(w) + 31) / 32) * 4;
     const std::size_t xorAt = 40 + (bits == 8 ? 1024 : 0), andAt = xorAt + xorStride * h;
     Image b(andAt + andStride * h, 0);
-    for (const auto& [at, v, n] : {std::tuple{0, 40u, 4}, {4, w, 4}, {8, 2u * h, 4}, {12, 1u, 2}, {14, bits, 2}})
-        Put(b, at, static_cast<std::uint32_t>(v), n);
-    Put(b, 40, 0x000000FF, 4);
-    Put(b, 44, 0x00FF0000, 4);
+    const auto uw = static_cast<std::uint32_t>(w), uh = static_cast<std::uint32_t>(h),
+               ub = static_cast<std::uint32_t>(bits);
+    const Field header[] = {{0, 40, 4},  {4, uw, 4},          {8, 2 * uh, 4},     {12, 1, 2},
+                            {14, ub, 2}, {40, 0x000000FF, 4}, {44, 0x00FF0000, 4}};
+    Put(b, header);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const std::size_t at = xorAt + xorStride * y;
-            if (bits == 32) Put(b, at + 4 * x, bgra, 4);
+            if (bits == 32) Put(b, {{at + 4 * x, bgra, 4}});
             if (bits == 8) b[at + x] = x >= w / 2 ? 1 : 0;
         }
     for (std::size_t i = 0; i < andStride; ++i) b[andAt + andStride * (h - 1) + i] = 0xFF;
@@ -86,10 +80,8 @@ const std::uint8_t* Pixel(const RgbaImage& img, int x, int y) {
 TEST(PeResources, TheVersionRecordOfPe32AndPe32PlusAndNothingFromAnyCutOrHostileImage) {
     for (bool plus : {false, true}) {
         const Image full = Pe(plus);
-        const auto v = ReadVersionResource(full);
-        ASSERT_TRUE(v.has_value()) << plus;
-        EXPECT_EQ(v->fileVersionMS, 0x00010002u);
-        EXPECT_EQ(v->fileVersionLS, 0x00030004u);
+        const auto v = ReadVersionResource(full).value_or(FixedFileVersion{});
+        EXPECT_EQ(std::pair(v.fileVersionMS, v.fileVersionLS), std::pair(0x00010002u, 0x00030004u)) << plus;
         for (std::size_t n = 0; n < full.size(); ++n)  // a fresh copy of n bytes: the sanitizers see any overread
             EXPECT_FALSE(ReadVersionResource(Image(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n))))
                 << plus << " " << n;
@@ -103,21 +95,17 @@ TEST(PeResources, TheVersionRecordOfPe32AndPe32PlusAndNothingFromAnyCutOrHostile
     };
     for (const auto& [at, value, n, found] : hostile) {
         Image b = Pe(false);
-        Put(b, at, value, n);
+        Put(b, {{at, value, n}});
         EXPECT_EQ(ReadVersionResource(b).has_value(), found) << at;
     }
 }
 
 TEST(IconImage, TheBestSizeIsChosenAndImagesAreDecodedOrRefused) {
     Image g(6 + 3 * 14, 0);
-    Put(g, 2, 1, 2);
-    Put(g, 4, 3, 2);
-    const int sizes[] = {16, 0 /* 256 */, 48};
-    for (int i = 0; i < 3; ++i) {
-        g[6 + 14 * i] = g[7 + 14 * i] = static_cast<std::uint8_t>(sizes[i]);
-        Put(g, 6 + 14 * i + 6, 32, 2);
-        Put(g, 6 + 14 * i + 12, static_cast<std::uint32_t>(i + 1), 2);
-    }
+    Put(g, {{2, 1, 2}, {4, 3, 2}});
+    const std::uint32_t sides[] = {16, 0 /* 256 */, 48};  // width and height bytes; ids 1 to 3
+    for (std::uint32_t i = 0; i < 3; ++i)
+        Put(g, {{6 + 14 * i, sides[i] * 0x101, 2}, {12 + 14 * i, 32, 2}, {18 + 14 * i, i + 1, 2}});
     const auto entries = ReadIconGroup(g);
     ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(ChooseIcon(entries, 64)->id, 2u);   // the smallest at least 64
@@ -139,9 +127,9 @@ TEST(IconImage, TheBestSizeIsChosenAndImagesAreDecodedOrRefused) {
             EXPECT_FALSE(DecodeDibIcon(Image(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n))))
                 << bits << " " << n;
     }
-    for (const auto& [at, value] : {std::pair{4, 100000u}, {16, 3u}}) {  // huge, compressed
+    for (const auto& [at, value] : {std::pair<std::size_t, std::uint32_t>{4, 100000}, {16, 3}}) {  // huge, compressed
         Image b = Dib(4, 4, 32);
-        Put(b, at, value, 4);
+        Put(b, {{at, value, 4}});
         EXPECT_FALSE(DecodeDibIcon(b).has_value()) << at;
     }
 }
