@@ -73,12 +73,11 @@ protected:
 
 }  // namespace
 
-// Writing and starting failures are rows of the app update's table; real programs the integration tests'.
+// Writing and starting failures are rows of the app update's table, a hidden start its success; real programs
+// are the integration tests'.
 TEST_F(UpdateTest, InstallersRunHiddenForAtMostTenMinutesAndOnlyWebAddressesOpen) {
     fake.processes.waitsUntilExit = -1;  // never ends
     EXPECT_TRUE(app.update.RunAndWait("\"C:\\T\\setup.exe\" /VERYSILENT"));
-    EXPECT_EQ(fake.processes.started.back().commandLine, "\"C:\\T\\setup.exe\" /VERYSILENT");
-    EXPECT_TRUE(fake.processes.started.back().hidden);
     EXPECT_EQ(pump.calls, 3001);
     EXPECT_EQ(Elapsed(), 600200);
     // Only web addresses reach the browser; others are logged, cut to 120 characters.
@@ -210,7 +209,6 @@ TEST_F(UpdateTest, ARefusedSelfUpdateStagesNothingAndSaysWhy) {
         app.catalog.SelfSha = Expand(sha);
         EXPECT_FALSE(app.selfUpdate.StageSelfUpdate(kUrl, "1.4.2"));
         EXPECT_EQ(LogText(), Expand(log));
-        EXPECT_FALSE(app.selfUpdate.HasStagedUpdate());
         EXPECT_EQ(app.selfUpdate.StagedUpdatePath() + File(Staged()), "<missing>");
     }
     EXPECT_FALSE(app.selfUpdate.StageSelfUpdate("", "1.4.2"));
