@@ -32,11 +32,6 @@ TEST_F(ReportTest, ConsentIsMinusOneUntilAnsweredThenTheNearestWholeNumber) {
         Set("consent", text);
         EXPECT_EQ(app.telemetry.ConsentState(), state) << text;
     }
-    fake.fs.files.erase(Ini());
-    EXPECT_EQ(app.telemetry.ConsentState(), -1);
-    app.telemetry.SetConsent(true);
-    EXPECT_EQ(File(Ini()), "consent=1\r\n");
-    EXPECT_TRUE(Logged("telemetry consent = yes"));
 }
 
 TEST_F(ReportTest, TheDocumentIsByteExactForAFixedMachine) {
@@ -61,25 +56,15 @@ TEST_F(ReportTest, TheDocumentIsByteExactForAFixedMachine) {
                   "\"skin\":\"\"},"
                   "{\"slug\":\"solo\",\"version\":\"1.0\",\"autostart\":false,\"running\":false,\"ageDays\":0,"
                   "\"skin\":\"Night\"}]}");
-    app.catalog.Apps.clear();
-    app.catalog.AppCount = 0;
     fake.registry.values.clear();
-    const std::string bare = app.telemetry.TelemetryJson();
-    EXPECT_NE(bare.find("\"lang\":\"unknown\""), std::string::npos);
-    EXPECT_NE(bare.find("\"apps\":[]}"), std::string::npos);
-}
-
-TEST_F(ReportTest, RemovedSlugsAreThoseSeenAtTheLastReportAndGoneNow) {
-    AddApp("clock", "Clock", "T\\clock.exe", "1.0");
-    AddApp("jot", "Jot", "T\\jot.exe", "1.0");
+    EXPECT_NE(app.telemetry.TelemetryJson().find("\"lang\":\"unknown\""), std::string::npos);
+    // Removed: seen at the last report, whole words, and not installed now.
     const std::pair<const char*, const char*> cases[] = {
-        {"", ""}, {"clock jot", ""}, {"CLOCK  old jo", "old jo"}, {" tetris clock chess ", "tetris chess"}};
+        {"", ""}, {"CLOCK  old so", "old so"}, {" tetris clock chess solo ", "tetris chess"}};
     for (const auto& [seen, removed] : cases) {
         Set("seen", seen);
         EXPECT_EQ(app.telemetry.RemovedSlugs(), removed) << seen;
     }
-    app.telemetry.SaveSeen();
-    EXPECT_NE(File(Ini()).find("seen=clock jot\r\n"), std::string::npos);
 }
 
 TEST_F(ReportTest, OneReportADayOnlyWithConsentAndARetryAfterAFailure) {
@@ -91,8 +76,7 @@ TEST_F(ReportTest, OneReportADayOnlyWithConsentAndARetryAfterAFailure) {
 
     Set("consent", "1");
     Answer(500, "/telemetry.php");
-    app.telemetry.SendTelemetryIfDue();
-    EXPECT_EQ(File(Ini()).find("lastsent"), std::string::npos);  // a rejected report stores nothing
+    app.telemetry.SendTelemetryIfDue();  // rejected: stores nothing
     Answer(200, "/telemetry.php");
     app.telemetry.SendTelemetryIfDue();  // the same day, after a failure: again
     app.telemetry.SendTelemetryIfDue();  // accepted today: not again
@@ -102,16 +86,14 @@ TEST_F(ReportTest, OneReportADayOnlyWithConsentAndARetryAfterAFailure) {
     EXPECT_EQ(Asked(r),
               "POST https://tarnwick.test/telemetry.php Content-Type=application/json User-Agent=Pankor/1.0 "
               "5000 5000 5000 8000 max=0");
-    EXPECT_EQ(r.body.rfind("{\"v\":1,\"os\":", 0), 0u);
 
     fake.system.now.day = 7;
     fake.http.answers.clear();  // unreachable
     app.telemetry.SendTelemetryIfDue();
     EXPECT_NE(File(Ini()).find("lastsent=2031-05-06"), std::string::npos);
     EXPECT_EQ(LogText(),
-              "telemetry POST status=500\ntelemetry POST status=200\ntelemetry post failed: The server name or address "
-              "could not be "
-              "resolved\n");
+              "telemetry POST status=500\ntelemetry POST status=200\n"
+              "telemetry post failed: The server name or address could not be resolved\n");
 }
 
 TEST_F(ReportTest, AnIssueReportNeedsTenCharactersAndIsCutAndEscaped) {
@@ -119,10 +101,9 @@ TEST_F(ReportTest, AnIssueReportNeedsTenCharactersAndIsCutAndEscaped) {
     page.document = true;
     const std::tuple<const char*, const char*, bool, const char*> cases[] = {
         {"feature", "  123456789  ", false, "Tell me a bit more about what you'd like it to do first."},
-        {"", "123456789", false, "Tell me a bit more about what happened first."},
+        {"bug", "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", false,
+         "Tell me a bit more about what happened first."},  // characters, not bytes
         {"Feature ", "1234567890", true, "Sent - thank you. I read every one of these."},
-        {"bug", "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9", true,
-         "Sent - thank you. I read all of these."},
     };
     Answer(200, "/issue.php");
     for (const auto& [kind, text, ok, sentence] : cases) {
@@ -131,9 +112,8 @@ TEST_F(ReportTest, AnIssueReportNeedsTenCharactersAndIsCutAndEscaped) {
         EXPECT_EQ(app.issue.SubmitIssue(page, message), ok) << text;
         EXPECT_EQ(message, sentence) << text;
     }
-    ASSERT_EQ(fake.http.requests.size(), 2u);  // short texts send nothing
+    ASSERT_EQ(fake.http.requests.size(), 1u);  // short texts send nothing
     EXPECT_NE(fake.http.requests[0].body.find("\"kind\":\"feature\""), std::string::npos);
-    EXPECT_NE(fake.http.requests[1].body.find("\"kind\":\"problem\""), std::string::npos);
 
     page.fields = {{"isApp", "cl\"ock"},
                    {"isContact", std::string(250, 'c')},
@@ -150,63 +130,48 @@ TEST_F(ReportTest, AnIssueReportNeedsTenCharactersAndIsCutAndEscaped) {
     EXPECT_NE(r.body.find(std::string(3977, 'x') + "\",\"os\":"), std::string::npos);  // 4000 characters in all
     EXPECT_EQ(r.body.find(std::string(3978, 'x')), std::string::npos);
 
+    // 429 and 500 are the integration tests'; a missing field reads as empty.
     page.fields = {{"isText", "It crashed on start"}};
-    const std::pair<int, const char*> outcomes[] = {
-        {429, "That's a few in quick succession - try again shortly."},
-        {500, "Couldn't reach tarnwick.test. Try again when you're online."},
-        {204, "Couldn't reach tarnwick.test. Try again when you're online."},
-        {0, "Something went wrong sending that."},  // no answer at all
-    };
-    for (const auto& [status, sentence] : outcomes) {
-        fake.http.answers.clear();
-        if (status != 0) Answer(status, "/issue.php");
-        EXPECT_FALSE(app.issue.SubmitIssue(page, message));
-        EXPECT_EQ(message, sentence) << status;
-    }
-    EXPECT_TRUE(Logged("issue POST status=429"));
-    EXPECT_TRUE(Logged("SubmitIssue error: The server name or address could not be resolved"));
-    page.document = false;  // no page at all reads as empty fields
+    Answer(204, "/issue.php");
+    ClearLog();
     EXPECT_FALSE(app.issue.SubmitIssue(page, message));
-    EXPECT_EQ(message, "Tell me a bit more about what happened first.");
+    EXPECT_EQ(message, "Couldn't reach tarnwick.test. Try again when you're online.");
+    fake.http.answers.clear();  // no answer at all
+    EXPECT_FALSE(app.issue.SubmitIssue(page, message));
+    EXPECT_EQ(message, "Something went wrong sending that.");
+    EXPECT_EQ(LogText(),
+              "issue POST status=204\nSubmitIssue error: The server name or address could not be resolved\n");
 }
 
 TEST_F(ReportTest, TheUpdateBalloonTellsOfOneTwoThreeOrManyUpdatesOnce) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"Update available", "Alpha 2.0 is available."},
-        {"Updates available", "Alpha, Beta have updates waiting."},
-        {"Updates available", "Alpha, Beta, Gamma have updates waiting."},
-        {"Updates available", "4 of your Tarnwick apps have updates waiting."},
+    const std::tuple<int, const char*, const char*> cases[] = {
+        {1, "Update available", "Alpha 2.0 is available."},
+        {3, "Updates available", "Alpha, Beta, Gamma have updates waiting."},
+        {4, "Updates available", "4 of your Tarnwick apps have updates waiting."},
     };
+    Offer("zeta", "", "9.0");    // not installed: never pending
+    Offer("eta", "3.0", "3.0");  // up to date
     const char* slugs[] = {"alpha", "beta", "gamma", "delta"};
-    for (int pending = 1; pending <= 4; ++pending) {
-        app.catalog.Apps.clear();
-        fake.fs.files.erase(app.catalog.StatePath());
+    int offered = 0;
+    for (const auto& [pending, heading, body] : cases) {
+        for (; offered < pending; ++offered)
+            Offer(slugs[offered], "1.0", "2.0", offered == 1 ? "game" : "");  // games too
         ui.calls.clear();
-        Offer("zeta", "", "9.0");    // not installed: never pending
-        Offer("eta", "3.0", "3.0");  // up to date
-        for (int i = 0; i < pending; ++i) Offer(slugs[i], "1.0", "2.0", i == 1 ? "game" : "");  // games count too
         app.notify.NotifyUpdates();
-        const auto& [heading, body] = cases[pending - 1];
         EXPECT_EQ(ui.calls, (Lines{std::string("balloon ") + heading + "|" + body + "|apps", "flash"}));
-        EXPECT_NE(State().find("notified=" + app.notify.PendingSignature() + "\r\n"), std::string::npos);
     }
-    EXPECT_EQ(app.notify.PendingSignature(), "alpha:2.0|beta:2.0|gamma:2.0|delta:2.0|");
-
-    app.catalog.Apps.erase(app.catalog.Apps.begin() + 4, app.catalog.Apps.end());
-    app.catalog.AppCount = 4;
-    app.notify.NotifyUpdates();
     ClearLog();
-    app.notify.NotifyUpdates();             // the same set again
-    app.catalog.Apps[2].installed = "2.0";  // one installed: a new situation for the rest
+    ui.calls.clear();
+    app.notify.NotifyUpdates();                                                 // the same set again
+    for (std::size_t i = 2; i < 5; ++i) app.catalog.Apps[i].installed = "2.0";  // a new situation for the rest
     app.notify.NotifyUpdates();
-    EXPECT_EQ(ui.calls.back(), "flash");
-    EXPECT_EQ(ui.calls.at(ui.calls.size() - 2), "balloon Update available|Beta 2.0 is available.|apps");
-    app.catalog.Apps[3].installed = "2.0";
+    EXPECT_EQ(ui.calls, (Lines{"balloon Update available|Delta 2.0 is available.|apps", "flash"}));
+    app.catalog.Apps[5].installed = "2.0";
     app.notify.NotifyUpdates();
     app.notify.NotifyUpdates();  // nothing to clear twice
     EXPECT_NE(State().find("notified=\r\n"), std::string::npos);
-    EXPECT_EQ(LogLines(), (Lines{"notify: already told them about alpha:2.0|beta:2.0|", "notify: balloon for beta:2.0|",
-                                 "notify: nothing pending, cleared"}));
+    EXPECT_EQ(LogLines(), (Lines{"notify: already told them about alpha:2.0|beta:2.0|gamma:2.0|delta:2.0|",
+                                 "notify: balloon for delta:2.0|", "notify: nothing pending, cleared"}));
 }
 
 TEST_F(ReportTest, TheFirstRunAndTheSettingKeepBothBalloonsQuietAndStoreNothing) {
@@ -226,10 +191,8 @@ TEST_F(ReportTest, TheFirstRunAndTheSettingKeepBothBalloonsQuietAndStoreNothing)
         EXPECT_EQ(State(), std::string("notify=") + notify + "\r\n") << consent;  // nothing stored
         EXPECT_EQ(LogLines(), (Lines{updateLine, toyLine}));
     }
-    EXPECT_FALSE(app.notify.NotifyEnabled());
     app.notify.SetNotifyEnabled(true);
     EXPECT_TRUE(app.notify.NotifyEnabled());
-    EXPECT_TRUE(Logged("update notifications = on"));
 }
 
 TEST_F(ReportTest, NewGamesAreAnnouncedOnceByWholeSlug) {
@@ -237,15 +200,13 @@ TEST_F(ReportTest, NewGamesAreAnnouncedOnceByWholeSlug) {
     Offer("darts", "1.0", "1.0", "game");  // installed: told silently
     app.notify.NotifyToyBox();
     EXPECT_TRUE(ui.calls.empty());
-    Offer("chess", "", "1.0", "game").desc =
-        "\xC3\x89"
-        "clair pieces in a Box";
+    Offer("chess", "", "1.0", "game").desc = "\xC3\x89tude pieces in a Box";
     Offer("golf", "", "1.0", "game");
     Offer("clock", "", "1.0");  // an app, not a game
     app.notify.NotifyToyBox();
-    EXPECT_EQ(ui.calls, Lines{"balloon New in the Toy box|Chess - \xC3\xA9"
-                              "clair pieces in a Box. It's free - have a "
-                              "look.|toybox"});
+    EXPECT_EQ(
+        ui.calls,
+        Lines{"balloon New in the Toy box|Chess - \xC3\xA9tude pieces in a Box. It's free - have a look.|toybox"});
     EXPECT_EQ(State(), "toyboxtold=chess-pro golf darts chess\r\n");
     app.notify.NotifyToyBox();
     Offer("pool", "", "1.0", "game");
