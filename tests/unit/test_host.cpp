@@ -260,8 +260,9 @@ TEST_F(MainWindowTest, TheWatchFollowsTwoChangesAndStopsAfterFortyNineTicks) {
         timers.Advance(kWatchIntervalMs);
         EXPECT_EQ(browser.Take().back(), "window.pk.setStatus(\"Updated 14:03\");");
     }
+    timers.Advance(16LL * kWatchIntervalMs);  // tick 48
     EXPECT_TRUE(timers.IsEnabled(TimerId::Watch));
-    timers.Advance(17LL * kWatchIntervalMs);  // tick 49
+    timers.Advance(kWatchIntervalMs);
     EXPECT_FALSE(timers.IsEnabled(TimerId::Watch));
 }
 
@@ -272,7 +273,6 @@ TEST_F(MainWindowTest, BalloonClicksOpenTheirTabAndAnUntargetedOneTheApps) {
     tray.Balloon(std::string(61, 'h'), std::string(300, 'b'), "toybox");
     EXPECT_EQ(trayIcon.calls.back(), "balloon " + std::string(60, 'h') + "|" + std::string(250, 'b') + "|10000");
     trayIcon.events->OnTrayEvent(kTrayBalloonClicked);
-    EXPECT_TRUE(window.visible);
     EXPECT_EQ(window.calls.back(), "flash off");
     // Before any load, "[]" is the first rows sent.
     EXPECT_EQ(Taken(), "window.pk.setApps(\"[]\");\nwindow.pk.showTabExternal(\"toybox\");\n");
