@@ -1,8 +1,7 @@
 #pragma once
 // The host's services for unit tests: a message pump that moves the fake
 // clock on (so minutes of waiting pass in a few thousand calls), a folder
-// picker with scripted answers, and windows that record what they were told.
-#include <deque>
+// picker that is always cancelled, and windows that record what they were told.
 #include <functional>
 #include <string>
 #include <vector>
@@ -34,13 +33,7 @@ private:
 
 class FakeFolderPicker : public IFolderPicker {
 public:
-    std::deque<std::string> answers;  // one per call; "" (cancel) when none is left
-    std::string PickFolder(const std::string&) noexcept override {
-        if (answers.empty()) return {};
-        std::string answer = std::move(answers.front());
-        answers.pop_front();
-        return answer;
-    }
+    std::string PickFolder(const std::string&) noexcept override { return {}; }
 };
 
 // Each call as one line: "busy <slug>|<text>", "failed <slug>", "refresh",
@@ -48,32 +41,25 @@ public:
 class FakeUpdateUi : public IUpdateUi, public INotifyUi {
 public:
     std::vector<std::string> calls;
-    std::function<void(const std::string&)> onCall;  // runs after a call is recorded
 
     void UiBusy(const std::string& slug, const std::string& text) noexcept override {
-        Record("busy " + slug + "|" + text);
+        calls.push_back("busy " + slug + "|" + text);
     }
-    void UiUpdateFailed(const std::string& slug) noexcept override { Record("failed " + slug); }
-    void RefreshRows() noexcept override { Record("refresh"); }
+    void UiUpdateFailed(const std::string& slug) noexcept override { calls.push_back("failed " + slug); }
+    void RefreshRows() noexcept override { calls.push_back("refresh"); }
     void SetProgress(const std::string& slug, int percent) noexcept override {
-        Record("progress " + slug + " " + std::to_string(percent));
+        calls.push_back("progress " + slug + " " + std::to_string(percent));
     }
     void Balloon(const std::string& heading, const std::string& body, const std::string& tab) noexcept override {
-        Record("balloon " + heading + "|" + body + "|" + tab);
+        calls.push_back("balloon " + heading + "|" + body + "|" + tab);
     }
-    void FlashIfBackground() noexcept override { Record("flash"); }
+    void FlashIfBackground() noexcept override { calls.push_back("flash"); }
     // The calls other than progress reports.
     std::vector<std::string> Steps() const {
         std::vector<std::string> out;
         for (const std::string& c : calls)
             if (c.rfind("progress ", 0) != 0) out.push_back(c);
         return out;
-    }
-
-private:
-    void Record(std::string line) {
-        calls.push_back(line);
-        if (onCall) onCall(line);
     }
 };
 

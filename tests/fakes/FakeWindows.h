@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <map>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -21,32 +20,27 @@ namespace pankor::fakes {
 class FakeWindow : public IWindow {
 public:
     bool visible = false, minimised = false;
-    PixelSize screen{1920, 1080}, client{920, 620};
-    std::vector<std::string> calls;  // "place x,y wxh", "flash on", "foreground", ...
+    PixelSize screen{1920, 1080};
+    std::vector<std::string> calls;  // "place x,y wxh", "flash on", "flash off", "drag"
 
     void Show() noexcept override { visible = true; }
     void Hide() noexcept override { visible = false; }
     bool IsVisible() const noexcept override { return visible; }
     bool IsMinimised() const noexcept override { return minimised; }
     void Minimise() noexcept override { minimised = true; }
-    void Restore() noexcept override {
-        minimised = false;
-        calls.push_back("restore");
-    }
+    void Restore() noexcept override { minimised = false; }
     void Place(int x, int y, int w, int h) noexcept override {
         calls.push_back("place " + std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(w) + "x" +
                         std::to_string(h));
     }
-    PixelSize ClientSize() const noexcept override { return client; }
+    PixelSize ClientSize() const noexcept override { return {}; }
     PixelSize ScreenSize() const noexcept override { return screen; }
     bool IsForeground() const noexcept override { return false; }
-    void SetForeground() noexcept override { calls.push_back("foreground"); }
-    void Activate() noexcept override { calls.push_back("activate"); }
+    void SetForeground() noexcept override {}
+    void Activate() noexcept override {}
     void Flash(bool on) noexcept override { calls.push_back(on ? "flash on" : "flash off"); }
     void BeginDrag() noexcept override { calls.push_back("drag"); }
-    void SetIcons(IconHandle big, IconHandle small) noexcept override {
-        calls.push_back("icons " + std::to_string(big) + " " + std::to_string(small));
-    }
+    void SetIcons(IconHandle, IconHandle) noexcept override {}
     IconHandle DefaultIcon() const noexcept override { return 7; }
     std::uintptr_t Handle() const noexcept override { return 4242; }
 };
@@ -54,8 +48,8 @@ public:
 class FakeBrowser : public IBrowser {
 public:
     IBrowserEvents* events = nullptr;
-    std::vector<std::string> navigations, statements, history;  // history keeps every statement
-    std::set<std::string> failingFunctions;                     // page calls of these fail as a missing function would
+    std::vector<std::string> statements, history;  // history keeps every statement
+    std::string failing;                           // page calls of this function fail as a missing one would
     std::map<std::string, std::string> fields;
     int readyState = 1;
     std::string location;
@@ -67,20 +61,15 @@ public:
     }
     void FitToWindow() noexcept override {}
     void SetSilent(bool s) noexcept override { silent = s; }
-    Status Navigate(const std::string& path) noexcept override {
-        navigations.push_back(path);
-        return Status::Ok();
-    }
+    Status Navigate(const std::string&) noexcept override { return Status::Ok(); }
     int ReadyState() const noexcept override { return readyState; }
     std::string Location() const noexcept override { return location; }
     bool HasDocument() const noexcept override { return document; }
     Status RunScript(const std::string& statement) noexcept override {
         statements.push_back(statement);
         history.push_back(statement);
-        for (const std::string& f : failingFunctions)
-            if (statement.rfind("window.pk." + f + "(", 0) == 0)
-                return Status::Fail("Object doesn't support property or method '" + f + "'");
-        return Status::Ok();
+        if (failing.empty() || statement.rfind("window.pk." + failing + "(", 0) != 0) return Status::Ok();
+        return Status::Fail("Object doesn't support property or method '" + failing + "'");
     }
     Result<std::string> ElementValue(const std::string& id) noexcept override {
         const auto it = fields.find(id);
@@ -90,16 +79,16 @@ public:
     std::optional<PageMetrics> Metrics() noexcept override { return std::nullopt; }
 
     // The page arrives: a document, complete, and its event.
-    void Complete(const std::string& url = "file:///C:/Apps/Pankor/ui/index.html") {
+    void Complete() {
         document = true;
         readyState = 4;
-        location = url;
-        if (events) events->OnDocumentComplete(url);
+        location = "file:///C:/Apps/Pankor/ui/index.html";
+        events->OnDocumentComplete(location);
     }
     // The page navigates (a command URL, a link): true when the host cancelled it.
     bool Navigation(const std::string& url) {
         bool cancel = false;
-        if (events) events->OnBeforeNavigate(url, cancel);
+        events->OnBeforeNavigate(url, cancel);
         return cancel;
     }
     // The statements run since the last call.
@@ -133,12 +122,10 @@ public:
     // Lets time pass in steps to each tick, firing them.
     void Advance(std::int64_t ms) {
         const std::int64_t end = clock_.monotonicMs + ms;
-        while (true) {
-            std::int64_t next = end;
-            for (const auto& [id, t] : due_) next = std::min(next, t.at);
-            clock_.monotonicMs = next;
+        while (clock_.monotonicMs < end) {
+            clock_.monotonicMs = end;
+            for (const auto& [id, t] : due_) clock_.monotonicMs = std::min(clock_.monotonicMs, t.at);
             FireDue();
-            if (next >= end) return;
         }
     }
 
@@ -156,15 +143,11 @@ public:
     ITrayEvents* events = nullptr;
     std::vector<std::string> calls;
 
-    bool Add(IconHandle icon, const std::string& tip, ITrayEvents& e) noexcept override {
+    bool Add(IconHandle, const std::string&, ITrayEvents& e) noexcept override {
         events = &e;
-        calls.push_back("add " + std::to_string(icon) + " " + tip);
         return true;
     }
-    int SetVersion(int version) noexcept override {
-        calls.push_back("version " + std::to_string(version));
-        return 1;
-    }
+    int SetVersion(int) noexcept override { return 1; }
     int Balloon(const std::string& heading, const std::string& body, int timeoutMs) noexcept override {
         calls.push_back("balloon " + heading + "|" + body + "|" + std::to_string(timeoutMs));
         return 1;

@@ -1,5 +1,7 @@
 // The main window and the tray as whole scenarios on the fakes: statements
-// the page gets, log lines, timers on a virtual clock.
+// the page gets, log lines, timers on a virtual clock. The log lines of a
+// start on a desktop and the self-update's installer runs are the end-to-end
+// tests' to prove; these keep the branches they cannot reach.
 #include "FakeWindows.h"
 #include "Fixture.h"
 #include "core/modJson.h"
@@ -31,19 +33,16 @@ protected:
     // Every page call the window made fits the page contract: a known
     // function, and arguments of its types.
     void TearDown() override {
-        for (const std::string& statement : browser.history) {
-            if (statement.rfind("window.pk.", 0) != 0) continue;  // a self-test's own script
-            const std::size_t open = statement.find('(');
-            const auto* f =
-                std::find_if(std::begin(kPageFunctions), std::end(kPageFunctions),
-                             [&](const PageFunction& pf) { return pf.name == statement.substr(10, open - 10); });
-            ASSERT_NE(f, std::end(kPageFunctions)) << statement;
-            const JsonValue args =
-                app.json.JsonParse("[" + statement.substr(open + 1, statement.size() - open - 3) + "]");
-            ASSERT_TRUE(app.json.JsonOk()) << statement;
+        for (const std::string& s : browser.history) {
+            if (s.rfind("window.pk.", 0) != 0) continue;  // a self-test's own script
+            const std::size_t open = s.find('(');
+            const auto* f = std::ranges::find(kPageFunctions, s.substr(10, open - 10), &PageFunction::name);
+            ASSERT_NE(f, std::end(kPageFunctions)) << s;
+            const JsonValue args = app.json.JsonParse("[" + s.substr(open + 1, s.size() - open - 3) + "]");
+            ASSERT_TRUE(app.json.JsonOk()) << s;
             std::string kinds;
             for (int i = 1; i <= JsonCount(args); ++i) kinds += "tbnttt"[static_cast<int>(JsonItem(args, i).kind())];
-            EXPECT_EQ(kinds, f->args) << statement;
+            EXPECT_EQ(kinds, f->args) << s;
         }
     }
 
@@ -64,17 +63,13 @@ protected:
         ASSERT_TRUE(app.main.Main());
         main.Open();
     }
-    // The page arrives and the boot timer fires.
-    void Boot() {
-        browser.Complete();
-        timers.Advance(kBootIntervalMs);
-    }
-    // Published, consent answered, started, booted, and the statements so far taken.
+    // Published, consent answered, started, the page arrived, booted, and the statements so far taken.
     void Running(const std::string& selfVersion = "1.0.0.1", const std::string& switches = "") {
         Publish(selfVersion);
         fake.fs.files[app.telemetry.TelemetryPath()] = "consent=0\r\n";
         Start(switches);
-        Boot();
+        browser.Complete();
+        timers.Advance(kBootIntervalMs);
         browser.Take();
     }
     // The page functions called since the last take, in order, each followed by a blank.
@@ -85,16 +80,6 @@ protected:
     }
     // The statements run since the last take, one a line.
     std::string Taken() { return Joined(browser.Take()); }
-    // The lines appear in the log in this order.
-    void InOrder(const Lines& lines) {
-        const std::string log = Log();
-        std::size_t at = 0;
-        for (const std::string& line : lines) {
-            const std::size_t found = log.find(" " + line + "\r\n", at);
-            EXPECT_NE(found, std::string::npos) << line << "\n" << log;
-            at = found == std::string::npos ? at : found;
-        }
-    }
 
     fakes::FakeWindow window;
     fakes::FakeBrowser browser;
@@ -107,52 +92,7 @@ protected:
 
 }  // namespace
 
-TEST_F(MainWindowTest, AFirstStartEverWelcomesOpensTheTabAndThePanel) {
-    Publish();
-    Start(" /tab=settings /installed=Clock");
-    EXPECT_TRUE(window.visible && browser.silent);
-    EXPECT_EQ(window.calls.at(1), "place 500,230 920x620");
-    EXPECT_EQ(browser.navigations, Lines{"C:\\Apps\\Pankor\\ui\\index.html"});
-    Boot();
-    const std::string state = "setApps setSkins setSelfVersion setSelfUpdate setAutostart setNotify setTelemetry ";
-    EXPECT_EQ(Names(),
-              "setDpi setStatus " + state + "setStatus showWelcome showTabExternal " + state + "showInstalled ");
-    InOrder({"ApplyExeIcon big=0 small=0 hwnd=4242", "Controls.Add err=0 ", "dpi 100% -> window 920x620",
-             "Navigate2 -> C:\\Apps\\Pankor\\ui\\index.html err=0", "tray icon added=True cbSize=488 setversion=1",
-             "ui scaled to 100%", "catalog loaded apps=3 skins=0",
-             "self=1.0.0.1 catalog=1.0.0.1 newer=False | sanity 1.0.0.12>1.0.0.9=True 1.0.0.9>1.0.0.12=False",
-             "first run: welcome shown, autostart=True", "command: installed=clock",
-             "showed installed panel for clock"});
-    for (TimerId id : {TimerId::Handoff, TimerId::Live, TimerId::Poll, TimerId::Boot, TimerId::Nav})
-        EXPECT_EQ(timers.IsEnabled(id), id != TimerId::Boot && id != TimerId::Nav) << static_cast<int>(id);
-    EXPECT_EQ(app.process.PendingCommand, "");
-}
-
-TEST_F(MainWindowTest, StartedInTheTrayTheWindowStaysHiddenAndAnAnsweredConsentShowsNoWelcome) {
-    fake.system.dpi = 144;
-    window.screen = {1366, 768};
-    Running("1.0.0.1", " /tray /tab=   ");
-    EXPECT_FALSE(window.visible);
-    EXPECT_TRUE(Logged("started hidden (/tray)"));
-    EXPECT_EQ(window.calls.at(1), "place 55,31 1256x706");  // 150 % clamped to 92 % of the screen
-    EXPECT_FALSE(Logged("first run: welcome shown, autostart=True"));
-    for (const std::string& s : browser.history) EXPECT_EQ(s.find("window.pk.show"), std::string::npos) << s;
-    EXPECT_FALSE(app.probe.AutostartEnabled());  // left alone once the question is answered
-}
-
-TEST_F(MainWindowTest, FoundCompleteByTheWatchdogAndThenByTheEventThePageIsReadyOnce) {
-    Start("");
-    browser.document = true;
-    browser.readyState = 4;
-    browser.location = "file:///C:/Apps/Pankor/ui/Index.HTML";
-    timers.Advance(kNavIntervalMs);
-    browser.Complete();
-    EXPECT_TRUE(Logged("watchdog: ready without event"));
-    EXPECT_EQ(Taken(), "window.pk.setDpi(100);\n");
-    EXPECT_FALSE(timers.IsEnabled(TimerId::Nav));
-}
-
-TEST_F(MainWindowTest, CatalogTextsWithLineSeparatorsAndControlCharactersReachThePageAsValidStatements) {
+TEST_F(MainWindowTest, AFirstStartEverWelcomesOpensTheTabAndThePanelInValidStatements) {
     // U+2028 and U+2029 end a script statement inside a string; control
     // characters are not allowed raw in one either.
     std::string text = kCatalog;
@@ -161,9 +101,15 @@ TEST_F(MainWindowTest, CatalogTextsWithLineSeparatorsAndControlCharactersReachTh
                  "ces\\u0001\xE2\x80\xA9");
     text.replace(text.find("\"Jot\""), 5, "\"J\\u001fot\xE2\x80\xA8\"");
     Publish("1.0.0.1", text);
-    fake.fs.files[app.telemetry.TelemetryPath()] = "consent=0\r\n";
-    Start("");
-    Boot();
+    Start(" /tab=settings /installed=Clock");
+    EXPECT_TRUE(window.visible && browser.silent);
+    browser.Complete();
+    timers.Advance(kBootIntervalMs);
+    const std::string state = "setApps setSkins setSelfVersion setSelfUpdate setAutostart setNotify setTelemetry ";
+    EXPECT_EQ(Names(),
+              "setDpi setStatus " + state + "setStatus showWelcome showTabExternal " + state + "showInstalled ");
+    EXPECT_TRUE(Logged("ApplyExeIcon big=0 small=0 hwnd=4242"));
+    EXPECT_EQ(app.process.PendingCommand, "");
     const std::string page = Joined(browser.history);
     // The rows travel as JSON text inside a string: escaped twice.
     EXPECT_NE(page.find("Pie\\\\u2028ces\\\\u0001\\\\u2029"), std::string::npos) << page;
@@ -171,6 +117,47 @@ TEST_F(MainWindowTest, CatalogTextsWithLineSeparatorsAndControlCharactersReachTh
     EXPECT_EQ(page.find("\xE2\x80\xA8"), std::string::npos);
     EXPECT_EQ(page.find("\xE2\x80\xA9"), std::string::npos);
     EXPECT_TRUE(std::none_of(page.begin(), page.end(), [](char c) { return c != '\n' && c >= 0 && c < 0x20; }));
+}
+
+TEST_F(MainWindowTest, InTheTrayTheWindowStaysHiddenAndANewerManagerIsAppliedAtOnce) {
+    fake.system.dpi = 144;
+    window.screen = {1366, 768};
+    Running("9.0.0.0", " /tray /tab=   ");
+    EXPECT_EQ(window.calls.at(0), "place 55,31 1256x706");  // 150 % clamped to 92 % of the screen
+    // The consent question answered: no welcome, autostart left alone; a blank tab opens none.
+    EXPECT_EQ(Joined(browser.history).find("window.pk.show"), std::string::npos);
+    EXPECT_FALSE(app.probe.AutostartEnabled());
+    timers.Advance(kStageIntervalMs);
+    EXPECT_EQ(Taken(), "window.pk.setSelfUpdateState(\"ready\");\n");
+    EXPECT_TRUE(Logged("hidden in the tray - applying now, not waiting for an exit"));
+    EXPECT_EQ(fake.processes.started.size(), 1u);
+    EXPECT_FALSE(timers.IsEnabled(TimerId::Stage));
+}
+
+TEST_F(MainWindowTest, ThePageIsReadyOnceAndGetsExactStatementsAndTheirFailuresOneLine) {
+    Start("");
+    main.CallJs("setStatus", "\"x\"");  // no document yet: dropped
+    EXPECT_EQ(Taken(), "");
+    // Found complete by the watchdog, then by the event.
+    browser.document = true;
+    browser.readyState = 4;
+    browser.location = "file:///C:/Apps/Pankor/ui/Index.HTML";
+    timers.Advance(kNavIntervalMs);
+    browser.Complete();
+    EXPECT_TRUE(Logged("watchdog: ready without event"));
+    EXPECT_EQ(Taken(), "window.pk.setDpi(100);\n");
+    EXPECT_FALSE(timers.IsEnabled(TimerId::Nav));
+
+    main.UiBusy("clock", "Downloading Tarnwick Clock...");
+    main.UiUpdateFailed("clock");
+    main.SetProgress("clock", 42);
+    main.CallJs("setNotify", "false");  // the escaping of texts: see the first start
+    EXPECT_EQ(Taken(),
+              "window.pk.setBusy(\"clock|Downloading Tarnwick Clock...\");\nwindow.pk.updateFailed(\"clock\");\n"
+              "window.pk.setProgress(\"clock\",42);\nwindow.pk.setNotify(false);\n");
+    browser.failing = "setStatus";
+    main.CallJsStr("setStatus", "x");
+    EXPECT_TRUE(Logged("CallJs setStatus err=Object doesn't support property or method 'setStatus'"));
 }
 
 TEST_F(MainWindowTest, EveryCommandUrlIsCancelledSplitDecodedAndDispatched) {
@@ -185,10 +172,8 @@ TEST_F(MainWindowTest, EveryCommandUrlIsCancelledSplitDecodedAndDispatched) {
         {"app:autostart?on=true", true, "dispatch autostart arg=true\nautostart off\n"},
         {"app:notify?x=0", true, "dispatch notify arg=0\nupdate notifications = off\n"},
         {"app:consent?c=1", true, "dispatch consent arg=1\ntelemetry consent = yes\n"},
-        {"app:bogus?a=b", true, "dispatch bogus arg=b\n"},
         {"app:ready", true, "dispatch ready arg=\n"},
-        {"app:?lonely", true, "dispatch  arg=lonely\n"},
-        {"about:blank", false, ""},
+        {"app:?lonely", true, "dispatch  arg=lonely\n"},  // an unknown command: the line is all
         {"https://tarnwick.test/", false, ""}};
     for (const auto& [url, cancelled, log] : cases) {
         ClearLog();
@@ -206,60 +191,11 @@ TEST_F(MainWindowTest, EveryCommandUrlIsCancelledSplitDecodedAndDispatched) {
     EXPECT_EQ(window.calls.back(), "drag");
 }
 
-TEST_F(MainWindowTest, PageCallsAreExactStatementsAndTheirFailuresOneLine) {
-    Start("");
-    main.CallJs("setStatus", "\"x\"");  // no document yet: dropped
-    EXPECT_EQ(Taken(), "");
-    browser.Complete();
-    browser.Take();
-    main.UiBusy("clock", "Downloading Tarnwick Clock...");
-    main.UiUpdateFailed("clock");
-    main.SetProgress("clock", 42);
-    main.CallJsStr("setStatus", "a\\b \"q\"\r\n\tz");
-    main.CallJs("setNotify", "false");
-    EXPECT_EQ(Taken(),
-              "window.pk.setBusy(\"clock|Downloading Tarnwick Clock...\");\nwindow.pk.updateFailed(\"clock\");\n"
-              "window.pk.setProgress(\"clock\",42);\nwindow.pk.setStatus(\"a\\\\b \\\"q\\\"\\n\\tz\");\n"
-              "window.pk.setNotify(false);\n");
-    browser.failingFunctions.insert("setStatus");
-    main.CallJsStr("setStatus", "x");
-    EXPECT_TRUE(Logged("CallJs setStatus err=Object doesn't support property or method 'setStatus'"));
-}
-
-TEST_F(MainWindowTest, ANewerManagerIsAppliedAtOnceInTheTrayOrWhenTheWindowCloses) {
-    Running("9.0.0.0", " /tray");
-    EXPECT_TRUE(timers.IsEnabled(TimerId::Stage));
-    timers.Advance(kStageIntervalMs);
-    InOrder({"auto-staging self-update 9.0.0.0", "hidden in the tray - applying now, not waiting for an exit"});
-    ASSERT_EQ(fake.processes.started.size(), 1u);
-    EXPECT_NE(fake.processes.started[0].commandLine.find(" /VERYSILENT /NORESTART /RELAUNCH=/tray"), std::string::npos);
-    EXPECT_TRUE(fake.processes.started[0].hidden);
-    EXPECT_FALSE(timers.IsEnabled(TimerId::Stage));
-}
-
-TEST_F(MainWindowTest, VisibleTheUpdateWaitsAtReadyUntilTheWindowIsClosed) {
-    Running("9.0.0.0");
-    timers.Advance(kStageIntervalMs);
-    EXPECT_EQ(Taken(), "window.pk.setSelfUpdateState(\"ready\");\n");
-    EXPECT_TRUE(fake.processes.started.empty());
-    main.PushState();  // staged: only "ready", no second staging
-    const std::string names = Names();
-    EXPECT_EQ(names.find("setSelfUpdate "), std::string::npos);
-    EXPECT_EQ(names.find("setSelfUpdateState "), names.rfind("setSelfUpdateState "));
-    EXPECT_NE(names.find("setSelfUpdateState "), std::string::npos);
-    EXPECT_FALSE(timers.IsEnabled(TimerId::Stage));
-    browser.Navigation("app:close");
-    EXPECT_FALSE(window.visible);
-    EXPECT_TRUE(Logged("window closed with an update staged - applying it"));
-    EXPECT_EQ(fake.processes.started.size(), 1u);
-}
-
-TEST_F(MainWindowTest, TheSelfUpdateButtonStagesOrFallsBackToTheDownloadPage) {
+TEST_F(MainWindowTest, TheSelfUpdateButtonStagesOrFallsBackAndTheUpdateWaitsUntilTheWindowCloses) {
     Running("9.0.0.0");
     timers.Disable(TimerId::Stage);
     Bytes& installer = fake.http.answers[std::string(kBase) + "/PankorSetup.exe"].body;
-    const Bytes good = installer;
-    installer = {'Z', 'M'};
+    const Bytes good = std::exchange(installer, Bytes{'Z', 'M'});
     browser.Navigation("app:selfupdate");
     EXPECT_EQ(fake.processes.opened, Lines{std::string(kBase) + "/PankorSetup.exe"});
     installer = good;
@@ -269,6 +205,14 @@ TEST_F(MainWindowTest, TheSelfUpdateButtonStagesOrFallsBackToTheDownloadPage) {
               "window.pk.setSelfUpdateState(\"working\");\nwindow.pk.setSelfUpdateState(\"failed\");\n"
               "window.pk.setSelfUpdateState(\"working\");\nwindow.pk.setSelfUpdateState(\"ready\");\n"
               "window.pk.setSelfUpdateState(\"ready\");\n");
+    main.PushState();  // staged: "ready" in place of the offer, and no second staging
+    EXPECT_EQ(Names(), "setApps setSkins setSelfVersion setSelfUpdateState setAutostart setNotify setTelemetry ");
+    EXPECT_FALSE(timers.IsEnabled(TimerId::Stage));
+    EXPECT_TRUE(fake.processes.started.empty());
+    browser.Navigation("app:close");
+    EXPECT_FALSE(window.visible);
+    EXPECT_TRUE(Logged("window closed with an update staged - applying it"));
+    EXPECT_EQ(fake.processes.started.size(), 1u);
 }
 
 TEST_F(MainWindowTest, ThePollChecksEverySixHoursAndTheLiveCheckOnlySendsChangesToAVisibleWindow) {
@@ -285,13 +229,11 @@ TEST_F(MainWindowTest, ThePollChecksEverySixHoursAndTheLiveCheckOnlySendsChanges
     timers.Advance(kPollIntervalMs - kLiveIntervalMs);  // to the 360th minute
     EXPECT_TRUE(Logged("periodic check (360 min)"));
     EXPECT_EQ(Names().rfind("setStatus ", 0), 0u);
-    main.ShowFromTray("toybox");  // shown again: the tab
-    EXPECT_EQ(Taken(), "window.pk.showTabExternal(\"toybox\");\n");
-    EXPECT_EQ(window.calls.back(), "flash off");
 
     // A failed load empties the model, not the page: the live check keeps the
     // rows on show rather than send "[]" (before any load, "[]" is the first
     // rows sent: see the balloon test).
+    window.visible = true;
     fake.http.answers.clear();
     browser.Navigation("app:refresh");
     EXPECT_EQ(app.catalog.AppCount, 0);
@@ -313,8 +255,9 @@ TEST_F(MainWindowTest, TheWatchFollowsTwoChangesAndStopsAfterFortyNineTicks) {
         timers.Advance(kWatchIntervalMs);
         EXPECT_EQ(browser.Take().back(), "window.pk.setStatus(\"Updated 14:03\");");
     }
+    timers.Advance(16LL * kWatchIntervalMs);  // tick 48
     EXPECT_TRUE(timers.IsEnabled(TimerId::Watch));
-    timers.Advance(17LL * kWatchIntervalMs);  // tick 49
+    timers.Advance(kWatchIntervalMs);
     EXPECT_FALSE(timers.IsEnabled(TimerId::Watch));
 }
 
@@ -325,7 +268,7 @@ TEST_F(MainWindowTest, BalloonClicksOpenTheirTabAndAnUntargetedOneTheApps) {
     tray.Balloon(std::string(61, 'h'), std::string(300, 'b'), "toybox");
     EXPECT_EQ(trayIcon.calls.back(), "balloon " + std::string(60, 'h') + "|" + std::string(250, 'b') + "|10000");
     trayIcon.events->OnTrayEvent(kTrayBalloonClicked);
-    EXPECT_TRUE(window.visible);
+    EXPECT_EQ(window.calls.back(), "flash off");
     // Before any load, "[]" is the first rows sent.
     EXPECT_EQ(Taken(), "window.pk.setApps(\"[]\");\nwindow.pk.showTabExternal(\"toybox\");\n");
     tray.Balloon("Update available", "Jot 2.0 is available.");
@@ -337,7 +280,6 @@ TEST_F(MainWindowTest, BalloonClicksOpenTheirTabAndAnUntargetedOneTheApps) {
         EXPECT_EQ(window.visible, code != 0x200) << code;
     }
     EXPECT_EQ(Taken(), "");
-    EXPECT_TRUE(Logged("balloon clicked"));
 
     browser.Navigation("app:quit");
     EXPECT_EQ(loop.calls, (Lines{"unload", "end"}));
@@ -348,7 +290,7 @@ TEST_F(MainWindowTest, BalloonClicksOpenTheirTabAndAnUntargetedOneTheApps) {
     EXPECT_EQ(trayIcon.calls.back(), "remove");
 }
 
-TEST_F(MainWindowTest, WhileAnUpdateDownloadsARefreshASecondUpdateAndAQuitAreHandledSafely) {
+TEST_F(MainWindowTest, WhileAnUpdateDownloadsARefreshAndASecondUpdateAreSkipped) {
     Install("Jot\\jot.exe", 1 << 16);
     Running();
     fake.http.waitsBeforeAnswer[std::string(kBase) + "/clock-setup.exe"] = 12;
@@ -360,25 +302,7 @@ TEST_F(MainWindowTest, WhileAnUpdateDownloadsARefreshASecondUpdateAndAQuitAreHan
     };
     browser.Navigation("app:inupdate?s=clock");
     EXPECT_TRUE(Logged("refresh skipped: a check or an update is already running"));
-    EXPECT_FALSE(Logged("in-app update jot <- "));  // the second update was ignored
-    EXPECT_TRUE(Logged("in-app update clock done"));
-    // 2.4 s of download: at most four progress calls a second, then -1; no check ran inside.
-    const std::string statements = Taken();
-    const auto count = [&](const std::string& what) {
-        int n = 0;
-        for (std::size_t at = 0; (at = statements.find("window.pk." + what, at)) != std::string::npos; ++at) ++n;
-        return n;
-    };
-    EXPECT_EQ(std::to_string(count("setProgress(")) + " " + std::to_string(count("setProgress(\"clock\",-1)")) + " " +
-                  std::to_string(count("setStatus(")),
-              "7 1 0");
+    EXPECT_FALSE(Logged("in-app update jot <- "));                       // the second update was ignored
+    EXPECT_EQ(Taken().find("window.pk.setStatus("), std::string::npos);  // no check ran inside
     EXPECT_EQ(app.catalog.AppCount, 3);
-
-    pumps = 0;
-    pump.onPump = [&] {
-        if (++pumps == 2) browser.Navigation("app:quit");
-    };
-    browser.Navigation("app:inupdate?s=clock");
-    EXPECT_EQ(loop.calls, (Lines{"unload", "end"}));
-    EXPECT_EQ(trayIcon.calls.back(), "remove");
 }
