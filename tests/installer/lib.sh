@@ -15,7 +15,6 @@ uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Pankor'
 run_key='Software\Microsoft\Windows\CurrentVersion\Run'
 browser_key='Software\Microsoft\Internet Explorer\Main\FeatureControl\FEATURE_BROWSER_EMULATION'
 
-
 start() { "$wine64" "$@" </dev/null >>"$work/wine.out" 2>&1 & pids+=($!); started=$!; }
 run() { timeout 120 "$wine64" "$@" </dev/null >>"$work/wine.out" 2>&1; }  # bounded; its exit code
 # A helper that says when it is ready: started, its pid in $started.
@@ -26,8 +25,8 @@ reg_values() { "$wine64" reg query "HKCU\\$1" </dev/null 2>>"$work/wine.out" | t
 version_n="$(basename "$setup_n" .exe)" version_n1="$(basename "$setup_n1" .exe)"
 version_n="${version_n#PankorSetup-}" version_n1="${version_n1#PankorSetup-}"
 
-# Waits (seconds) until the manager's windows are as wanted: "running" (both there, the main one
-# hidden as /tray leaves it, run from the install folder) or "gone"; $manager holds the probe's last line.
+# Waits (seconds) for the manager "running" (hidden as /tray leaves it, from the install folder) or
+# "gone"; $manager holds the probe's last line.
 manager_is() { manager="$(probe state)"; grep -q "^main=$1 tray=$1 " <<<"$manager"; }
 wait_manager() {
   wait_for "$2" manager_is "$([ "$1" = running ] && echo hidden || echo none)" || { fail "manager not $1 within $2 s: $manager"; return 1; }
@@ -35,8 +34,7 @@ wait_manager() {
 }
 pid_of() { sed -n 's/.* pid=\([0-9]*\) .*/\1/p' <<<"$1"; }
 
-# The installed files are exactly those of a payload, plus the uninstaller:
-# nothing staged or set aside is left behind.
+# The installed files are exactly a payload's plus the uninstaller: nothing staged or set aside left.
 installed_is() {  # payload dir, what
   cmp -s "$1/Pankor.exe" "$install/Pankor.exe" || fail "$2: the installed Pankor.exe is not that version's"
   diff -r "$1/ui" "$install/ui" >/dev/null 2>&1 || fail "$2: the installed ui\\ is not that version's"

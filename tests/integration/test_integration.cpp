@@ -43,8 +43,6 @@ private:
     std::string base_;
 };
 
-std::string Text(const Bytes& b) { return std::string(b.begin(), b.end()); }
-
 TEST(Integration, DownloadsArriveWholeOrAreLoggedAndLeaveTheBytesWhileThePumpKeepsRunning) {
     test::Scratch root;
     const auto in = [&](const std::string& name) { return root.Root() + "/" + name; };
@@ -88,7 +86,7 @@ TEST(Integration, DownloadsArriveWholeOrAreLoggedAndLeaveTheBytesWhileThePumpKee
         };
         const bool arrives = c.logged.empty();
         EXPECT_EQ(app.update.FetchPumping(url, bytes), arrives) << c.path;
-        EXPECT_TRUE(Text(bytes) == (arrives ? installer : "kept")) << c.path << ": " << bytes.size() << " bytes";
+        EXPECT_TRUE(contract::Text(bytes) == (arrives ? installer : "kept")) << c.path << ": " << bytes.size() << " bytes";
         std::string logged = c.logged;
         if (!arrives) logged = "FetchPumping" + logged.replace(logged.find("URL"), 3, url);
         const std::string log = test::Scratch::ReadRaw(in("data/debug.log")).value_or("");

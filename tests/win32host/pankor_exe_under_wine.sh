@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# Pankor.exe (the x86_64 build of the product's sources) under 64-bit Wine,
-# started under a development name, then again as a user and an installer
-# would, with the debug log, the handoff file, the registry and the windows
-# seen from outside as evidence. Wine here has no HTML engine: the page never
-# loads, so the watchdog giving up is as far as a start can go.
+# Pankor.exe (the x86_64 build) under 64-bit Wine, started under a development name, then as a user
+# would; the debug log, the registry and the windows seen from outside are the evidence. Wine here has
+# no HTML engine: the page never loads, so the watchdog giving up is as far as a start can go.
 # Usage: pankor_exe_under_wine.sh PANKOR_EXE HOST_PROBE_EXE BOOTED_PREFIX
 exe_built="$1" probe_exe="$2" base_prefix="$3"
 source "$(dirname "$0")/wine.sh"
@@ -24,7 +22,7 @@ at_least() { [ "$(count "$1")" -ge "$2" ]; }
 wait_log() { wait_for "$3" at_least "$1" "$2" || { fail "no '$1' (x$2) within $3 s"; dump; exit 1; }; }  # text n seconds
 dump() { echo "--- debug.log"; cat "$log" 2>/dev/null; echo "--- probe"; probe state; }
 
-# ---------------------------------------------------------------- a first start, under the development name
+# ---- a first start, under the development name
 "$wine64" "$win_dir\\PankorDev.exe" /debug </dev/null >>"$work/wine.out" 2>&1 &
 first=$! && pids+=("$first")
 wait_log "tray icon added=" 1 90
@@ -37,24 +35,23 @@ read -r sw sh <<<"$(sed -n 's/.* screen=\([0-9]*\)x\([0-9]*\).*/\1 \2/p' <<<"$st
 want="caption=Pankor frame=none at=$(((sw - 920) / 2)),$(((sh - 620) / 2)) size=920x620 client=920x620 browser=920x620 screen="
 grep -q "^main=visible tray=hidden .* $want" <<<"$state" || fail "windows: got '$state', want '$want'"
 
-# ---------------------------------------------------------------- a second copy while it runs
+# ---- a second copy while it runs
 run  # hands its request over through the handoff file
 logged "another Pankor already has the mutex" "handoff posted: show"
-grep -qE "^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9:]{8}\|show"$'\r''$' "$data/handoff.txt" || fail "handoff file: $(cat -A "$data/handoff.txt")"
 
-# ---------------------------------------------------------------- the watchdog, with no HTML engine
+# ---- the watchdog, with no HTML engine
 wait_log "watchdog gave up, readyState=" 1 40
 lines | grep -q '^watchdog gave up, readyState=1 loc=' || fail "the ready state moved: $(lines | grep 'watchdog gave up')"
 lines | grep -qE '^NavigateError .*index\.html$' || fail "no NavigateError for the page"
 
-# ---------------------------------------------------------------- closed from outside, window by window
+# ---- closed from outside, window by window
 [ "$(probe close main)" = closed ] && grep -q "^main=none tray=hidden" <<<"$(probe state)" || fail "the main window did not close"
 run /tray  # the process lives on in the tray: the mutex is still taken
 [ "$(count "second copy with /tray - exiting quietly")" -eq 1 ] || fail "the process ended with its main window"
 [ "$(probe close tray)" = closed ] || fail "the tray window did not close"
 wait_for 20 sh -c "! kill -0 $first 2>/dev/null" && wait "$first" || fail "the process did not end with 0 once both windows were gone"
 
-# ---------------------------------------------------------------- the registry, for either name
+# ---- the registry, for either name
 feature() { "$wine64" reg query "HKCU\\Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\$1" </dev/null 2>&1 | tr -d '\r'; }
 for name in Pankor.exe PankorDev.exe; do
   feature FEATURE_BROWSER_EMULATION | grep -qxF "    $name    REG_DWORD    0x2af9" || fail "FEATURE_BROWSER_EMULATION $name"
