@@ -1,6 +1,5 @@
-# Shared by the end-to-end tests; sourced, never run. Each test runs inside its own Xvfb
-# (xvfb-run), with every folder the manager, WebKit and Wine write to under one temporary
-# folder: nothing reaches the real home folder. Arguments: BUILD_DIR SOURCE_DIR WINEPREFIX
+# Shared by the end-to-end tests (sourced; arguments BUILD_DIR SOURCE_DIR WINEPREFIX). Each runs in its
+# own Xvfb, every folder the manager, WebKit and Wine write to under one temporary folder.
 set -uo pipefail
 build="$1" source="$2" wineprefix="$3" work="$(mktemp -d /tmp/pankor-e2e-XXXXXX)"
 pankor="$build/app/linux/pankor" kit="$build/tools/publish/pankor-publish" fixtures="$build/tests/e2e/fixtures"
@@ -51,9 +50,9 @@ use_wine() {
   rm -rf "$roaming" && ln -s "$APPDATA" "$roaming" || { fail "cannot link the Wine roaming folder"; finish; }
   used_wine=1
 }
-# Starts the manager with the debug log and the local publisher (a fresh log unless KEEP_LOG=1).
+# Starts the manager with a fresh debug log and the local publisher.
 start_pankor() {  # switches...
-  [ "${KEEP_LOG:-}" = 1 ] || rm -f "$log"
+  rm -f "$log"
   "$pankor" /debug "/publisher=$base" "$@" >"$work/pankor${#pids[@]}.out" 2>&1 &
   pids+=($!) pankor_pid=$!
 }

@@ -13,8 +13,8 @@ unset DBUS_SESSION_BUS_ADDRESS  # until the notification service runs (the bus w
 mkdir -p "$work/nopage" && cp "$pankor" "$work/nopage/pankor"
 pankor="$work/nopage/pankor" start_pankor
 secs=20 expect_log "watchdog gave up, readyState=4 loc="
-# Loaded at start and again every third tick up to the 24th (nine times on an idle machine; a tick
-# that finds a load still under way skips it), each load failing; the manager runs on.
+# Loaded at start and every third tick up to the 24th (nine times when idle: a tick finding a load
+# under way skips it), each load failing; the manager runs on.
 navs="$(count_log "Navigate2 -> $work/nopage/ui/index.html")"
 [ "$navs" -ge 2 ] && [ "$navs" -le 9 ] || fail "navigations: $navs"
 expect_count "NavigateError file://$work/nopage/ui/index.html" "$navs" 10
@@ -34,14 +34,12 @@ expect_log "--- Pankor start, runDir=$build/app/linux" "dpi 100% -> window 920x6
 grep -qE " METRICS main   scrollH=[0-9]+ clientH=[1-9][0-9]+ offsetH=[1-9][0-9]+ scrollTop=0" "$log" || fail "main metrics"
 # The installed apps' versions came from their version resources, their icons into the data folder.
 expect_file "$APPDATA/Pankor/icons/clock.bmp"
-lacks_log "NavigateError"
 # WebKit keeps its files in the cache folder; the data folder holds only the manager's.
 [ -d "$XDG_CACHE_HOME/pankor/webkit" ] || fail "no WebKit cache folder"
 [ -z "$(find "$APPDATA/Pankor" -iname '*webkit*' -o -iname '*.db' | head -1)" ] || fail "WebKit files in the data folder"
 [ -z "$(ls -A "$HOME")" ] || fail "files in the home folder: $(ls -A "$HOME")"
 
-# Later starts hand over: without arguments the window comes up, /installed= opens that app's
-# panel, a slug the catalog lacks is logged.
+# Later starts hand over: the window comes up, /installed= opens that app's panel or logs a slug it lacks.
 second_start
 expect_log "another Pankor already has the mutex" "handoff posted: show" "handoff taken: show" "command: show"
 second_start /installed=Clock
@@ -51,8 +49,7 @@ expect_log "installed= slug not in catalog: nosuchapp"
 lacks_log "CallJs "  # every page call found its function
 stop_pankor
 
-# ---- 3. at 150 % the window is 1.5 times as large and the page fills it at one CSS pixel per
-# screen pixel (it scales itself: WebKit must not enlarge it a second time)
+# ---- 3. at 150 % the window is 1.5 times as large; the page fills it, scaling itself (WebKit must not)
 export DBUS_SESSION_BUS_ADDRESS="$bus"
 background dunst
 wait_for 10 dunstctl is-paused >/dev/null 2>&1 || fail "no notification service"

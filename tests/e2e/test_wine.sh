@@ -40,17 +40,15 @@ cmp -s "$clock_exe" "$fixtures/clock-2.1.0.0.exe" || fail "the button did not in
 grep -q 'installed Tarnwick\\Clock\\clock.exe: .*/VERYSILENT /NORESTART' "$APPDATA/Tarnwick/Clock/installer.log" ||
   fail "installer command line: $(cat "$APPDATA/Tarnwick/Clock/installer.log" 2>/dev/null)"
 [ -z "$(find "$TEMP" -iname 'Pankor-app-*' | head -1)" ] || fail "the downloaded installer was left in the temporary folder"
-# Start: the app really runs, through Wine.
-expect_log "dispatch start arg=clock" "starting $clock_exe"
+# Start: the app really runs, through Wine. (The buttons' log lines: the unit tests.)
 expect_file "$APPDATA/Tarnwick/Clock/started.txt" 60
 grep -qi 'clock.exe' "$APPDATA/Tarnwick/Clock/started.txt" || fail "started.txt: $(cat "$APPDATA/Tarnwick/Clock/started.txt")"
 # Uninstall: the registered command runs, and the watch sees the app go.
-expect_log "dispatch uninstall arg=jotter" "uninstall Jotter -> /bin/sh \"$work/uninstall-jotter.sh\" /S"
 expect_text "$work/uninstalled.txt" "uninstaller ran: /S"
 # Back up: the folder dialog opens; a folder is typed into it and chosen.
 pick_folder() {  # the dialog title's start (a pattern), folder
   local wid attempt
-  wait_for 30 xdotool search --onlyvisible --name "^$1" >/dev/null || { fail "no dialog '$1'"; return; }
+  wait_for 60 xdotool search --onlyvisible --name "^$1" >/dev/null || { fail "no dialog '$1'"; return; }
   wid="$(xdotool search --onlyvisible --name "^$1" | head -1)"
   # Typed over what the location entry holds ("/" opens it); what the entry then completes on
   # its own, a little later on a busy machine, is deleted before "Select"; else tried again.
@@ -63,7 +61,6 @@ pick_folder() {  # the dialog title's start (a pattern), folder
   fail "the dialog '$1' stayed open"
 }
 mkdir -p "$work/backups"
-expect_log "dispatch backup arg="
 pick_folder "Where should the backup go" "$work/backups"
 expect_log "backup wrote "
 dest="$(sed -n 's/^.* backup wrote [0-9]* file(s) to //p' "$log" | tr -d '\r' | head -1)"
@@ -71,7 +68,6 @@ case "$dest" in "$work/backups/Pankor-backup-"*) ;; *) fail "backup folder: $des
 expect_text "$dest/Tarnwick/Clock/options.ini" "alarm=07:00"
 # Restore: the settings come back from the backup folder.
 printf 'alarm=09:30\r\n' >"$APPDATA/Tarnwick/Clock/options.ini"
-expect_log "dispatch restore arg="
 pick_folder "Pick a Pankor-backup-" "$dest"
 expect_log "restore copied "
 expect_text "$APPDATA/Tarnwick/Clock/options.ini" "alarm=07:00"
@@ -90,9 +86,8 @@ stop_pankor
 start_pankor testselfupdate
 expect_log "SELFUPDATE TEST: self=1.0.0.1 catalog=1.0.0.2" "SELFUPDATE TEST: staged=True" "applying self-update: "
 wait_for 30 sh -c "! kill -0 $pankor_pid 2>/dev/null" || fail "the manager did not end after its update"
-expect_file "$marker" 60
-# The installer writes its log after the file it installs: wait for the line.
-wait_for 30 grep -qs 'installed Pankor\\selfupdate\\ran.txt: .*/VERYSILENT /NORESTART /RELAUNCH=/tray' \
+# The installer writes its log after the file it installs.
+wait_for 60 grep -qs 'installed Pankor\\selfupdate\\ran.txt: .*/VERYSILENT /NORESTART /RELAUNCH=/tray' \
   "$APPDATA/Pankor/selfupdate/installer.log" || fail "self-update command line"
 lacks_log "REFUSED"
 finish

@@ -80,21 +80,19 @@ TEST(Integration, DownloadsArriveWholeOrAreLoggedAndLeaveTheBytesWhileThePumpKee
         pump.calls = 0;
         Bytes bytes{'k', 'e', 'p', 't'};
         const auto start = std::chrono::steady_clock::now();
-        const auto msSince = [&] {
-            return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
-                .count();
-        };
         const bool arrives = c.logged.empty();
         EXPECT_EQ(app.update.FetchPumping(url, bytes), arrives) << c.path;
-        EXPECT_TRUE(contract::Text(bytes) == (arrives ? installer : "kept")) << c.path << ": " << bytes.size() << " bytes";
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        EXPECT_TRUE(contract::Text(bytes) == (arrives ? installer : "kept"))
+            << c.path << ": " << bytes.size() << " bytes";
         std::string logged = c.logged;
         if (!arrives) logged = "FetchPumping" + logged.replace(logged.find("URL"), 3, url);
         const std::string log = test::Scratch::ReadRaw(in("data/debug.log")).value_or("");
         Lines seen;  // without their time
         for (std::string_view line : SplitLines(log)) seen.emplace_back(line.substr(9));
         EXPECT_EQ(seen, arrives ? Lines{} : Lines{logged});
-        EXPECT_GE(msSince(), c.waits ? 2000 : 0) << c.path;
-        EXPECT_LT(msSince(), c.waits ? 4000 : 1000) << c.path;
+        EXPECT_GE(ms.count(), c.waits ? 2000 : 0) << c.path;
+        EXPECT_LT(ms.count(), c.waits ? 4000 : 1000) << c.path;
         EXPECT_GE(pump.calls, c.waits ? 2000 / kFetchPollMs : 1) << c.path;
         EXPECT_LE(pump.WorstGapMs(), kFetchPollMs + 100) << c.path;
     }

@@ -1,7 +1,6 @@
-// The host's glue against the real system (under Wine): the windows' unload
-// and the loop, the timers, the tray record, the browser control in our OLE
-// container and the shell's folder browser. Wine here has no HTML engine: the
-// control is created and navigates, but no document ever arrives.
+// The host's glue against the real system (under Wine): the windows' unload and the loop, the timers,
+// the tray record, the browser control in our OLE container and the shell's folder browser. Wine here
+// has no HTML engine: the control is created and navigates, but no document ever arrives.
 #include <gtest/gtest.h>
 
 #include <exdispid.h>
@@ -169,7 +168,6 @@ TEST_F(HostTest, TheControlFollowsTheWindowCancelledCommandsGoNowhereAndItCanBeR
     const Status created = browser.Create(events);
     ASSERT_TRUE(created.ok()) << created.code() << " " << created.error();
     EXPECT_FALSE(browser.Create(events).ok());  // one control per window
-    // (Its size follows the window's: pankor_exe_under_wine.sh sees the control fill the window.)
     // Without a document the page can be neither called nor read.
     const Status ran = browser.RunScript("window.pk.setDpi(100);");
     EXPECT_FALSE(browser.HasDocument() || ran.ok() || ran.error().empty() || browser.ElementValue("isText").ok() ||
@@ -197,9 +195,8 @@ TEST_F(HostTest, TheControlFollowsTheWindowCancelledCommandsGoNowhereAndItCanBeR
     EXPECT_EQ(browser.Location(), "");
 }
 
-// The sink reads the arguments as the control passes them, last first, the URL as a VARIANT by
-// reference. BeforeNavigate2 with its Cancel and NavigateError come through the real control in the
-// test above; DocumentComplete needs an HTML engine, which Wine here lacks.
+// The sink reads the arguments last first, the URL as a VARIANT by reference. (BeforeNavigate2 and
+// NavigateError come through the real control above; DocumentComplete needs an HTML engine.)
 TEST(BrowserEventSinkTest, DocumentCompleteIsDecodedOthersAndShortCallsIgnoredNothingAfterDetach) {
     Recorder events;
     auto* sink = new BrowserEventSink(&events);

@@ -51,11 +51,9 @@ run /tray  # the process lives on in the tray: the mutex is still taken
 [ "$(probe close tray)" = closed ] || fail "the tray window did not close"
 wait_for 20 sh -c "! kill -0 $first 2>/dev/null" && wait "$first" || fail "the process did not end with 0 once both windows were gone"
 
-# ---- the registry, for either name
+# ---- the registry, under the name it ran as (Pankor.exe's: the installer's run)
 feature() { "$wine64" reg query "HKCU\\Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\$1" </dev/null 2>&1 | tr -d '\r'; }
-for name in Pankor.exe PankorDev.exe; do
-  feature FEATURE_BROWSER_EMULATION | grep -qxF "    $name    REG_DWORD    0x2af9" || fail "FEATURE_BROWSER_EMULATION $name"
-  feature FEATURE_BLOCK_LMZ_SCRIPT | grep -qxF "    $name    REG_DWORD    0x0" || fail "FEATURE_BLOCK_LMZ_SCRIPT $name"
-done
+feature FEATURE_BROWSER_EMULATION | grep -qxF "    PankorDev.exe    REG_DWORD    0x2af9" || fail "FEATURE_BROWSER_EMULATION"
+feature FEATURE_BLOCK_LMZ_SCRIPT | grep -qxF "    PankorDev.exe    REG_DWORD    0x0" || fail "FEATURE_BLOCK_LMZ_SCRIPT"
 [ "$failures" -eq 0 ] || { dump; echo "$failures check(s) failed"; exit 1; }
 echo "Pankor.exe under Wine: all checks passed"
