@@ -1,11 +1,8 @@
-// Looks at a running Pankor.exe from outside as an installer would, and plays
-// what an installer may meet around it:
-//   host_probe state              "main=visible|hidden|none tray=... pid=N [caption=... screen=WxH] image=PATH"
-//   host_probe close main|tray    sends WM_CLOSE; exit 0 once the window is gone
-//   host_probe hold PATH SECONDS  holds PATH open as a virus scanner would (others may read it,
-//                                 nothing may write, rename or delete it); prints "held"
-//   host_probe stubborn SECONDS   a window of the main class that ignores WM_CLOSE, as a hung
-//                                 manager would; prints "up"
+// Looks at a running Pankor.exe from outside as an installer would, and plays what it may meet:
+//   state                "main=visible|hidden|none tray=... pid=N [caption=... screen=WxH] image=PATH"
+//   close main|tray      sends WM_CLOSE; exit 0 once the window is gone
+//   hold PATH SECONDS    holds PATH open as a virus scanner would (others may only read it); prints "held"
+//   stubborn SECONDS     a main-class window ignoring WM_CLOSE, as a hung manager; prints "up"
 #include <windows.h>
 
 #include <cstdio>

@@ -162,7 +162,7 @@ TEST(TrayTextTest, AnsiFieldsAreCutAtWholeCharactersWithTheirNul) {
     }
 }
 
-TEST_F(HostTest, TheControlFollowsTheWindowCancelledCommandsGoNowhereAndItCanBeReleasedInItsOwnEvent) {
+TEST_F(HostTest, OneControlPerWindowCancelledCommandsGoNowhereAndItCanBeReleasedInItsOwnEvent) {
     Browser browser(main.Hwnd());
     Recorder events;
     const Status created = browser.Create(events);

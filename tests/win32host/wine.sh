@@ -1,7 +1,6 @@
-# Shared by the runs of Pankor.exe and of its installer under 64-bit Wine (through
-# scripts/wine-tests.sh); sourced, not run, with $probe_exe (HostProbe) and $base_prefix (the
-# build's booted prefix) set. Each run gets a prefix of its own, with an empty registry and no
-# Pankor: the booted one copied, its large Windows folder as hard links.
+# Shared by the runs of Pankor.exe and its installer under Wine (scripts/wine-tests.sh); sourced with
+# $probe_exe (HostProbe) and $base_prefix (the build's booted prefix) set. Each run gets a prefix of its
+# own, no Pankor in it: the booted one copied, its large Windows folder as hard links.
 set -uo pipefail
 wine64="$(command -v wine64 || echo /usr/lib/wine/wine64)"
 work="$(mktemp -d)"
