@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# The manager on a desktop, one start after another against the local publisher: 1. without its page;
-# 2. a first start with later starts handing over; 3. at 150 % with a notification service, then
-# refused catalogs; 4. with /tray on a desktop with a notification area.
+# The manager on a desktop against the local publisher: 1. without its page; 2. a first start, later
+# starts handing over; 3. at 150 % with notifications, then refused catalogs; 4. /tray, with a tray host.
 source "$(dirname "$0")/lib.sh"
 serve
 install_app clock 2.0.0.0 Clock

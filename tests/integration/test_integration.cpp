@@ -1,8 +1,6 @@
-// Downloads through the application object on the real Linux platform from the
-// publisher's kit over real HTTP, with a pump that measures real time. (The
-// reports are the unit tests' and the desktop end-to-end test's; programs run,
-// waited for and run by Wine, the process contract's and the Wine end-to-end
-// test's.)
+// Downloads through the application object on the real Linux platform from the publisher's kit over
+// real HTTP, with a pump that measures real time. (Reports, programs run and waited for: the contract
+// suites' and the end-to-end tests'.)
 #include <gtest/gtest.h>
 #include <signal.h>
 
