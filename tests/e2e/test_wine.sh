@@ -2,7 +2,8 @@
 # Windows programs through Wine, driven from the page as a person would and by the self-tests:
 #  1. the card's buttons: update an app from the publisher, start it, uninstall one through the
 #     uninstaller it registered; back the settings up into a folder picked in the dialog, restore them;
-#  2. a newer manager in the catalog staged, not applied while open; 3. staged on request, applied on quit.
+#  2. the in-app update self-test; a newer manager in the catalog staged, not applied while open;
+#  3. the manager's own update staged on request and applied on quit.
 source "$(dirname "$0")/lib.sh"
 serve
 use_wine
@@ -74,11 +75,11 @@ expect_text "$APPDATA/Tarnwick/Clock/options.ini" "alarm=07:00"
 lacks_log "CallJs "
 stop_pankor
 
-# ---- 2. the newer manager in the catalog, staged four seconds after the page was told (the
-# button's update above covers the in-app update's download, keyed hash and silent installer)
+# ---- 2. the in-app update self-test's switch (the button's update above covers the download, keyed
+# hash and silent installer); the newer manager in the catalog, staged four seconds after the page was told
 resite 1.0.0.2
-start_pankor
-secs=60 expect_log "auto-staging self-update 1.0.0.2" "self-update staged: "
+start_pankor testinupdate=clock
+secs=90 expect_log "testinupdate: clock" "in-app update clock done" "auto-staging self-update 1.0.0.2" "self-update staged: "
 stop_pankor
 [ ! -e "$marker" ] || fail "the manager's update was applied while the window stayed open"
 
