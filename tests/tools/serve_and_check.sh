@@ -154,14 +154,11 @@ own() { one "" ",\"pankor\":{$1}"; }                                 # with the 
 warns 'apps #1 has no "slug": the manager drops it' "{\"apps\":[{\"name\":\"x\"},$(app a)]}"
 warns 'games #1 is not an object' "$(one '' ',"games":[3]')"
 warns '"games" is not an array' "$(one '' ',"games":{"slug":"b"}')"
-warns 'skins #1 has no "name"' "$(one '' ',"skins":[{"forApp":"a"}]')"
 warns 'game "Notes" has the slug of app "notes" before it' "{\"apps\":[$(app notes)],\"games\":[$(app Notes)]}"
 warns 'app "tarn notes": the slug is not plain' "{\"apps\":[$(app 'tarn notes')]}"
-warns 'app "a" has no "url": it cannot be updated in place' "$(one ',"url":""')"
-warns 'app "a" has no "sha"' '{"apps":[{"slug":"a","url":"https://x/u","latest":"1"}]}'
+warns 'app "a" has no "url": it cannot be updated in place' "{\"apps\":[$(app a ',"url":""'),{\"slug\":\"b\",\"url\":\"https://x/u\"}]}" 2
 warns '"latest" "v1.2" does not compare' "$(one ',"latest":"v1.2"')"
 warns '"pankor": "version" "1.x" does not compare' "$(own "\"version\":\"1.x\",\"url\":\"https://x/u\",\"sha\":\"$sha\"")"
-warns 'app "a": "sha" is not 64 hexadecimal digits' "$(one ",\"sha\":\"${sha:1}\"")"
 warns '"sha" is not 64 hexadecimal digits' "$(one ",\"sha\":\"g${sha:1}\"")"
 warns '"pankor": "sha" is not 64' "$(own '"version":"1.0","sha":"abc"')"
 for exe in 'C:\\Tools\\t.exe' '\\t.exe' '/t.exe'; do
@@ -190,9 +187,8 @@ while IFS='|' read -r want args says; do  # exit code|arguments|what the error o
 done <<ROWS
 1|$work/broken.json|does not parse as JSON
 1|$work/escape.json|does not parse: 
-1|$work/empty.json|
+1|$work/empty.json|is empty
 1|$work/none.json|cannot read
-2|--strict|
 2|$work/good.json $work/good.json|
 0|--help|
 ROWS
