@@ -44,9 +44,7 @@ function checkCommand(url) {
   if (c.arg === 'flag') assert.match(d.arg, /^[01]$/, url);
 }
 
-// What the document shows, read by probes "kind selector [name]": text(s), value, checked, hidden,
-// disabled, class, attr(s), count, css and inline (style values), height, width, scrolls, inview,
-// inside, stacked, tab, focus, global, overflow (what sticks out of the content area sideways).
+// What the document shows, read by probes "kind selector [name]" (overflow: what sticks out of the content area sideways).
 function probe(list) {
   const main = document.getElementById('main');
   const all = (sel) => Array.prototype.slice.call(document.querySelectorAll(sel));
