@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The publisher's kit from the command line: keygen, sign, verify, hash, and
-# their refusals; the hash checked against sha256sum.
+# their refusals; the hash checked against sha256sum; every command's --help.
 kit="$1"
 keys="$2"
 source "$(dirname "$0")/lib.sh"
@@ -39,5 +39,5 @@ check "a public blob is no private key" 1 "$kit" sign "$work/catalog.json" --key
 check "an empty catalog is not signed" 1 "$kit" sign "$work/empty.json" --key "$work/publisher.private.pem"
 check "bad arguments" 2 "$kit" sign
 check "unknown command" 2 "$kit" frobnicate
-for c in keygen sign verify hash; do check "$c --help" 0 "$kit" "$c" --help; done
+for c in keygen sign verify hash serve check; do check "$c --help" 0 "$kit" "$c" --help; done
 finish "publish kit"

@@ -118,7 +118,6 @@ check "missing folder" 1 "$kit" serve "$work/none"
 for bad in "$site --status /x=99" "$site --delay nopath=5" "$site --port 70000" "--port 0"; do
   check "serve $bad" 2 "$kit" serve $bad
 done
-check "serve --help" 0 "$kit" serve --help
 
 # ---------------------------------------------------------------- check
 sha=0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef
@@ -188,7 +187,6 @@ done <<ROWS
 1|$work/empty.json|is empty
 1|$work/none.json|cannot read
 2|$work/good.json $work/good.json|
-0|--help|
 ROWS
 
 finish "serve and check"
