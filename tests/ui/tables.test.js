@@ -10,6 +10,7 @@ const A = ['setApps', appsJson(APPS)];
 const tab = (t) => ['showTabExternal', t];
 const EVIL = '<script>window.__pwned=1</script><img src=x onerror="window.__pwned=2">';
 const LONG = '<i>Couldn\'t reach</i> "tarnwick.test" \\ ' + 'x'.repeat(600);
+const GIF = 'R0lGODlhAQABAIAAAAAAAP///yH5BAEAAAAALAAAAAABAAEAAAIBRAA7';  // a picture that would load
 const DOC = TELEMETRY.replace('"lang":"en-GB"', '"lang":"<b>x</b> \\"q\\""');
 const app = (slug, more) => Object.assign({ slug, name: slug.toUpperCase(), installed: '1.0', latest: '1.0' }, more);
 const MANY = APPS.concat(Array.from({ length: 12 }, (_, i) => app('filler' + i, { desc: 'x' })), [app('last')]);
@@ -38,8 +39,8 @@ const ROWS = [
         tab: ['apps'], 'text #appsLead': 'Your Tarnwick apps, kept up to date.' }, self('The update is ready. It installs when you close the window.',
         'Update ready \u2013 installs on close', true)), A, ['setApps', '[]'],
       { 'text #appsList': /No apps to show/, 'text #gamesList': /Toy box is empty/, 'hidden #appsCount': true }] },
-  { it: 'texts carrying U+2028, U+2029, quotes, backslashes and markup arrive unchanged and show as text; a script address is no icon',
-    do: [['setStatus', HOSTILE], ['setApps', appsJson([app('h', { name: HOSTILE, desc: EVIL, icon: 'javascript:window.__pwned=3' })])],
+  { it: 'texts carrying U+2028, U+2029, quotes, backslashes and markup arrive unchanged and show as text; a data address is no icon',
+    do: [['setStatus', HOSTILE], ['setApps', appsJson([app('h', { name: HOSTILE, desc: EVIL, icon: 'data:image/gif;base64,' + GIF })])],
       ['setSelfUpdate', HOSTILE], ['setSkins', skinsJson([{ name: HOSTILE, url: 'https://x.test/' }])], ['setIssueResult', false, HOSTILE],
       ['setTelemetry', 1, HOSTILE], { 'text #status': HOSTILE, 'text [data-slug=h] .card-name': HOSTILE, 'text #skins .card-name': HOSTILE,
         'count body b': 0, 'text #selfState': 'Pankor ' + HOSTILE + ' is available.', 'text #isResult': HOSTILE, 'text #reportDoc': HOSTILE,
