@@ -15,10 +15,8 @@ start() {  # output file, serve arguments...; sets $base and $server_pid
   for _ in $(seq 100); do grep -qs '^serving ' "$out" && break; sleep 0.05; done
   base="$(sed -n 's/^serving .* at //p' "$out")"
 }
-stop() {  # description, signal: the server must end with exit 0 within two seconds
+stop() {  # description, signal: the server must end with exit 0 (one that does not end times the test out)
   kill -"$2" "$server_pid"
-  for _ in $(seq 40); do kill -0 "$server_pid" 2>/dev/null || break; sleep 0.05; done
-  if kill -0 "$server_pid" 2>/dev/null; then fail "$1: still running after SIG$2"; kill -KILL "$server_pid"; fi
   wait "$server_pid" || fail "$1: exit $? after SIG$2"
 }
 
@@ -120,7 +118,6 @@ check "missing folder" 1 "$kit" serve "$work/none"
 for bad in "$site --status /x=99" "$site --delay nopath=5" "$site --port 70000" "--port 0"; do
   check "serve $bad" 2 "$kit" serve $bad
 done
-check "serve --help" 0 "$kit" serve --help
 
 # ---------------------------------------------------------------- check
 sha=0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef
@@ -154,14 +151,11 @@ own() { one "" ",\"pankor\":{$1}"; }                                 # with the 
 warns 'apps #1 has no "slug": the manager drops it' "{\"apps\":[{\"name\":\"x\"},$(app a)]}"
 warns 'games #1 is not an object' "$(one '' ',"games":[3]')"
 warns '"games" is not an array' "$(one '' ',"games":{"slug":"b"}')"
-warns 'skins #1 has no "name"' "$(one '' ',"skins":[{"forApp":"a"}]')"
 warns 'game "Notes" has the slug of app "notes" before it' "{\"apps\":[$(app notes)],\"games\":[$(app Notes)]}"
 warns 'app "tarn notes": the slug is not plain' "{\"apps\":[$(app 'tarn notes')]}"
-warns 'app "a" has no "url": it cannot be updated in place' "$(one ',"url":""')"
-warns 'app "a" has no "sha"' '{"apps":[{"slug":"a","url":"https://x/u","latest":"1"}]}'
+warns 'app "a" has no "url": it cannot be updated in place' "{\"apps\":[$(app a ',"url":""'),{\"slug\":\"b\",\"url\":\"https://x/u\"}]}" 2
 warns '"latest" "v1.2" does not compare' "$(one ',"latest":"v1.2"')"
 warns '"pankor": "version" "1.x" does not compare' "$(own "\"version\":\"1.x\",\"url\":\"https://x/u\",\"sha\":\"$sha\"")"
-warns 'app "a": "sha" is not 64 hexadecimal digits' "$(one ",\"sha\":\"${sha:1}\"")"
 warns '"sha" is not 64 hexadecimal digits' "$(one ",\"sha\":\"g${sha:1}\"")"
 warns '"pankor": "sha" is not 64' "$(own '"version":"1.0","sha":"abc"')"
 for exe in 'C:\\Tools\\t.exe' '\\t.exe' '/t.exe'; do
@@ -190,11 +184,9 @@ while IFS='|' read -r want args says; do  # exit code|arguments|what the error o
 done <<ROWS
 1|$work/broken.json|does not parse as JSON
 1|$work/escape.json|does not parse: 
-1|$work/empty.json|
+1|$work/empty.json|is empty
 1|$work/none.json|cannot read
-2|--strict|
 2|$work/good.json $work/good.json|
-0|--help|
 ROWS
 
 finish "serve and check"

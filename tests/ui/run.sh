@@ -1,14 +1,10 @@
 #!/usr/bin/env bash
-# Runs the page tests in headless Chromium after installing Debian's chromium if missing and the npm
+# Runs the page tests in headless Chromium (scripts/install-deps.sh installs it) after installing the npm
 # packages of package-lock.json when it changed. Screenshots go to $PANKOR_UI_OUT (build/ui-shots).
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 out="${PANKOR_UI_OUT:-build/ui-shots}"
 export PANKOR_UI_OUT="$(cd "$here/../.." && mkdir -p "$out" && cd "$out" && pwd)"
-if [ ! -x /usr/bin/chromium ]; then
-  echo "run.sh: installing chromium from Debian" >&2
-  apt-get update -qq </dev/null && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq chromium </dev/null >/dev/null
-fi
 cd "$here"
 want="$(cat package.json package-lock.json | sha256sum | cut -d' ' -f1)"
 if [ "$(cat node_modules/.pankor-installed 2>/dev/null)" != "$want" ]; then

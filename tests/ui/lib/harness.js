@@ -30,11 +30,10 @@ const appsJson = (rows) => rowsJson(CONTRACT.appRow, rows);
 const skinsJson = (rows) => rowsJson(CONTRACT.skinRow, rows);
 
 // How the host reads a command URL: the command up to the first "?", the argument after the
-// first "=", URL-decoded with "+" as a blank, kept as it was on a bad escape.
+// first "=", URL-decoded with "+" as a blank (a bad escape, which the page never sends, throws here).
 function hostDispatch(url) {
   const [, cmd, arg] = /^app:([^?]*)(?:\?(?:[^=]*=)?(.*))?$/s.exec(url);
-  try { return { cmd: cmd.toLowerCase(), arg: decodeURIComponent((arg || '').replace(/\+/g, ' ')) }; }
-  catch (e) { return { cmd: cmd.toLowerCase(), arg }; }
+  return { cmd: cmd.toLowerCase(), arg: decodeURIComponent((arg || '').replace(/\+/g, ' ')) };
 }
 // Every command the page sends must be one the host knows, with the argument it expects.
 function checkCommand(url) {
@@ -45,9 +44,7 @@ function checkCommand(url) {
   if (c.arg === 'flag') assert.match(d.arg, /^[01]$/, url);
 }
 
-// What the document shows, read by probes "kind selector [name]": text(s), value, checked, hidden,
-// disabled, class, attr(s), count, css and inline (style values), height, width, scrolls, inview,
-// inside, stacked, tab, focus, global, overflow (what sticks out of the content area sideways).
+// What the document shows, read by probes "kind selector [name]" (overflow: what sticks out of the content area sideways).
 function probe(list) {
   const main = document.getElementById('main');
   const all = (sel) => Array.prototype.slice.call(document.querySelectorAll(sel));
