@@ -1,6 +1,6 @@
 // What only the Win32 layer needs, looked at with the plain API: a replace
 // beside a reader that holds the file open, appends beside another handle,
-// live icon handles, the types registry values are stored with, the command
+// the types registry values are stored with, the command
 // line after the program name and the ANSI code page.
 #include <gtest/gtest.h>
 
@@ -9,7 +9,6 @@
 
 #include "TestSupport.h"
 #include "platform/win32/Win32FileSystem.h"
-#include "platform/win32/Win32Icons.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32System.h"
 #include "platform/win32/Win32Text.h"
@@ -60,28 +59,6 @@ TEST(Win32FileSystem, AppendFileLandsAtTheEndBesideAnotherAppender) {
                 WriteFile(other, "four\r\n", 6, &n, nullptr));
     CloseHandle(other);
     EXPECT_EQ(Scratch::ReadRaw(path), "one\r\ntwo\r\nthree\r\nfour\r\n");
-}
-
-// The handle is a live icon of this width.
-bool IconOfWidth(IconHandle handle, int width) {
-    ICONINFO info{};
-    if (!GetIconInfo(reinterpret_cast<HICON>(handle), &info)) return false;
-    BITMAP colour{};
-    const bool ok = info.hbmColor && GetObjectW(info.hbmColor, sizeof(colour), &colour) && colour.bmWidth == width;
-    DeleteObject(info.hbmColor);  // either may be null: then nothing happens
-    DeleteObject(info.hbmMask);
-    return ok;
-}
-
-TEST(Win32Icons, ExtractedHandlesAreLiveUntilDestroyed) {
-    Win32Icons icons;
-    const std::string program = test::WindowsPath(ICON_FIXTURE_PATH);
-    for (const auto& [handle, width] : {std::pair(icons.ExtractSized(program, 16, 16), 16),
-                                        std::pair(icons.ExtractDefault(program), icons.SystemMetric(SM_CXICON))}) {
-        EXPECT_TRUE(handle > 1u && IconOfWidth(handle, width)) << width;
-        icons.Destroy(handle);
-        EXPECT_FALSE(IconOfWidth(handle, width)) << "the icon outlived Destroy";
-    }
 }
 
 class Win32RegistryTest : public ::testing::Test {
