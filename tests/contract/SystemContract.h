@@ -1,10 +1,13 @@
 #pragma once
-// Process values, environment variables (APPDATA, TEMP and the like), the clocks, the screen and the system's version,
-// as far as a test can see them. Host: system; ProgramName() — this program's file name; UtcNow() — seconds since 1970
-// UTC by the test's own clock; UtcOffsetSeconds() — how far local time is ahead; Desktop() — the desktop's size by
-// another route, once the test has given the service one where the windowing host tells it; OsRelease() — the system's
-// version text by another route, which OsVersion() must begin; environment, SetVariable(name, value) and
-// UnsetVariable(name) through the system, VariableName() — one no one else uses.
+// Process values, environment variables, the clocks, the screen and the
+// system's version, as far as a test can see them. Host: system, environment;
+// ProgramName() — this program's file name; UtcNow() — seconds since 1970 UTC
+// by the test's own clock; UtcOffsetSeconds() — how far local time is ahead;
+// Desktop() — the desktop's size by another route, once the test has given
+// the service one where the windowing host tells it; OsRelease() — the
+// system's version text by another route, which OsVersion() must begin;
+// SetVariable(name, value), UnsetVariable(name) through the system;
+// VariableName() — one no one else uses.
 #include <cctype>
 #include <cstdlib>
 #include <regex>
