@@ -8,6 +8,10 @@
 // "replace FILE MIB" replaces FILE through the platform; Kill(id) — true
 // when there was such a process to end; Root(), In(name), ReadRaw,
 // WriteRaw, MakeFolderRaw.
+// And the single-instance lock within one session: the first holder keeps it
+// until it ends. Host: MakeLock() — a lock object as a new process would
+// have it; LockName(n) — a name no one else uses; BadLockName() — one the
+// system cannot make a lock of.
 #include <algorithm>
 #include <filesystem>
 #include <optional>
@@ -53,25 +57,20 @@ protected:
 };
 TYPED_TEST_SUITE(ProcessesContract, ContractHosts);
 
+// Started on show here; the other tests start hidden.
 TYPED_TEST(ProcessesContract, ArgumentsArriveAsWindowsSplitsTheCommandLineAndWaitingTellsRunningFromEnded) {
-    for (const bool hidden : {true, false}) {
-        Result<std::unique_ptr<IProcess>> p = this->processes.Start(
-            this->Run("wait=700 /VERYSILENT  \"two words\" a\\\"b \"c\"\"d\" C:\\dir\\ /RELAUNCH=/tray"), hidden);
-        ASSERT_TRUE(p.ok()) << p.error();
-        EXPECT_NE((*p)->Id(), 0u);
-        EXPECT_FALSE((*p)->WaitExit(100) || this->Recorded());
-        EXPECT_TRUE((*p)->WaitExit(30000) && (*p)->WaitExit(0));
-        EXPECT_EQ(this->Recorded(), std::optional<std::string>(
-                                        "wait=700\n/VERYSILENT\ntwo words\na\"b\nc\"d\nC:\\dir\\\n/RELAUNCH=/tray\n"))
-            << "hidden " << hidden;
-    }
+    Result<std::unique_ptr<IProcess>> p = this->processes.Start(
+        this->Run("wait=700 /VERYSILENT  \"two words\" a\\\"b \"c\"\"d\" C:\\dir\\ /RELAUNCH=/tray"), false);
+    ASSERT_TRUE(p.ok()) << p.error();
+    EXPECT_NE((*p)->Id(), 0u);
+    EXPECT_FALSE((*p)->WaitExit(100) || this->Recorded());
+    EXPECT_TRUE((*p)->WaitExit(30000) && (*p)->WaitExit(0));
+    EXPECT_EQ(this->Recorded(),
+              std::optional<std::string>("wait=700\n/VERYSILENT\ntwo words\na\"b\nc\"d\nC:\\dir\\\n/RELAUNCH=/tray\n"));
 }
 
 TYPED_TEST(ProcessesContract, ProgramsLetGoRunOnAndAreListedByTheirWholeFileNameWhileTheyRun) {
-    const Result<std::vector<std::string>> names = this->processes.ExecutableNames();
-    ASSERT_TRUE(names.ok()) << names.error();
-    for (const std::string& name : *names) EXPECT_EQ(name.find_first_of("\\/"), std::string::npos) << name;
-    EXPECT_TRUE(this->Listed(this->host.ProgramName()));
+    EXPECT_TRUE(this->Listed(this->host.ProgramName()));  // the file name alone, no folder
     EXPECT_FALSE(this->Listed(this->clock));
     ASSERT_TRUE(this->processes.Start(this->Run("wait=1500 let-go", this->clock), true).ok());
     EXPECT_TRUE(WaitUntil([&] { return this->Listed(this->clock); }));
@@ -104,6 +103,41 @@ TYPED_TEST(ProcessesContract, AWriterKilledWhileReplacingAFileLeavesTheOldOneWho
         }
     }
     EXPECT_TRUE(killedMidway) << "the writer always finished before it could be killed";
+}
+
+template <typename Host>
+using InstanceLockContract = HostTest<Host>;
+TYPED_TEST_SUITE(InstanceLockContract, ContractHosts);
+
+TYPED_TEST(InstanceLockContract, OnlyTheFirstToAcquireANameHoldsIt) {
+    const auto first = this->host.MakeLock(), second = this->host.MakeLock();
+    const Result<bool> acquired = first->Acquire(this->host.LockName(1));
+    ASSERT_TRUE(acquired.value_or(false)) << acquired.error();
+    for (int attempt = 0; attempt < 2; ++attempt) {  // still held the second time: the first never lets go
+        const Result<bool> elsewhere = second->Acquire(this->host.LockName(1));
+        EXPECT_FALSE(elsewhere.value_or(true)) << attempt << elsewhere.error();
+    }
+    EXPECT_TRUE(second->Acquire(this->host.LockName(2)).value_or(false));  // other names are free
+    const Result<bool> bad = this->host.MakeLock()->Acquire(this->host.BadLockName());
+    EXPECT_TRUE(Described(bad) && bad.code() != 0) << bad.code();  // the log line shows it
+}
+
+TYPED_TEST(InstanceLockContract, TheLockDiesWithItsHolderNotWithAProgramItStarted) {
+    // The platform program takes the lock, starts the args program and writes its id.
+    const std::string marker = this->host.In("child.txt"), name = this->host.LockName(3);
+    Result<std::unique_ptr<IProcess>> holder =
+        this->host.processes.Start("\"" + this->host.PlatformProgram() + "\" lock " + name + " \"" + marker + "\" \"" +
+                                       this->host.ArgsProgram() + "\"",
+                                   true);
+    ASSERT_TRUE(holder.ok()) << holder.error();
+    std::uint32_t child = 0;
+    ASSERT_TRUE(WaitUntil([&] { return (child = std::stoul(this->host.ReadRaw(marker).value_or("0"))) != 0; }, 30));
+    EXPECT_FALSE(this->host.MakeLock()->Acquire(name).value_or(true));
+    ASSERT_TRUE(this->host.Kill((*holder)->Id()));
+    ASSERT_TRUE((*holder)->WaitExit(10000));
+    EXPECT_TRUE(WaitUntil([&] { return this->host.MakeLock()->Acquire(name).value_or(false); }))
+        << "the started program inherited the lock";
+    EXPECT_TRUE(this->host.Kill(child)) << "the started program should still run";
 }
 
 }  // namespace pankor::contract

@@ -75,12 +75,12 @@ inline bool Readable(Socket s, int milliseconds) {
 }
 
 // Appends what arrives to `into` until done(into) or the peer closes; false
-// when the time is up or the server stops first.
+// when the time is up first.
 template <typename Done>
-bool ReadUntil(Socket s, std::string& into, Done done, int milliseconds, const std::atomic<bool>& stopping) {
+bool ReadUntil(Socket s, std::string& into, Done done, int milliseconds) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
     for (char buffer[4096]; !done(into);) {
-        if (std::chrono::steady_clock::now() > deadline || stopping) return false;
+        if (std::chrono::steady_clock::now() > deadline) return false;
         if (!Readable(s, 50)) continue;
         const auto n = recv(s, buffer, sizeof buffer, 0);
         if (n <= 0) return true;
@@ -101,7 +101,6 @@ inline bool WholeRequest(const std::string& s) {
 struct HttpExchange {
     Socket socket;
     std::string request;
-    const std::atomic<bool>& stopping;
 
     std::string Path() const {  // the request target ("/catalog.json")
         const std::size_t start = request.find(' ') + 1;
@@ -120,7 +119,7 @@ struct HttpExchange {
     bool WaitUntilClosed(int milliseconds) {
         std::string dropped;  // kept: a few MiB at most
         return ReadUntil(
-            socket, dropped, [](const std::string&) { return false; }, milliseconds, stopping);
+            socket, dropped, [](const std::string&) { return false; }, milliseconds);
     }
 };
 
@@ -130,9 +129,9 @@ public:
         : thread_([this, handler = std::move(handler)] {
               while (!stopping_) {
                   if (!Readable(listener_, 50)) continue;
-                  HttpExchange exchange{accept(listener_, nullptr, nullptr), {}, stopping_};
+                  HttpExchange exchange{accept(listener_, nullptr, nullptr), {}};
                   if (exchange.socket == kNoSocket) continue;
-                  ReadUntil(exchange.socket, exchange.request, WholeRequest, 10000, stopping_);
+                  ReadUntil(exchange.socket, exchange.request, WholeRequest, 10000);
                   {
                       const std::lock_guard<std::mutex> lock(mutex_);
                       requests_.push_back(exchange.request);

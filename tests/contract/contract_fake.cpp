@@ -42,7 +42,6 @@ namespace pankor::contract {
 using ContractHosts = ::testing::Types<FakeHost>;
 }  // namespace pankor::contract
 
-#include "EnvironmentContract.h"
 #include "FileSystemContract.h"
 #include "RegistryContract.h"
 #include "SystemContract.h"

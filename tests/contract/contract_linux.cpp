@@ -48,11 +48,8 @@ struct LinuxHost : LinuxFolders, NativePlatform, Platform {
         const std::string path = std::string(CONTRACT_PROGRAM_DIR) + "/" + name + ".exe";
         return std::filesystem::exists(path) ? path : std::string();
     }
-    static std::vector<std::string> VersionPrograms() {
-        std::vector<std::string> both;  // the product is a 32-bit program
-        for (const char* name : {"i686_version", "x86_64_version"})
-            if (!Program(name).empty()) both.push_back(Program(name));
-        return both;
+    static std::vector<std::string> VersionPrograms() {  // the product is a 32-bit program
+        return {Program("i686_version"), Program("x86_64_version")};
     }
     static std::string IconProgram() { return Program("x86_64_icon"); }
     static std::string PlainProgram() { return Program("x86_64_plain"); }

@@ -91,26 +91,16 @@ TEST(LinuxEnvironment, WindowsFoldersFallBackToXdgOnes) {
     const LinuxEnvironment env;
     EXPECT_EQ(env.Get("APPDATA"), tmp.In("cfg"));
     EXPECT_TRUE(std::filesystem::is_directory(tmp.In("cfg")));  // made, as Windows always has it
-    unsetenv("TEMP");
-    setenv("TMPDIR", "/var/tmp", 1);
-    EXPECT_EQ(env.Get("TEMP"), "/var/tmp");
-    unsetenv("TMPDIR");
-    EXPECT_EQ(env.Get("TEMP"), "/tmp");
     unsetenv("XDG_CONFIG_HOME");
 }
 
-TEST(LinuxIcons, ThePngImageIsChosenForSixtyFourPixelsAndTheClassicOneForThirtyTwo) {
+// Which image of the group a size takes is IconImage's, tested on its own.
+TEST(LinuxIcons, APngImageIsDrawnOverTheBackground) {
     const std::string program = std::string(CONTRACT_PROGRAM_DIR) + "/x86_64_png_icon.exe";
     if (!std::filesystem::exists(program)) GTEST_SKIP() << "no MinGW toolchain";
-    const struct {
-        int size, x, y;
-        std::uint32_t rgb;
-    } cases[] = {{64, 32, 32, 0x00C800}, {64, 4, 4, 0x0D1119}, {32, 16, 10, 0xE04020}, {32, 16, 20, 0x20C0F0}};
-    for (const auto& c : cases) {
-        const auto r = LinuxIcons().RenderFirstIcon(program, c.size, 0x0D1119);
-        ASSERT_TRUE(r.ok() && r->has_value()) << c.size << r.error();
-        const contract::Bitmap bitmap{**r};
-        EXPECT_EQ(bitmap.Size(), std::to_string(c.size) + "x" + std::to_string(c.size));
-        EXPECT_EQ(bitmap.Rgb(c.x, c.y), c.rgb) << c.size << " at " << c.x << "," << c.y;
-    }
+    const auto r = LinuxIcons().RenderFirstIcon(program, 64, 0x0D1119);
+    ASSERT_TRUE(r.ok() && r->has_value()) << r.error();
+    const contract::Bitmap bitmap{**r};
+    EXPECT_EQ(bitmap.Size(), "64x64");
+    EXPECT_EQ(std::pair(bitmap.Rgb(32, 32), bitmap.Rgb(4, 4)), std::pair(0x00C800u, 0x0D1119u));
 }

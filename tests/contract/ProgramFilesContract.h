@@ -1,15 +1,17 @@
 #pragma once
-// The cards' icons drawn from program files, and the windows' icon sizes.
-// Host: icons; IconProgram() — a Windows program whose first icon is 32x32,
-// transparent but for a 16x16 square in the middle, its upper half orange
-// (E04020), its lower half blue (20C0F0) ("" when it cannot be built here);
-// and what PlainFiles needs.
+// What program files tell: the cards' icons, the windows' icon sizes and the
+// fixed file version of installed programs. Host: icons, versions;
+// IconProgram() — a Windows program whose first icon is 32x32, transparent
+// but for a 16x16 square in the middle, its upper half orange (E04020), its
+// lower half blue (20C0F0) ("" when the fixture programs cannot be built
+// here); VersionPrograms() — Windows programs whose version is
+// 65535.32770.32771.65534; and what PlainFiles needs.
 #include "ContractSupport.h"
 
 namespace pankor::contract {
 
 template <typename Host>
-class IconsContract : public ::testing::Test {
+class ProgramFilesContract : public ::testing::Test {
 protected:
     void SetUp() override {
         if (host.IconProgram().empty()) GTEST_SKIP() << "no fixture programs: no MinGW toolchain";
@@ -17,9 +19,9 @@ protected:
     Host host;
     IIcons& icons = host.icons;
 };
-TYPED_TEST_SUITE(IconsContract, ContractHosts);
+TYPED_TEST_SUITE(ProgramFilesContract, ContractHosts);
 
-TYPED_TEST(IconsContract, TheFirstIconIsDrawnOverTheBackgroundTheRightWayUpAndRound) {
+TYPED_TEST(ProgramFilesContract, TheFirstIconIsDrawnOverTheBackgroundTheRightWayUpAndRound) {
     for (const std::uint32_t background : {0x0D1119u, 0xFFFFFFu}) {
         const Result<std::optional<Bytes>> icon = this->icons.RenderFirstIcon(this->host.IconProgram(), 64, background);
         ASSERT_TRUE(icon.ok() && icon->has_value()) << icon.error();
@@ -36,12 +38,21 @@ TYPED_TEST(IconsContract, TheFirstIconIsDrawnOverTheBackgroundTheRightWayUpAndRo
     EXPECT_TRUE(small >= 8 && small <= large && this->icons.SystemMetric(50) >= 8) << small << " " << large;
 }
 
-TYPED_TEST(IconsContract, FilesWithoutAnIconGiveNoPictureAndNoHandle) {
+TYPED_TEST(ProgramFilesContract, TheFixedFileVersionKeepsEveryBitOfItsParts) {
+    for (const std::string& program : this->host.VersionPrograms()) {
+        const Result<FixedFileVersion> v = this->host.versions.Read(program);
+        ASSERT_TRUE(v.ok()) << program << ": " << v.error();
+        EXPECT_EQ(std::pair(v->fileVersionMS, v->fileVersionLS), std::pair(0xFFFF8002u, 0x8003FFFEu)) << program;
+    }
+}
+
+TYPED_TEST(ProgramFilesContract, FilesWithoutAnIconOrVersionGiveNoPictureNoHandleAndADescribedFailure) {
     for (const std::string& path : PlainFiles(this->host)) {
         const Result<std::optional<Bytes>> icon = this->icons.RenderFirstIcon(path, 64, 0x0D1119);
         EXPECT_TRUE(icon.ok() && !icon->has_value()) << path << icon.error();  // no icon is an answer
         EXPECT_LE(this->icons.ExtractDefault(path), 1u) << path;
         EXPECT_EQ(this->icons.ExtractSized(path, 16, 16), 0u) << path;
+        EXPECT_TRUE(Described(this->host.versions.Read(path))) << path;
     }
 }
 
