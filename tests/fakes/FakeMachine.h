@@ -87,7 +87,6 @@ public:
     };
     std::vector<std::string> names;
     bool fail = false;
-    bool wine = false;
     std::vector<Started> started;
     std::string startFailure;                         // when set, Start fails with this text
     int waitsUntilExit = 0;                           // WaitExit calls before a started program ends; -1: never
@@ -100,7 +99,7 @@ public:
         if (fail) return Result<std::vector<std::string>>::Fail("snapshot failed");
         return Result<std::vector<std::string>>::Of(names);
     }
-    bool IsWine() noexcept override { return wine; }
+    bool IsWine() noexcept override { return false; }
     Result<std::unique_ptr<IProcess>> Start(const std::string& commandLine, bool hidden) noexcept override {
         using R = Result<std::unique_ptr<IProcess>>;
         if (!startFailure.empty()) return R::Fail(startFailure, 2);
@@ -138,7 +137,7 @@ public:
     std::map<std::string, IconHandle> sized, byDefault;
     std::vector<IconHandle> destroyed;
     std::vector<std::pair<int, int>> sizesAsked;
-    int largeIcon = 32, smallIcon = 16;
+    int largeIcon = 32;
 
     IconHandle ExtractSized(const std::string& path, int w, int h) noexcept override {
         sizesAsked.emplace_back(w, h);
@@ -150,9 +149,7 @@ public:
         return it == byDefault.end() ? 1 : it->second;
     }
     void Destroy(IconHandle icon) noexcept override { destroyed.push_back(icon); }
-    int SystemMetric(int index) noexcept override {
-        return index == 11 ? largeIcon : smallIcon + (index == 50 ? 1 : 0);
-    }
+    int SystemMetric(int index) noexcept override { return index == 11 ? largeIcon : 16 + (index == 50 ? 1 : 0); }
     Result<std::optional<Bytes>> RenderFirstIcon(const std::string& path, int, std::uint32_t) noexcept override {
         const auto it = rendered.find(path);
         return it == rendered.end() ? Result<std::optional<Bytes>>::Of(std::nullopt) : it->second;

@@ -4,6 +4,7 @@
 // the fake crypto service accepts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -66,21 +67,17 @@ protected:
         const auto it = fake.fs.files.find(path);
         return it == fake.fs.files.end() ? std::string("<missing>") : it->second;
     }
-    std::string Log() const {
-        const std::string log = File(std::string(kDataDir) + "\\debug.log");
-        return log == "<missing>" ? std::string() : log;
-    }
     void ClearLog() { fake.fs.files.erase(std::string(kDataDir) + "\\debug.log"); }
     // The debug log's lines without their time.
     Lines LogLines() const {
         Lines lines;
-        const std::string log = Log();
-        for (std::string_view line : SplitLines(log)) lines.emplace_back(line.substr(9));
+        if (const auto it = fake.fs.files.find(std::string(kDataDir) + "\\debug.log"); it != fake.fs.files.end())
+            for (std::string_view line : SplitLines(it->second)) lines.emplace_back(line.substr(9));
         return lines;
     }
     // The same lines, each ended by "\n".
     std::string LogText() const { return Joined(LogLines()); }
-    bool Logged(const std::string& line) const { return Log().find(" " + line + "\r\n") != std::string::npos; }
+    bool Logged(const std::string& line) const { return std::ranges::count(LogLines(), line) != 0; }
 
     // An app record in the catalog model, as a load would leave it.
     CatalogApp& AddApp(const std::string& slug, const std::string& name, const std::string& exe,

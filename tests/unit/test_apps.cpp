@@ -63,7 +63,7 @@ TEST_F(AppsTest, TheUninstallerIsTheFirstPerUserEntryWhoseNameStartsWithTheWante
     EXPECT_EQ(app.apps.FindUninstaller("Foo"), "");
     Entry("e3999", "Foo", "last.exe");
     EXPECT_EQ(app.apps.FindUninstaller("Foo"), "last.exe");
-    EXPECT_EQ(Log(), "");
+    EXPECT_EQ(LogText(), "");
 }
 
 TEST_F(AppsTest, UninstallStartsTheCommandWithANormalWindowAndLogsIt) {

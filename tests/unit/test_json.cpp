@@ -113,19 +113,3 @@ TEST_F(JsonTest, ConversionErrorsAbandonTheParseWithADescription) {
     EXPECT_TRUE(json.JsonOk());
     EXPECT_EQ(json.JsonError(), "");
 }
-
-TEST_F(JsonTest, AccessorsNeverFail) {
-    const JsonValue root = json.JsonParseObject(R"({"apps":[{"slug":"a"},2,"x"],"self":{"v":"1"}})");
-    const JsonValue apps = JsonObj(root, "APPS");
-    EXPECT_EQ(JsonCount(apps), 3);
-    EXPECT_EQ(JsonStr(JsonItemObj(apps, 1), "slug"), "a");
-    for (int i : {0, 4, -1}) EXPECT_EQ(JsonItem(apps, i).kind(), JsonValue::Kind::Empty) << i;
-    EXPECT_EQ(JsonItemObj(apps, 2).kind(), JsonValue::Kind::Empty);  // a number is no container
-    EXPECT_EQ(JsonCount(JsonObj(root, "missing")), 0);
-    EXPECT_EQ(JsonCount(JsonMember(JsonObj(root, "self"), "v")), 0);
-    EXPECT_EQ(JsonStr(apps, "slug"), "");  // keys of an array: absent
-    EXPECT_EQ(JsonStr(root, "apps"), "");  // containers have no text form
-    EXPECT_EQ(JsonObj(JsonValue{}, "x").kind(), JsonValue::Kind::Empty);
-    // A text or a broken document: the catalog's refusals.
-    EXPECT_EQ(json.JsonParseObject("[1,2]").kind(), JsonValue::Kind::Array);
-}

@@ -1,6 +1,5 @@
 // Reading programs' resources. The readers' answers on real programs are the
-// platform contract's; here: the choices among icon sizes, paletted icons,
-// and images cut short or made hostile.
+// platform contract's; here: the choices among icon sizes and paletted icons.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -77,27 +76,16 @@ const std::uint8_t* Pixel(const RgbaImage& img, int x, int y) {
 
 }  // namespace
 
-TEST(PeResources, TheVersionRecordOfPe32AndPe32PlusAndNothingFromAnyCutOrHostileImage) {
+// Cut or hostile images: the fuzz targets' (run under the sanitizers).
+TEST(PeResources, TheVersionRecordOfPe32AndPe32Plus) {
     for (bool plus : {false, true}) {
-        const Image full = Pe(plus);
-        const auto v = ReadVersionResource(full).value_or(FixedFileVersion{});
+        const auto v = ReadVersionResource(Pe(plus)).value_or(FixedFileVersion{});
         EXPECT_EQ(std::pair(v.fileVersionMS, v.fileVersionLS), std::pair(0x00010002u, 0x00030004u)) << plus;
-        for (std::size_t n = 0; n < full.size(); ++n)  // a fresh copy of n bytes: the sanitizers see any overread
-            EXPECT_FALSE(ReadVersionResource(Image(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n))))
-                << plus << " " << n;
     }
     EXPECT_FALSE(ReadVersionResource(Pe(false, kRtIcon)).has_value());
-    const std::tuple<std::size_t, std::uint32_t, int, bool> hostile[] = {
-        {0x200 + 20, 0x80000000u, 4, false},    // the type entry points back at the root
-        {0x200 + 0x48, 0xFFFFFFF0u, 4, false},  // data far outside
-        {0x200 + 0x5A, 51, 2, false},           // a record too short
-        {0x200 + 14, 0xFFFF, 2, true},          // 65535 entries claimed: the one there is still read
-    };
-    for (const auto& [at, value, n, found] : hostile) {
-        Image b = Pe(false);
-        Put(b, {{at, value, n}});
-        EXPECT_EQ(ReadVersionResource(b).has_value(), found) << at;
-    }
+    Image b = Pe(false);
+    Put(b, {{0x200 + 14, 0xFFFF, 2}});  // 65535 entries claimed: the one there is still read
+    EXPECT_TRUE(ReadVersionResource(b).has_value());
 }
 
 TEST(IconImage, TheBestSizeIsChosenAndImagesAreDecodedOrRefused) {
@@ -121,15 +109,7 @@ TEST(IconImage, TheBestSizeIsChosenAndImagesAreDecodedOrRefused) {
     EXPECT_EQ(Pixel(*pal, 0, 0)[3], 0);     // the masked top row is transparent
     EXPECT_EQ(Pixel(*pal, 0, 1)[3], 255);
     EXPECT_EQ(Pixel(*DecodeDibIcon(Dib(4, 4, 32, 0x80112233)), 3, 3)[3], 0x80);  // its own alpha wins over the mask
-    for (int bits : {8, 32}) {
-        const Image full = Dib(16, 16, bits, 0xFF000000);
-        for (std::size_t n = 0; n < 40 + (bits == 8 ? 1024u : 0u) + 64; ++n)
-            EXPECT_FALSE(DecodeDibIcon(Image(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(n))))
-                << bits << " " << n;
-    }
-    for (const auto& [at, value] : {std::pair<std::size_t, std::uint32_t>{4, 100000}, {16, 3}}) {  // huge, compressed
-        Image b = Dib(4, 4, 32);
-        Put(b, {{at, value, 4}});
-        EXPECT_FALSE(DecodeDibIcon(b).has_value()) << at;
-    }
+    Image compressed = Dib(4, 4, 32);
+    Put(compressed, {{16, 3, 4}});
+    EXPECT_FALSE(DecodeDibIcon(compressed).has_value());
 }
