@@ -130,17 +130,22 @@ TEST_F(ReportTest, AnIssueReportNeedsTenCharactersAndIsCutAndEscaped) {
     EXPECT_NE(r.body.find(std::string(3977, 'x') + "\",\"os\":"), std::string::npos);  // 4000 characters in all
     EXPECT_EQ(r.body.find(std::string(3978, 'x')), std::string::npos);
 
-    // 429 and 500 are the integration tests'; a missing field reads as empty.
+    // A missing field reads as empty.
     page.fields = {{"isText", "It crashed on start"}};
-    Answer(204, "/issue.php");
     ClearLog();
-    EXPECT_FALSE(app.issue.SubmitIssue(page, message));
-    EXPECT_EQ(message, "Couldn't reach tarnwick.test. Try again when you're online.");
+    for (const auto& [status, sentence] :
+         {std::pair(429, "That's a few in quick succession - try again shortly."),
+          std::pair(204, "Couldn't reach tarnwick.test. Try again when you're online.")}) {
+        Answer(status, "/issue.php");
+        EXPECT_FALSE(app.issue.SubmitIssue(page, message));
+        EXPECT_EQ(message, sentence) << status;
+    }
     fake.http.answers.clear();  // no answer at all
     EXPECT_FALSE(app.issue.SubmitIssue(page, message));
     EXPECT_EQ(message, "Something went wrong sending that.");
     EXPECT_EQ(LogText(),
-              "issue POST status=204\nSubmitIssue error: The server name or address could not be resolved\n");
+              "issue POST status=429\nissue POST status=204\n"
+              "SubmitIssue error: The server name or address could not be resolved\n");
 }
 
 TEST_F(ReportTest, TheUpdateBalloonTellsOfOneTwoThreeOrManyUpdatesOnce) {
