@@ -22,7 +22,7 @@ namespace {
 // The two windows know each other; neither is used before both exist.
 struct Windows {
     Windows(pankor::Pankor& app, const pankor::MainWindowHost& host, pankor::ITrayIcon& trayIcon) noexcept
-        : tray(trayIcon, app.icons, host.window, main, app.log), main(app, host, tray) {}
+        : tray(trayIcon, app.icons, host.window, main, app.log), main(pankor::MainWindowDepsOf(app), host, tray) {}
     pankor::frmTray tray;
     pankor::frmMain main;
 };

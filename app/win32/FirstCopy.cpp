@@ -28,7 +28,7 @@ FirstCopy::FirstCopy(Pankor& app, HINSTANCE instance, win32host::HostLoop& loop,
       browser_(window_.Hwnd()),
       trayIcon_(instance, loop),
       tray_(trayIcon_, app.icons, window_, main_, app.log),
-      main_(app, MainWindowHost{window_, browser_, window_, loop}, tray_) {
+      main_(MainWindowDepsOf(app), MainWindowHost{window_, browser_, window_, loop}, tray_) {
     window_.SetEvents(this, &main_);
     trayIcon_.SetEvents(&trayEvents_);
     loop_.SetFilter(&browser_);

@@ -22,16 +22,16 @@ int TimerInterval(TimerId id) noexcept {
     return kPollIntervalMs;
 }
 
-frmMain::frmMain(Pankor& app, const MainWindowHost& host, frmTray& tray) noexcept
-    : app_(app), host_(host), tray_(tray) {}
+frmMain::frmMain(const MainWindowDeps& deps, const MainWindowHost& host, frmTray& tray) noexcept
+    : d_(deps), host_(host), tray_(tray) {}
 
 bool frmMain::HasSwitch(std::string_view name) const {
-    return pankor::HasSwitch(app_.platform.system.CommandLine(), name);
+    return pankor::HasSwitch(d_.platform.system.CommandLine(), name);
 }
 
 void frmMain::Open() noexcept {
     Load();
-    app_.log.Guard("Open failed: ", [&] {
+    d_.log.Guard("Open failed: ", [&] {
         if (!HasSwitch("/tray")) host_.window.Show();
     });
 }
@@ -39,7 +39,7 @@ void frmMain::Open() noexcept {
 void frmMain::Load() noexcept {
     // Each step runs even when the one before it failed.
     ApplyExeIcon();
-    app_.log.Guard("Load failed: ", [&] {
+    d_.log.Guard("Load failed: ", [&] {
         const Status created = host_.browser.Create(*this);
         Log("Controls.Add err=" + std::to_string(created.ok() ? 0 : created.code()) + " " +
             (created.ok() ? std::string() : created.error()));
@@ -50,7 +50,7 @@ void frmMain::Load() noexcept {
     NavigateUi();
     host_.timers.Enable(TimerId::Nav, kNavIntervalMs);
     tray_.Load();
-    app_.log.Guard("Load failed: ", [&] {
+    d_.log.Guard("Load failed: ", [&] {
         if (!HasSwitch("/tray")) return;
         host_.window.Hide();
         Log("started hidden (/tray)");
@@ -58,8 +58,8 @@ void frmMain::Load() noexcept {
 }
 
 void frmMain::SizeWindow() noexcept {
-    app_.log.Guard("SizeWindow failed: ", [&] {
-        const int percent = app_.main.DpiPercent();
+    d_.log.Guard("SizeWindow failed: ", [&] {
+        const int percent = d_.main.DpiPercent();
         int width = percent * 920 / 100;
         int height = percent * 620 / 100;
         const PixelSize screen = host_.window.ScreenSize();
@@ -71,9 +71,9 @@ void frmMain::SizeWindow() noexcept {
 }
 
 void frmMain::NavigateUi() noexcept {
-    app_.log.Guard("NavigateUi failed: ", [&] {
-        const char sep = app_.platform.fs.Separator();
-        const std::string page = JoinPath(JoinPath(app_.process.RunDir, "ui", sep), "index.html", sep);
+    d_.log.Guard("NavigateUi failed: ", [&] {
+        const char sep = d_.platform.fs.Separator();
+        const std::string page = JoinPath(JoinPath(d_.process.RunDir, "ui", sep), "index.html", sep);
         const Status navigated = host_.browser.Navigate(page);
         Log("Navigate2 -> " + page + " err=" + std::to_string(navigated.ok() ? 0 : navigated.code()));
     });
@@ -81,7 +81,7 @@ void frmMain::NavigateUi() noexcept {
 
 void frmMain::NavTick() noexcept {
     ++navTicks_;
-    app_.log.Guard("watchdog failed: ", [&] {
+    d_.log.Guard("watchdog failed: ", [&] {
         const int readyState = host_.browser.ReadyState();
         const std::string location = host_.browser.Location();
         if (pageReady_) {
@@ -107,8 +107,8 @@ void frmMain::OnUiReady() noexcept {
 }
 
 void frmMain::ApplyDpiToUi() noexcept {
-    app_.log.Guard("ApplyDpiToUi failed: ", [&] {
-        const std::string percent = std::to_string(app_.main.DpiPercent());
+    d_.log.Guard("ApplyDpiToUi failed: ", [&] {
+        const std::string percent = std::to_string(d_.main.DpiPercent());
         CallJs("setDpi", percent);
         Log("ui scaled to " + percent + "%");
     });
@@ -119,9 +119,9 @@ void frmMain::OnResize() noexcept { host_.browser.FitToWindow(); }
 void frmMain::DragWindow() noexcept { host_.window.BeginDrag(); }
 
 void frmMain::ApplyExeIcon() noexcept {
-    app_.log.Guard("ApplyExeIcon failed: ", [&] {
-        const IconHandle big = app_.icons.OwnLargeIcon();
-        const IconHandle small = app_.icons.OwnSmallIcon();
+    d_.log.Guard("ApplyExeIcon failed: ", [&] {
+        const IconHandle big = d_.icons.OwnLargeIcon();
+        const IconHandle small = d_.icons.OwnSmallIcon();
         Log("ApplyExeIcon big=" + std::to_string(big) + " small=" + std::to_string(small) +
             " hwnd=" + std::to_string(host_.window.Handle()));
         // The handles stay with the window for its life.
@@ -132,7 +132,7 @@ void frmMain::ApplyExeIcon() noexcept {
 void frmMain::QuitApp() noexcept {
     tray_.RemoveIcon();
     host_.loop.UnloadWindows();
-    app_.selfUpdate.ApplyStagedUpdate();
+    d_.selfUpdate.ApplyStagedUpdate();
     host_.loop.EndProcess();
 }
 

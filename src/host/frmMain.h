@@ -7,14 +7,32 @@
 #include <string>
 #include <string_view>
 
+#include "apps/modApps.h"
+#include "apps/modIcons.h"
+#include "apps/modProbe.h"
+#include "catalog/modCatalog.h"
+#include "core/modFile.h"
+#include "core/modVersion.h"
 #include "notify/INotifyUi.h"
+#include "notify/modNotify.h"
+#include "platform/Platform.h"
 #include "platform/host/IBrowser.h"
 #include "platform/host/IHostLoop.h"
 #include "platform/host/IMessagePump.h"
 #include "platform/host/ITimers.h"
 #include "platform/host/IWindow.h"
-#include "startup/Pankor.h"
+#include "startup/Log.h"
+#include "startup/ProcessValues.h"
+#include "startup/modInstance.h"
+#include "startup/modMain.h"
+#include "telemetry/modIssue.h"
+#include "telemetry/modTelemetry.h"
+#include "trust/modHash.h"
+#include "trust/modSign.h"
 #include "update/IUpdateUi.h"
+#include "update/modAppUpdate.h"
+#include "update/modSelfUpdate.h"
+#include "update/modUpdate.h"
 
 namespace pankor {
 
@@ -36,6 +54,33 @@ inline constexpr int kWatchTicks = 49;
 // Poll ticks between two periodic checks (six hours of minutes).
 inline constexpr int kPollTicksPerCheck = 360;
 
+// The window uses nearly every module: it is where the page meets them.
+struct MainWindowDeps {
+    Platform& platform;
+    IMessagePump& pump;
+    ProcessValues& process;
+    Log& log;
+    modFile& file;
+    modVersion& version;
+    modHash& hash;
+    modSign& sign;
+    modIcons& icons;
+    modProbe& probe;
+    modCatalog& catalog;
+    modInstance& instance;
+    modMain& main;
+    modApps& apps;
+    modUpdate& update;
+    modAppUpdate& appUpdate;
+    modSelfUpdate& selfUpdate;
+    modTelemetry& telemetry;
+    modIssue& issue;
+    modNotify& notify;
+};
+class Pankor;
+// The application object's modules, as the window takes them.
+MainWindowDeps MainWindowDepsOf(Pankor& app) noexcept;
+
 // The window's own services from the host.
 struct MainWindowHost {
     IWindow& window;
@@ -46,8 +91,7 @@ struct MainWindowHost {
 
 class frmMain final : public IBrowserEvents, public ITimerEvents, public IUpdateUi, public INotifyUi {
 public:
-    // The window uses nearly every module: it is where the page meets them.
-    frmMain(Pankor& app, const MainWindowHost& host, frmTray& tray) noexcept;
+    frmMain(const MainWindowDeps& deps, const MainWindowHost& host, frmTray& tray) noexcept;
 
     // The load handler, then shown unless started with "/tray".
     void Open() noexcept;
@@ -133,9 +177,9 @@ private:
     // The publisher's site: its scheme and host with the path "/".
     std::string SiteRoot() const;
     std::string ClockText() const;  // "hh:nn"
-    void Log(std::string_view line) const noexcept { app_.log.DebugLog(line); }
+    void Log(std::string_view line) const noexcept { d_.log.DebugLog(line); }
 
-    Pankor& app_;
+    MainWindowDeps d_;
     MainWindowHost host_;
     frmTray& tray_;
 

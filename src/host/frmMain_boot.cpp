@@ -15,12 +15,12 @@ void frmMain::BootTick() noexcept {
     host_.timers.Enable(TimerId::Poll, kPollIntervalMs);
     host_.timers.Enable(TimerId::Live, kLiveIntervalMs);
     FirstRunWelcome();
-    app_.log.Guard("boot failed: ", [&] {
+    d_.log.Guard("boot failed: ", [&] {
         if (HasSwitch("testissue")) IssueSelfTest();
     });
     ApplyTabArg();
-    app_.log.Guard("boot failed: ", [&] {
-        const std::string pending = std::exchange(app_.process.PendingCommand, std::string());
+    d_.log.Guard("boot failed: ", [&] {
+        const std::string pending = std::exchange(d_.process.PendingCommand, std::string());
         RunExternalCommand(pending);
     });
     host_.timers.Enable(TimerId::Handoff, kHandoffIntervalMs);
@@ -28,18 +28,18 @@ void frmMain::BootTick() noexcept {
 }
 
 void frmMain::FirstRunWelcome() noexcept {
-    app_.log.Guard("FirstRunWelcome failed: ", [&] {
-        if (app_.telemetry.ConsentState() != -1) return;  // shown until the question is answered
-        if (!app_.probe.AutostartEnabled()) app_.probe.SetAutostart(true);
-        const bool autostart = app_.probe.AutostartEnabled();
+    d_.log.Guard("FirstRunWelcome failed: ", [&] {
+        if (d_.telemetry.ConsentState() != -1) return;  // shown until the question is answered
+        if (!d_.probe.AutostartEnabled()) d_.probe.SetAutostart(true);
+        const bool autostart = d_.probe.AutostartEnabled();
         CallJs("showWelcome", autostart ? "true" : "false");
         Log(std::string("first run: welcome shown, autostart=") + TrueFalse(autostart));
     });
 }
 
 void frmMain::ApplyTabArg() noexcept {
-    app_.log.Guard("ApplyTabArg failed: ", [&] {
-        const std::string line = app_.platform.system.CommandLine();
+    d_.log.Guard("ApplyTabArg failed: ", [&] {
+        const std::string line = d_.platform.system.CommandLine();
         const auto after = AfterSwitch(line, "/tab=");
         if (!after) return;
         const std::string_view tab = UpToBlank(TrimSpaces(*after));
@@ -49,7 +49,7 @@ void frmMain::ApplyTabArg() noexcept {
 
 void frmMain::RunExternalCommand(const std::string& command) noexcept {
     if (command.empty()) return;
-    app_.log.Guard("RunExternalCommand failed: ", [&] {
+    d_.log.Guard("RunExternalCommand failed: ", [&] {
         Log("command: " + command);
         static constexpr std::string_view kInstalled = "installed=";
         if (command == "show")
@@ -70,12 +70,12 @@ void frmMain::BringToFront() noexcept {
 
 void frmMain::ShowInstalled(const std::string& slug) noexcept {
     BringToFront();
-    app_.log.Guard("ShowInstalled failed: ", [&] {
-        if (app_.catalog.FindApp(slug) < 0) {
+    d_.log.Guard("ShowInstalled failed: ", [&] {
+        if (d_.catalog.FindApp(slug) < 0) {
             Log("installed= slug not in catalog: " + slug);
             return;
         }
-        app_.catalog.RefreshInstalled();
+        d_.catalog.RefreshInstalled();
         PushState();
         CallJsStr("showInstalled", slug);
         Log("showed installed panel for " + slug);
@@ -84,46 +84,46 @@ void frmMain::ShowInstalled(const std::string& slug) noexcept {
 
 void frmMain::HandoffTick() noexcept {
     if (!pageReady_) return;
-    RunExternalCommand(app_.instance.TakeHandoff());
+    RunExternalCommand(d_.instance.TakeHandoff());
 }
 
 // The switches after "testissue", in this order; each one traps its own errors.
 void frmMain::RunSelfTests() noexcept {
-    const std::string line = app_.platform.system.CommandLine();
-    app_.log.Guard("HASHTEST failed: ", [&] {
+    const std::string line = d_.platform.system.CommandLine();
+    d_.log.Guard("HASHTEST failed: ", [&] {
         if (HasSwitch("/testhash")) HashSelfTest();
     });
-    app_.log.Guard("SIGTEST failed: ", [&] {
-        if (HasSwitch("testsig")) app_.sign.SigSelfTest(line);
+    d_.log.Guard("SIGTEST failed: ", [&] {
+        if (HasSwitch("testsig")) d_.sign.SigSelfTest(line);
     });
-    app_.log.Guard("testinupdate failed: ", [&] {
+    d_.log.Guard("testinupdate failed: ", [&] {
         const auto after = AfterSwitch(line, "testinupdate=");
         if (!after) return;
         const std::string slug(UpToBlank(*after));
         Log("testinupdate: " + slug);
-        app_.appUpdate.UpdateInApp(slug);
+        d_.appUpdate.UpdateInApp(slug);
     });
-    app_.log.Guard("testskin failed: ", [&] {
+    d_.log.Guard("testskin failed: ", [&] {
         if (!HasSwitch("testskin")) return;
         (void)host_.browser.RunScript(
             "var b=document.getElementById('skins').getElementsByTagName('span');"
             "for(var i=0;i<b.length;i++){if(b[i].getAttribute('data-do')==='skin'){b[i].click();break;}}");
     });
-    app_.log.Guard("METRICS failed: ", [&] {
+    d_.log.Guard("METRICS failed: ", [&] {
         if (HasSwitch("testmetrics")) MetricsSelfTest();
     });
-    app_.log.Guard("testballoon failed: ", [&] {
+    d_.log.Guard("testballoon failed: ", [&] {
         if (!HasSwitch("testballoon")) return;
         tray_.Balloon("Tarnwick updates", "Tarnwick Clock 8.1.0.9999 is available. (This is a test balloon.)", "apps");
         FlashIfBackground();
     });
-    app_.log.Guard("SELFUPDATE TEST failed: ", [&] {
+    d_.log.Guard("SELFUPDATE TEST failed: ", [&] {
         if (HasSwitch("testselfupdate")) SelfUpdateSelfTest();
     });
 }
 
 void frmMain::IssueSelfTest() noexcept {
-    const std::string app = app_.catalog.AppCount > 0 ? app_.catalog.Apps[0].slug : std::string("pankor");
+    const std::string app = d_.catalog.AppCount > 0 ? d_.catalog.Apps[0].slug : std::string("pankor");
     const std::string text = "SELF TEST - line one.\n\nA \"quoted\" word and a back\\slash.";
     (void)host_.browser.RunScript("document.getElementById('isApp').value=\"" + JsonEscape(app) +
                                   "\";document.getElementById('isContact').value=\"selftest@example.com\";"
@@ -135,21 +135,21 @@ void frmMain::IssueSelfTest() noexcept {
     Log("selftest read: app=" + readApp + " contact=" + contact +
         " textLen=" + std::to_string(CharacterCount(readText)));
     std::string message;
-    const bool ok = app_.issue.SubmitIssue(host_.browser, message);
+    const bool ok = d_.issue.SubmitIssue(host_.browser, message);
     Log(std::string("selftest submit ok=") + TrueFalse(ok) + " msg=" + message);
 }
 
 void frmMain::HashSelfTest() noexcept {
-    std::string path = SwitchRest(app_.platform.system.CommandLine(), "/testhash").value_or("");
-    if (path.empty()) path = JoinPath(app_.process.RunDir, "Pankor.exe", app_.platform.fs.Separator());
+    std::string path = SwitchRest(d_.platform.system.CommandLine(), "/testhash").value_or("");
+    if (path.empty()) path = JoinPath(d_.process.RunDir, "Pankor.exe", d_.platform.fs.Separator());
     const Result<Bytes> bytes =
-        app_.file.FileExists(path) ? app_.platform.fs.ReadFile(path) : Result<Bytes>::Fail("no such file");
+        d_.file.FileExists(path) ? d_.platform.fs.ReadFile(path) : Result<Bytes>::Fail("no such file");
     if (!bytes.ok()) {
         Log("HASHTEST: no such file " + path);
         return;
     }
     Log("HASHTEST file=" + path + " bytes=" + std::to_string(bytes->size()));
-    Log("HASHTEST hash=" + app_.hash.KeyedHash(*bytes, kInstallerHashKey));
+    Log("HASHTEST hash=" + d_.hash.KeyedHash(*bytes, kInstallerHashKey));
 }
 
 void frmMain::MetricsSelfTest() noexcept {
@@ -170,15 +170,15 @@ void frmMain::MetricsSelfTest() noexcept {
 }
 
 void frmMain::SelfUpdateSelfTest() noexcept {
-    const std::string own = app_.version.OwnVersion();
-    const std::string offered = app_.catalog.SelfVersion;
+    const std::string own = d_.version.OwnVersion();
+    const std::string offered = d_.catalog.SelfVersion;
     Log("SELFUPDATE TEST: self=" + own + " catalog=" + offered);
     if (!IsNewer(offered, own)) {
         Log("SELFUPDATE TEST: nothing newer, no-op");
         return;
     }
     CmdSelfUpdate();
-    Log(std::string("SELFUPDATE TEST: staged=") + TrueFalse(app_.selfUpdate.HasStagedUpdate()));
+    Log(std::string("SELFUPDATE TEST: staged=") + TrueFalse(d_.selfUpdate.HasStagedUpdate()));
     QuitApp();
 }
 

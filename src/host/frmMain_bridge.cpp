@@ -31,19 +31,19 @@ std::span<const frmMain::CommandHandler> frmMain::Handlers() noexcept {
         {"refresh", [](F& f, const std::string&) { f.RefreshStatus(); }},
         {"start", [](F& f, const std::string& slug) { f.CmdStart(slug); }},
         {"update", [](F& f, const std::string& slug) { f.CmdUpdate(slug); }},
-        {"inupdate", [](F& f, const std::string& slug) { f.app_.appUpdate.UpdateInApp(slug); }},
+        {"inupdate", [](F& f, const std::string& slug) { f.d_.appUpdate.UpdateInApp(slug); }},
         {"notes", [](F& f, const std::string& slug) { f.CmdNotes(slug); }},
-        {"open", [](F& f, const std::string& url) { f.app_.update.OpenUrl(url); }},
+        {"open", [](F& f, const std::string& url) { f.d_.update.OpenUrl(url); }},
         {"uninstall", [](F& f, const std::string& slug) { f.CmdUninstall(slug); }},
         {"backup", [](F& f, const std::string&) { f.CmdBackup(); }},
         {"restore", [](F& f, const std::string&) { f.CmdRestore(); }},
         {"issue", [](F& f, const std::string&) { f.CmdIssue(); }},
-        {"autostart", [](F& f, const std::string& on) { f.app_.probe.SetAutostart(on == "1"); }},
-        {"notify", [](F& f, const std::string& on) { f.app_.notify.SetNotifyEnabled(on == "1"); }},
+        {"autostart", [](F& f, const std::string& on) { f.d_.probe.SetAutostart(on == "1"); }},
+        {"notify", [](F& f, const std::string& on) { f.d_.notify.SetNotifyEnabled(on == "1"); }},
         {"consent",
          [](F& f, const std::string& yes) {
-             f.app_.telemetry.SetConsent(yes == "1");
-             if (yes == "1") f.app_.telemetry.SendTelemetryIfDue();
+             f.d_.telemetry.SetConsent(yes == "1");
+             if (yes == "1") f.d_.telemetry.SendTelemetryIfDue();
              f.PushState();
          }},
     };
@@ -51,7 +51,7 @@ std::span<const frmMain::CommandHandler> frmMain::Handlers() noexcept {
 }
 
 void frmMain::DispatchCommand(std::string_view text) noexcept {
-    app_.log.Guard("DispatchCommand failed: ", [&] {
+    d_.log.Guard("DispatchCommand failed: ", [&] {
         std::string command(text), arg;
         if (const std::size_t q = command.find('?'); q != std::string::npos) {
             arg = command.substr(q + 1);
@@ -70,7 +70,7 @@ void frmMain::DispatchCommand(std::string_view text) noexcept {
 }
 
 void frmMain::CallJs(std::string_view name, std::string_view args) noexcept {
-    app_.log.Guard("CallJs failed: ", [&] {
+    d_.log.Guard("CallJs failed: ", [&] {
         if (!host_.browser.HasDocument()) return;  // dropped, not queued
         const Status ran = host_.browser.RunScript("window.pk." + std::string(name) + "(" + std::string(args) + ");");
         if (!ran.ok()) Log("CallJs " + std::string(name) + " err=" + ran.error());
@@ -78,7 +78,7 @@ void frmMain::CallJs(std::string_view name, std::string_view args) noexcept {
 }
 
 void frmMain::CallJsStr(std::string_view name, std::string_view text) noexcept {
-    app_.log.Guard("CallJsStr failed: ", [&] { CallJs(name, "\"" + JsonEscape(text) + "\""); });
+    d_.log.Guard("CallJsStr failed: ", [&] { CallJs(name, "\"" + JsonEscape(text) + "\""); });
 }
 
 }  // namespace pankor

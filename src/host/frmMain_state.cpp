@@ -8,20 +8,20 @@
 namespace pankor {
 
 std::string frmMain::ClockText() const {
-    const DateTime now = app_.platform.system.LocalNow();
+    const DateTime now = d_.platform.system.LocalNow();
     return Pad2(now.hour) + ":" + Pad2(now.minute);
 }
 
 void frmMain::PushState() noexcept {
     // Statement by statement: a failed page call never stops the push.
-    app_.log.Guard("PushState failed: ", [&] {
-        lastAppsJson_ = app_.catalog.AppsJson();
+    d_.log.Guard("PushState failed: ", [&] {
+        lastAppsJson_ = d_.catalog.AppsJson();
         CallJsStr("setApps", lastAppsJson_);
     });
-    app_.log.Guard("PushState failed: ", [&] { CallJsStr("setSkins", app_.catalog.SkinsJson()); });
-    app_.log.Guard("PushState failed: ", [&] {
-        const std::string own = app_.version.OwnVersion();
-        const std::string offered = app_.catalog.SelfVersion;
+    d_.log.Guard("PushState failed: ", [&] { CallJsStr("setSkins", d_.catalog.SkinsJson()); });
+    d_.log.Guard("PushState failed: ", [&] {
+        const std::string own = d_.version.OwnVersion();
+        const std::string offered = d_.catalog.SelfVersion;
         CallJsStr("setSelfVersion", own);
         const bool newer = IsNewer(offered, own);
         Log("self=" + own + " catalog=" + offered + " newer=" + TrueFalse(newer) +
@@ -29,18 +29,18 @@ void frmMain::PushState() noexcept {
             " 1.0.0.9>1.0.0.12=" + TrueFalse(IsNewer("1.0.0.9", "1.0.0.12")));
         if (!newer) {
             CallJsStr("setSelfUpdate", "");
-        } else if (app_.selfUpdate.HasStagedUpdate()) {
+        } else if (d_.selfUpdate.HasStagedUpdate()) {
             CallJsStr("setSelfUpdateState", "ready");
         } else {
             CallJsStr("setSelfUpdate", offered);
             host_.timers.Enable(TimerId::Stage, kStageIntervalMs);
         }
     });
-    CallJs("setAutostart", app_.probe.AutostartEnabled() ? "true" : "false");
-    CallJs("setNotify", app_.notify.NotifyEnabled() ? "true" : "false");
-    app_.log.Guard("PushState failed: ", [&] {
-        CallJs("setTelemetry", std::to_string(app_.telemetry.ConsentState()) + ",\"" +
-                                   JsonEscape(app_.telemetry.TelemetryJson()) + "\"");
+    CallJs("setAutostart", d_.probe.AutostartEnabled() ? "true" : "false");
+    CallJs("setNotify", d_.notify.NotifyEnabled() ? "true" : "false");
+    d_.log.Guard("PushState failed: ", [&] {
+        CallJs("setTelemetry",
+               std::to_string(d_.telemetry.ConsentState()) + ",\"" + JsonEscape(d_.telemetry.TelemetryJson()) + "\"");
     });
 }
 
@@ -48,22 +48,22 @@ void frmMain::RefreshStatus() noexcept {
     // A check asked for while one runs (its wait lets commands in) or while an
     // in-app update downloads would empty the model under a running routine:
     // the running work's own push shows the current state soon enough.
-    if (refreshing_ || !app_.appUpdate.UpdateBusySlug().empty()) {
+    if (refreshing_ || !d_.appUpdate.UpdateBusySlug().empty()) {
         Log("refresh skipped: a check or an update is already running");
         return;
     }
     refreshing_ = true;
-    app_.log.Guard("RefreshStatus failed: ", [&] {
+    d_.log.Guard("RefreshStatus failed: ", [&] {
         CallJsStr("setStatus", "Checking...");
-        app_.host.pump.Pump();  // lets the page repaint
-        if (!app_.catalog.LoadCatalog()) {
-            CallJsStr("setStatus", "Couldn't reach " + app_.catalog.PublisherHost());
+        d_.pump.Pump();  // lets the page repaint
+        if (!d_.catalog.LoadCatalog()) {
+            CallJsStr("setStatus", "Couldn't reach " + d_.catalog.PublisherHost());
             return;
         }
         PushState();
-        app_.telemetry.SendTelemetryIfDue();
-        app_.notify.NotifyUpdates();
-        app_.notify.NotifyToyBox();
+        d_.telemetry.SendTelemetryIfDue();
+        d_.notify.NotifyUpdates();
+        d_.notify.NotifyToyBox();
         CallJsStr("setStatus", "Checked " + ClockText());
     });
     refreshing_ = false;
@@ -74,9 +74,9 @@ void frmMain::LiveCheck() noexcept {
     // A failed catalog load empties the model but leaves the page as it was:
     // an empty model has no running states for the rows on show, and "[]"
     // would wipe them.
-    if (app_.catalog.AppCount == 0 && !lastAppsJson_.empty()) return;
-    app_.log.Guard("LiveCheck failed: ", [&] {
-        std::string rows = app_.catalog.AppsJson();
+    if (d_.catalog.AppCount == 0 && !lastAppsJson_.empty()) return;
+    d_.log.Guard("LiveCheck failed: ", [&] {
+        std::string rows = d_.catalog.AppsJson();
         if (rows == lastAppsJson_) return;
         lastAppsJson_ = std::move(rows);
         CallJsStr("setApps", lastAppsJson_);
@@ -91,8 +91,8 @@ void frmMain::StartWatch() noexcept {
 
 void frmMain::WatchTick() noexcept {
     ++watchTicks_;
-    app_.log.Guard("watch failed: ", [&] {
-        if (!app_.catalog.RefreshInstalled()) return;
+    d_.log.Guard("watch failed: ", [&] {
+        if (!d_.catalog.RefreshInstalled()) return;
         PushState();
         CallJsStr("setStatus", "Updated " + ClockText());
     });
@@ -104,19 +104,19 @@ void frmMain::WatchTick() noexcept {
 }
 
 void frmMain::RefreshRows() noexcept {
-    app_.catalog.RefreshInstalled();
+    d_.catalog.RefreshInstalled();
     PushState();
 }
 
 void frmMain::UiBusy(const std::string& slug, const std::string& text) noexcept {
-    app_.log.Guard("UiBusy failed: ", [&] { CallJsStr("setBusy", slug + "|" + text); });
+    d_.log.Guard("UiBusy failed: ", [&] { CallJsStr("setBusy", slug + "|" + text); });
 }
 
 void frmMain::UiUpdateFailed(const std::string& slug) noexcept { CallJsStr("updateFailed", slug); }
 
 void frmMain::SetProgress(const std::string& slug, int percent) noexcept {
-    app_.log.Guard("SetProgress failed: ",
-                   [&] { CallJs("setProgress", "\"" + JsonEscape(slug) + "\"," + std::to_string(percent)); });
+    d_.log.Guard("SetProgress failed: ",
+                 [&] { CallJs("setProgress", "\"" + JsonEscape(slug) + "\"," + std::to_string(percent)); });
 }
 
 }  // namespace pankor

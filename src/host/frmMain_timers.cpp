@@ -15,12 +15,12 @@ void frmMain::PollTick() noexcept {
 
 void frmMain::StageTick() noexcept {
     host_.timers.Disable(TimerId::Stage);  // first, so a slow staging is never started twice
-    app_.log.Guard("tmrStage failed: ", [&] {
-        if (app_.selfUpdate.HasStagedUpdate()) return;
-        const std::string url = app_.catalog.SelfUrl, version = app_.catalog.SelfVersion;
-        if (!IsNewer(version, app_.version.OwnVersion())) return;
+    d_.log.Guard("tmrStage failed: ", [&] {
+        if (d_.selfUpdate.HasStagedUpdate()) return;
+        const std::string url = d_.catalog.SelfUrl, version = d_.catalog.SelfVersion;
+        if (!IsNewer(version, d_.version.OwnVersion())) return;
         Log("auto-staging self-update " + version);
-        if (!app_.selfUpdate.StageSelfUpdate(url, version)) {
+        if (!d_.selfUpdate.StageSelfUpdate(url, version)) {
             Log("auto-stage failed; pill still offers a manual retry");
             return;
         }
@@ -34,15 +34,15 @@ void frmMain::StageTick() noexcept {
             return;
         }
         Log("hidden in the tray - applying now, not waiting for an exit");
-        app_.selfUpdate.ApplyStagedUpdate();
+        d_.selfUpdate.ApplyStagedUpdate();
     });
 }
 
 void frmMain::CmdClose() noexcept {
     host_.window.Hide();
-    if (!app_.selfUpdate.HasStagedUpdate()) return;
+    if (!d_.selfUpdate.HasStagedUpdate()) return;
     Log("window closed with an update staged - applying it");
-    app_.selfUpdate.ApplyStagedUpdate();
+    d_.selfUpdate.ApplyStagedUpdate();
 }
 
 void frmMain::ShowFromTray(const std::string& tabName) noexcept {

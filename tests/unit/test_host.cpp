@@ -87,7 +87,7 @@ protected:
     fakes::FakeTray trayIcon;
     fakes::FakeLoop loop;
     frmTray tray{trayIcon, app.icons, window, main, app.log};
-    frmMain main{app, MainWindowHost{window, browser, timers, loop}, tray};
+    frmMain main{MainWindowDepsOf(app), MainWindowHost{window, browser, timers, loop}, tray};
 };
 
 }  // namespace
