@@ -1,9 +1,8 @@
 #pragma once
-// Helpers shared by the platform-facing tests. Each contract suite is a typed
-// test over ContractHosts, which the file that includes the suites declares
-// first: the fixture type of one implementation, its "host", holding the
-// services (members named as in Platform) and supplying what differs between
-// implementations (paths, clocks, programs, names).
+// Helpers shared by the platform-facing tests. Each contract suite is a typed test over
+// ContractHosts, declared first by the file that includes the suites: the type of one
+// implementation's "host", holding its services (members named as in Platform) and supplying
+// what differs between implementations (paths, clocks, programs, names).
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -25,9 +24,8 @@ namespace pankor::test {
 
 inline std::filesystem::path FsPath(const std::string& utf8) { return std::u8string(utf8.begin(), utf8.end()); }
 
-// A folder of the test's own under the system's temporary folder, removed at
-// the end, and plain file calls of the standard library to look behind a
-// service. Paths are UTF-8, with the system's separator.
+// A folder of the test's own in the system's temporary folder, removed at the end, and plain
+// file calls to look behind a service. Paths are UTF-8, with the system's separator.
 class Scratch {
 public:
     Scratch() {
@@ -67,7 +65,6 @@ private:
 
 namespace pankor::contract {
 
-// The fixture of a suite that needs nothing but its host.
 template <typename Host>
 struct HostTest : ::testing::Test {
     Host host;
@@ -86,16 +83,13 @@ inline std::string Pattern(std::size_t size) {
 
 // A failure the core can write to its log: a description, without the line
 // breaks or blanks some systems end their messages with.
-inline ::testing::AssertionResult Described(const Status& s) {
+template <typename StatusOrResult>
+::testing::AssertionResult Described(const StatusOrResult& s) {
     if (s.ok()) return ::testing::AssertionFailure() << "succeeded";
     const std::string& e = s.error();
     if (e.empty() || e.back() == '\n' || e.back() == '\r' || e.back() == ' ')
         return ::testing::AssertionFailure() << "no description, or one ending in a blank: [" << e << "]";
     return ::testing::AssertionSuccess() << e;
-}
-template <typename T>
-::testing::AssertionResult Described(const Result<T>& r) {
-    return Described(r.status());
 }
 
 // Polls a condition the system may show a moment late.

@@ -1,16 +1,13 @@
 #pragma once
-// Hashes and RSA signature checks as the trust module drives them: standard
-// answers, signatures made by OpenSSL with the development keys, and the
-// failures whose codes the log shows. Host: crypto. The build defines
-// PANKOR_DEV_SIGNING_KEY_HEX and PANKOR_DEV_RECOVERY_KEY_HEX (public key blobs).
+// Hashes and RSA signature checks as the trust module drives them: standard answers, signatures made
+// by OpenSSL with the development keys, and the failures whose codes the log shows. Host: crypto.
+// The build defines PANKOR_DEV_SIGNING_KEY_HEX and PANKOR_DEV_RECOVERY_KEY_HEX (public key blobs).
 #include <algorithm>
 
 #include "ContractSupport.h"
 #include "base/Hex.h"
 
 namespace pankor::contract {
-
-namespace crypto {
 
 inline Bytes FromHex(std::string_view hex, bool reversed = false) {
     Bytes out;
@@ -29,8 +26,6 @@ constexpr const char* kBySigningKey =
     "5ee90fc3a9933846a2d1e20ee32102c8fe105a83f313f7828ac60280c35973572941b56f777b3a94f67a6c928bf26d66448f5e92ccbd4a31e6"
     "03073fd26abdf3eae7ddb7756caefb53665a9a48f910f9574f1414a6";
 
-}  // namespace crypto
-
 template <typename Host>
 class CryptoContract : public ::testing::Test {
 protected:
@@ -43,7 +38,7 @@ protected:
     bool Verifies(const std::string& keyHex, const std::string& data, const Bytes& signatureLsbFirst) {
         const std::unique_ptr<ICryptoContext> context = Context();
         if (!context) return false;
-        Result<std::unique_ptr<ICryptoKey>> key = context->ImportKey(crypto::FromHex(keyHex));
+        Result<std::unique_ptr<ICryptoKey>> key = context->ImportKey(FromHex(keyHex));
         Result<std::unique_ptr<ICryptoHash>> hash = context->CreateHash(HashAlgorithm::Sha256);
         EXPECT_TRUE(key.ok() && hash.ok()) << key.error() << hash.error();
         return key.ok() && hash.ok() && (*hash)->HashData(View(data)).ok() &&
@@ -73,7 +68,6 @@ TYPED_TEST(CryptoContract, DigestsOfDataFedInPiecesMatchTheStandardAnswers) {
 }
 
 TYPED_TEST(CryptoContract, SignaturesVerifyAgainstTheirOwnKeyAndUnchangedDataOnly) {
-    using namespace crypto;
     const std::string signing = PANKOR_DEV_SIGNING_KEY_HEX, recovery = PANKOR_DEV_RECOVERY_KEY_HEX;
     const Bytes bySigning = FromHex(kBySigningKey, true);
     std::string tampered = kCatalog;
@@ -93,7 +87,7 @@ TYPED_TEST(CryptoContract, SignaturesVerifyAgainstTheirOwnKeyAndUnchangedDataOnl
 }
 
 TYPED_TEST(CryptoContract, BlobsThatAreNoPublicKeyAreRefusedWithACode) {
-    const Bytes signing = crypto::FromHex(PANKOR_DEV_SIGNING_KEY_HEX);
+    const Bytes signing = FromHex(PANKOR_DEV_SIGNING_KEY_HEX);
     Bytes notRsa = signing;
     notRsa[8] = 'X';  // "RSA1" is the public key's magic
     const std::unique_ptr<ICryptoContext> context = this->Context();

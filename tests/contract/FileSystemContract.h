@@ -1,10 +1,8 @@
 #pragma once
-// Files and folders as the data folder, key files, the log, the handoff, the
-// start-up sweep, backup and restore use them. Host: fs; Root() — an empty
-// folder of the test's own; through the system rather than the service:
-// WriteRaw(path, data), ReadRaw(path) (nothing when it cannot be read),
-// MakeFolderRaw(path), SetWriteTime(path, unixSeconds); system, whose clock
-// SystemContract checks.
+// Files and folders as the data folder, key files, the log, the handoff, the start-up sweep, backup
+// and restore use them. Host: fs; Root() — an empty folder of the test's own; through the system
+// rather than the service: WriteRaw(path, data), ReadRaw(path) (nothing when it cannot be read),
+// MakeFolderRaw(path), SetWriteTime(path, unixSeconds); system, whose clock SystemContract checks.
 #include <algorithm>
 #include <cstdlib>
 #include <map>
@@ -18,7 +16,6 @@ class FileSystemContract : public ::testing::Test {
 protected:
     std::string Join(const std::string& folder, const std::string& name) { return folder + fs.Separator() + name; }
     std::string In(const std::string& name) { return Join(host.Root(), name); }
-    // The folder's entries by name.
     std::map<std::string, FolderEntry> Listed(const std::string& folder) {
         std::map<std::string, FolderEntry> byName;
         const Result<std::vector<FolderEntry>> listed = fs.ListFolder(folder);

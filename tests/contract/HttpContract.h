@@ -1,7 +1,6 @@
 #pragma once
-// Requests against a server inside the test process, as the catalog,
-// signature and update fetches and the reports make them, blocking or as
-// transfers the GUI thread polls. Host: http.
+// Requests against a server inside the test process, as the catalog, signature and update fetches
+// and the reports make them, blocking or as transfers the GUI thread polls. Host: http.
 #include <atomic>
 
 #include "ContractSupport.h"

@@ -1,17 +1,13 @@
 #pragma once
-// Starting programs from Windows command lines, waiting for them and letting
-// them go (uninstalling, installers, the self-update), the running-program
-// list the app rows show, and the Wine probe. Host: processes, fs;
-// ProgramName() — this test program's file name; RunsUnderWine();
-// ArgsProgram() — writes the arguments it was given to args.txt beside
-// itself, after waiting N ms for an argument "wait=N"; PlatformProgram() —
-// "replace FILE MIB" replaces FILE through the platform; Kill(id) — true
-// when there was such a process to end; Root(), In(name), ReadRaw,
-// WriteRaw, MakeFolderRaw.
-// And the single-instance lock within one session: the first holder keeps it
-// until it ends. Host: MakeLock() — a lock object as a new process would
-// have it; LockName(n) — a name no one else uses; BadLockName() — one the
-// system cannot make a lock of.
+// Starting programs from Windows command lines, waiting for them and letting them go (uninstalling,
+// installers, the self-update), the running-program list the app rows show, and the Wine probe.
+// Host: processes, fs; ProgramName() — this test program's file name; RunsUnderWine(); ArgsProgram()
+// — writes the arguments it was given to args.txt beside itself, after waiting N ms for an argument
+// "wait=N"; PlatformProgram() — "replace FILE MIB" replaces FILE through the platform; Kill(id) —
+// true when there was such a process to end; Root(), In(name), ReadRaw, WriteRaw, MakeFolderRaw.
+// And the single-instance lock within one session: the first holder keeps it until it ends. Host:
+// MakeLock() — a lock object as a new process would have it; LockName(n) — a name no one else uses;
+// BadLockName() — one the system cannot make a lock of.
 #include <algorithm>
 #include <filesystem>
 #include <optional>
@@ -85,7 +81,6 @@ TYPED_TEST(ProcessesContract, AProgramThatCannotStartIsADescribedFailure) {
         EXPECT_TRUE(Described(this->processes.Start(line, true))) << "[" << line << "]";
 }
 
-// The replace's promise: a writer that dies half-way leaves the old file whole.
 TYPED_TEST(ProcessesContract, AWriterKilledWhileReplacingAFileLeavesTheOldOneWhole) {
     const std::string target = this->host.In("state.ini"), old = "catalogserial=41\r\n";
     bool killedMidway = false;
@@ -105,11 +100,7 @@ TYPED_TEST(ProcessesContract, AWriterKilledWhileReplacingAFileLeavesTheOldOneWho
     EXPECT_TRUE(killedMidway) << "the writer always finished before it could be killed";
 }
 
-template <typename Host>
-using InstanceLockContract = HostTest<Host>;
-TYPED_TEST_SUITE(InstanceLockContract, ContractHosts);
-
-TYPED_TEST(InstanceLockContract, OnlyTheFirstToAcquireANameHoldsIt) {
+TYPED_TEST(ProcessesContract, OnlyTheFirstToAcquireANameHoldsIt) {
     const auto first = this->host.MakeLock(), second = this->host.MakeLock();
     const Result<bool> acquired = first->Acquire(this->host.LockName(1));
     ASSERT_TRUE(acquired.value_or(false)) << acquired.error();
@@ -122,7 +113,7 @@ TYPED_TEST(InstanceLockContract, OnlyTheFirstToAcquireANameHoldsIt) {
     EXPECT_TRUE(Described(bad) && bad.code() != 0) << bad.code();  // the log line shows it
 }
 
-TYPED_TEST(InstanceLockContract, TheLockDiesWithItsHolderNotWithAProgramItStarted) {
+TYPED_TEST(ProcessesContract, TheLockDiesWithItsHolderNotWithAProgramItStarted) {
     // The platform program takes the lock, starts the args program and writes its id.
     const std::string marker = this->host.In("child.txt"), name = this->host.LockName(3);
     Result<std::unique_ptr<IProcess>> holder =

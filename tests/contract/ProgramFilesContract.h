@@ -1,17 +1,15 @@
 #pragma once
-// What program files tell: the cards' icons, the windows' icon sizes and the
-// fixed file version of installed programs. Host: icons, versions;
-// IconProgram() — a Windows program whose first icon is 32x32, transparent
-// but for a 16x16 square in the middle, its upper half orange (E04020), its
-// lower half blue (20C0F0) ("" when the fixture programs cannot be built
-// here); VersionPrograms() — Windows programs whose version is
-// 65535.32770.32771.65534; and what PlainFiles needs.
+// What program files tell: the cards' icons, the windows' icon sizes and the fixed file version of
+// installed programs. Host: icons, versions; IconProgram() — a Windows program whose first icon is
+// 32x32, transparent but for a 16x16 square in the middle, its upper half orange (E04020), its lower
+// half blue (20C0F0) ("" when the fixture programs cannot be built here); VersionPrograms() —
+// Windows programs whose version is 65535.32770.32771.65534; and what PlainFiles needs.
 #include "ContractSupport.h"
 
 namespace pankor::contract {
 
 template <typename Host>
-class ProgramFilesTest : public ::testing::Test {
+class ProgramFilesContract : public ::testing::Test {
 protected:
     void SetUp() override {
         if (host.IconProgram().empty()) GTEST_SKIP() << "no fixture programs: no MinGW toolchain";
@@ -19,14 +17,9 @@ protected:
     Host host;
     IIcons& icons = host.icons;
 };
-template <typename Host>
-using IconsContract = ProgramFilesTest<Host>;
-TYPED_TEST_SUITE(IconsContract, ContractHosts);
-template <typename Host>
-using VersionResourceContract = ProgramFilesTest<Host>;
-TYPED_TEST_SUITE(VersionResourceContract, ContractHosts);
+TYPED_TEST_SUITE(ProgramFilesContract, ContractHosts);
 
-TYPED_TEST(IconsContract, TheFirstIconIsDrawnOverTheBackgroundTheRightWayUpAndRound) {
+TYPED_TEST(ProgramFilesContract, TheFirstIconIsDrawnOverTheBackgroundTheRightWayUpAndRound) {
     for (const std::uint32_t background : {0x0D1119u, 0xFFFFFFu}) {
         const Result<std::optional<Bytes>> icon = this->icons.RenderFirstIcon(this->host.IconProgram(), 64, background);
         ASSERT_TRUE(icon.ok() && icon->has_value()) << icon.error();
@@ -43,7 +36,7 @@ TYPED_TEST(IconsContract, TheFirstIconIsDrawnOverTheBackgroundTheRightWayUpAndRo
     EXPECT_TRUE(small >= 8 && small <= large && this->icons.SystemMetric(50) >= 8) << small << " " << large;
 }
 
-TYPED_TEST(VersionResourceContract, TheFixedFileVersionKeepsEveryBitOfItsParts) {
+TYPED_TEST(ProgramFilesContract, TheFixedFileVersionKeepsEveryBitOfItsParts) {
     for (const std::string& program : this->host.VersionPrograms()) {
         const Result<FixedFileVersion> v = this->host.versions.Read(program);
         ASSERT_TRUE(v.ok()) << program << ": " << v.error();
@@ -51,7 +44,7 @@ TYPED_TEST(VersionResourceContract, TheFixedFileVersionKeepsEveryBitOfItsParts) 
     }
 }
 
-TYPED_TEST(IconsContract, FilesWithoutAnIconGiveNoPictureAndNoHandle) {
+TYPED_TEST(ProgramFilesContract, FilesWithoutAnIconGiveNoPictureAndNoHandle) {
     for (const std::string& path : PlainFiles(this->host)) {
         const Result<std::optional<Bytes>> icon = this->icons.RenderFirstIcon(path, 64, 0x0D1119);
         EXPECT_TRUE(icon.ok() && !icon->has_value()) << path << icon.error();  // no icon is an answer
@@ -60,7 +53,7 @@ TYPED_TEST(IconsContract, FilesWithoutAnIconGiveNoPictureAndNoHandle) {
     }
 }
 
-TYPED_TEST(VersionResourceContract, FilesWithoutAVersionAreADescribedFailure) {
+TYPED_TEST(ProgramFilesContract, FilesWithoutAVersionAreADescribedFailure) {
     for (const std::string& path : PlainFiles(this->host))
         EXPECT_TRUE(Described(this->host.versions.Read(path))) << path;
 }

@@ -1,8 +1,7 @@
 #pragma once
-// Registry values by full text path, as settings, autostart and the browser
-// feature values use them, and the bounded listing and reads the search for
-// an app's uninstaller makes. Host: registry; SubKey() — a key of the test's
-// own below HKCU ("Software\...\Unique"), empty at the start.
+// Registry values by full text path, as settings, autostart and the browser feature values use them,
+// and the bounded listing and reads the search for an app's uninstaller makes. Host: registry;
+// SubKey() — a key of the test's own below HKCU ("Software\...\Unique"), empty at the start.
 #include <climits>
 
 #include "ContractSupport.h"

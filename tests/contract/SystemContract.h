@@ -1,12 +1,10 @@
 #pragma once
-// Process values, environment variables, the clocks, the screen and the
-// system's version, as far as a test can see them. Host: system, environment;
-// ProgramName() — this program's file name; UtcNow() — seconds since 1970 UTC
-// by the test's own clock; UtcOffsetSeconds() — how far local time is ahead;
-// Desktop() — the desktop's size by another route, once the test has given
-// the service one where the windowing host tells it; OsRelease() — the
-// system's version text by another route, which OsVersion() must begin;
-// SetVariable(name, value), UnsetVariable(name) through the system;
+// Process values, environment variables, the clocks, the screen and the system's version, as far as
+// a test can see them. Host: system, environment; ProgramName() — this program's file name; UtcNow()
+// — seconds since 1970 UTC by the test's own clock; UtcOffsetSeconds() — how far local time is ahead;
+// Desktop() — the desktop's size by another route, once the test has given the service one where the
+// windowing host tells it; OsRelease() — the system's version text by another route, which
+// OsVersion() must begin; SetVariable(name, value), UnsetVariable(name) through the system;
 // VariableName() — one no one else uses.
 #include <cctype>
 #include <cstdlib>
@@ -50,11 +48,7 @@ TYPED_TEST(SystemContract, ProcessValuesAndText) {
         EXPECT_EQ(sys.FromNativeText(sys.ToNativeText(text)), text);
 }
 
-template <typename Host>
-using EnvironmentContract = HostTest<Host>;
-TYPED_TEST_SUITE(EnvironmentContract, ContractHosts);
-
-TYPED_TEST(EnvironmentContract, VariablesReadBackAsUtf8AndUnsetOnesAreNothing) {
+TYPED_TEST(SystemContract, VariablesReadBackAsUtf8AndUnsetOnesAreNothing) {
     const IEnvironment& env = this->host.environment;
     const std::string name = this->host.VariableName();
     for (const std::string& value : {std::string("Z\xC3\xBCrich \xE6\x9D\xB1\xE4\xBA\xAC"),  // Zürich 東京

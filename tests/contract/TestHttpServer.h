@@ -1,8 +1,7 @@
 #pragma once
-// A small HTTP server on 127.0.0.1 inside the test process: it records every
-// request (its head and the body it announces) and lets each test answer as
-// it likes, from a proper reply to silence. Connections are served one after
-// the other.
+// A small HTTP server on 127.0.0.1 inside the test process: it records every request (its head and
+// the body it announces) and lets each test answer as it likes, from a proper reply to silence.
+// Connections are served one after the other.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -28,7 +27,6 @@
 
 namespace pankor::test {
 
-// The socket layer is where the two systems differ.
 #ifdef _WIN32
 using Socket = SOCKET;
 using AddressLength = int;

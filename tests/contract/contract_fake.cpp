@@ -1,15 +1,13 @@
-// The contract suites against the in-memory fakes the unit tests use, where
-// a fake models behaviour. Scripted fakes are left out: FakeCrypto (stand-in
-// digests, only registered signatures verify), FakeHttp, FakeProcesses,
-// FakeIcons and FakeVersionResource (tables of answers) and FakeInstanceLock
+// The contract suites against the in-memory fakes the unit tests use, where a fake models behaviour.
+// Scripted fakes are left out: FakeCrypto (stand-in digests, only registered signatures verify),
+// FakeHttp, FakeProcesses, FakeIcons and FakeVersionResource (tables of answers) and FakeInstanceLock
 // (answers as told, whatever the name).
 #include "ContractSupport.h"
 #include "FakePlatform.h"
 
 using namespace pankor;
 
-// The fake clock stands still at its set time, which it keeps as UTC; the
-// screen and version are what the test gives it.
+// The fake clock stands still at its set time, kept as UTC; the screen and version are as given.
 struct FakeHost {
     FakeHost() { fs.folders.insert(Root()); }
 
@@ -22,8 +20,7 @@ struct FakeHost {
     static std::string Root() { return "C:\\Contract"; }
     void WriteRaw(const std::string& path, const std::string& data) { fs.files[path] = data; }
     std::optional<std::string> ReadRaw(const std::string& path) const {
-        const auto it = fs.files.find(path);
-        return it == fs.files.end() ? std::nullopt : std::optional<std::string>(it->second);
+        return fs.files.count(path) ? std::optional(fs.files.at(path)) : std::nullopt;
     }
     void MakeFolderRaw(const std::string& path) { fs.folders.insert(path); }
     void SetWriteTime(const std::string& path, std::int64_t unixSeconds) { fs.modified[path] = unixSeconds; }
@@ -37,10 +34,7 @@ struct FakeHost {
     void UnsetVariable(const std::string& name) { environment.vars.erase(name); }
 };
 
-// The suites that follow run on this host.
-namespace pankor::contract {
 using ContractHosts = ::testing::Types<FakeHost>;
-}  // namespace pankor::contract
 
 #include "FileSystemContract.h"
 #include "RegistryContract.h"

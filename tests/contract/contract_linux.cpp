@@ -12,9 +12,8 @@
 
 using namespace pankor;
 
-// The Linux services, with a folder of the test's own for the registry
-// store (below XDG_CONFIG_HOME) and the locks (XDG_RUNTIME_DIR), set before
-// they start.
+// The Linux services, with a folder of the test's own for the registry store (below
+// XDG_CONFIG_HOME) and the locks (XDG_RUNTIME_DIR), set before they start.
 struct LinuxFolders : test::Scratch {
     LinuxFolders() {
         for (const char* name : {"XDG_RUNTIME_DIR", "XDG_CONFIG_HOME"}) setenv(name, Root().c_str(), 1);
@@ -65,9 +64,6 @@ struct LinuxHost : LinuxFolders, NativePlatform, Platform {
     static void UnsetVariable(const std::string& name) { unsetenv(name.c_str()); }
 };
 
-// The suites that follow run on this host.
-namespace pankor::contract {
 using ContractHosts = ::testing::Types<LinuxHost>;
-}  // namespace pankor::contract
 
 #include "AllSuites.h"

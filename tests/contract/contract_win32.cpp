@@ -9,8 +9,7 @@
 using namespace pankor;
 using test::Wide;
 
-// The Win32 services with a folder and names of the test's own: mutexes and
-// keys outlive a test, so every host takes new ones.
+// The Win32 services with a folder and names of the test's own: mutexes and keys outlive a test.
 struct Win32Host : test::Scratch, NativePlatform, Platform {
     Win32Host() : Platform(NativePlatform::Get()) {}
     ~Win32Host() {
@@ -88,9 +87,6 @@ struct Win32Host : test::Scratch, NativePlatform, Platform {
     static void UnsetVariable(const std::string& name) { SetEnvironmentVariableW(Wide(name).c_str(), nullptr); }
 };
 
-// The suites that follow run on this host.
-namespace pankor::contract {
 using ContractHosts = ::testing::Types<Win32Host>;
-}  // namespace pankor::contract
 
 #include "AllSuites.h"

@@ -1,7 +1,6 @@
 #pragma once
-// A scripted cryptographic service: each step can be made to fail with an
-// error code, every call is recorded in order, and a signature verifies when
-// the test registered it for that key and data.
+// A scripted cryptographic service: each step can be made to fail with a code, every call is
+// recorded in order, and a signature verifies when the test registered it for that key and data.
 #include <map>
 #include <set>
 #include <string>

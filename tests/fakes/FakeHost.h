@@ -1,7 +1,6 @@
 #pragma once
-// The host's services for unit tests: a message pump that moves the fake
-// clock on (so minutes of waiting pass in a few thousand calls), a folder
-// picker that is always cancelled, and windows that record what they were told.
+// The host's services for unit tests: a pump that moves the fake clock on (minutes of waiting
+// pass in a few thousand calls), a folder picker always cancelled, windows that record their calls.
 #include <functional>
 #include <string>
 #include <vector>

@@ -21,10 +21,7 @@ public:
     std::vector<HttpRequest> requests;
 
     void Serve(const std::string& url, const std::string& body, int status = 200) {
-        HttpResponse r;
-        r.status = status;
-        r.body.assign(body.begin(), body.end());
-        answers[url] = r;
+        answers[url] = {.status = status, .tooLarge = false, .headers = {}, .body = Bytes(body.begin(), body.end())};
     }
     std::unique_ptr<IHttpTransfer> Begin(const HttpRequest& request) noexcept override {
         requests.push_back(request);
@@ -37,21 +34,16 @@ private:
     public:
         Transfer(FakeHttp& http, HttpRequest request, int waits)
             : http_(http), request_(std::move(request)), waitsLeft_(waits) {}
-        Transfer(const Transfer&) = delete;
-        Transfer& operator=(const Transfer&) = delete;
 
         bool Wait(int) noexcept override {
-            if (waitsLeft_ > 0) {
-                --waitsLeft_;
-                ++waited_;
-                return false;
-            }
-            return finished_ = true;
+            if (waitsLeft_ <= 0) return finished_ = true;
+            --waitsLeft_;
+            ++waited_;
+            return false;
         }
         HttpProgress Progress() const noexcept override {
-            const auto it = http_.answers.find(request_.url);
-            if (it == http_.answers.end()) return {};
-            const std::uint64_t size = it->second.body.size();
+            if (!http_.answers.count(request_.url)) return {};
+            const std::uint64_t size = http_.answers.at(request_.url).body.size();
             const std::uint64_t steps = static_cast<std::uint64_t>(waited_ + waitsLeft_);
             return {finished_ || steps == 0 ? size : size * static_cast<std::uint64_t>(waited_) / steps, size};
         }
@@ -59,10 +51,9 @@ private:
             if (!finished_) return Result<HttpResponse>::Fail("the transfer has not finished");
             if (const auto f = http_.failures.find(request_.url); f != http_.failures.end())
                 return Result<HttpResponse>::Fail(f->second, 12002);
-            const auto it = http_.answers.find(request_.url);
-            if (it == http_.answers.end())
+            if (!http_.answers.count(request_.url))
                 return Result<HttpResponse>::Fail("The server name or address could not be resolved", 12007);
-            HttpResponse r = it->second;
+            HttpResponse r = http_.answers.at(request_.url);
             if (request_.maxBodyBytes != 0 && r.body.size() > request_.maxBodyBytes) {
                 r.tooLarge = true;
                 r.body.clear();
@@ -118,9 +109,8 @@ private:
     public:
         Process(int waits, std::uint32_t id) : waits_(waits), id_(id) {}
         bool WaitExit(int) noexcept override {
-            if (waits_ < 0) return false;
             if (waits_ == 0) return true;
-            --waits_;
+            if (waits_ > 0) --waits_;
             return false;
         }
         std::uint32_t Id() const noexcept override { return id_; }
@@ -141,18 +131,15 @@ public:
 
     IconHandle ExtractSized(const std::string& path, int w, int h) noexcept override {
         sizesAsked.emplace_back(w, h);
-        const auto it = sized.find(path);
-        return it == sized.end() ? 0 : it->second;
+        return sized.count(path) ? sized.at(path) : 0;
     }
     IconHandle ExtractDefault(const std::string& path) noexcept override {
-        const auto it = byDefault.find(path);
-        return it == byDefault.end() ? 1 : it->second;
+        return byDefault.count(path) ? byDefault.at(path) : 1;
     }
     void Destroy(IconHandle icon) noexcept override { destroyed.push_back(icon); }
     int SystemMetric(int index) noexcept override { return index == 11 ? largeIcon : 16 + (index == 50 ? 1 : 0); }
     Result<std::optional<Bytes>> RenderFirstIcon(const std::string& path, int, std::uint32_t) noexcept override {
-        const auto it = rendered.find(path);
-        return it == rendered.end() ? Result<std::optional<Bytes>>::Of(std::nullopt) : it->second;
+        return rendered.count(path) ? rendered.at(path) : Result<std::optional<Bytes>>::Of(std::nullopt);
     }
 };
 

@@ -1,7 +1,6 @@
 #pragma once
 // In-memory platform for unit tests of the core: a settable clock and command
-// line, a registry map, and a file system held in a map, each able to fail on
-// demand.
+// line, and a registry and a file system held in maps, each able to fail on demand.
 #include <functional>
 #include <map>
 #include <set>
@@ -47,9 +46,7 @@ public:
     std::map<std::string, std::string> vars{{"APPDATA", "C:\\Users\\ann\\AppData\\Roaming"},
                                             {"TEMP", "C:\\Users\\ann\\AppData\\Local\\Temp"}};
     std::optional<std::string> Get(const std::string& name) const noexcept override {
-        const auto it = vars.find(name);
-        if (it == vars.end()) return std::nullopt;
-        return it->second;
+        return vars.count(name) ? std::optional(vars.at(name)) : std::nullopt;
     }
 };
 
@@ -101,19 +98,16 @@ public:
         }
         if (!exists) return Result<std::vector<std::string>>::Fail("The system cannot find the file specified.");
         std::vector<std::string> out;
-        for (const std::string& name : names) {
-            if (out.size() == maxCount || name.size() >= maxNameChars) break;
-            out.push_back(name);
-        }
+        for (auto it = names.begin(); it != names.end() && out.size() < maxCount && it->size() < maxNameChars; ++it)
+            out.push_back(*it);
         return Result<std::vector<std::string>>::Of(std::move(out));
     }
     Result<std::string> ReadLimited(const std::string& path, std::size_t maxChars) noexcept override {
         Result<std::string> value = Read(path);
         if (!value.ok()) return value;
         if (value->size() >= maxChars) return Result<std::string>::Fail("More data is available.");
-        std::string text = *value;
-        std::erase(text, '\0');
-        return Result<std::string>::Of(std::move(text));
+        std::erase(*value, '\0');
+        return value;
     }
 
 private:
@@ -170,9 +164,7 @@ public:
         return Status::Ok();
     }
     Result<DateTime> FolderCreated(const std::string& path) const noexcept override {
-        const auto it = created.find(path);
-        if (it == created.end()) return Result<DateTime>::Fail("Path not found");
-        return Result<DateTime>::Of(it->second);
+        return created.count(path) ? Result<DateTime>::Of(created.at(path)) : Result<DateTime>::Fail("Path not found");
     }
     Result<std::vector<FolderEntry>> ListFolder(const std::string& given) const noexcept override {
         const std::string path = !given.empty() && given.back() == '\\' ? given.substr(0, given.size() - 1) : given;
@@ -180,8 +172,7 @@ public:
         std::vector<FolderEntry> out;
         const auto add = [&](const std::string& full, bool isFolder) {
             if (Parent(full) != path) return;
-            const auto m = modified.find(full);
-            out.push_back({full.substr(path.size() + 1), isFolder, m == modified.end() ? 0 : m->second});
+            out.push_back({full.substr(path.size() + 1), isFolder, modified.count(full) ? modified.at(full) : 0});
         };
         for (const auto& [full, data] : files) add(full, false);
         for (const std::string& full : folders) add(full, true);
@@ -203,11 +194,7 @@ public:
     Status CopyFile(const std::string& from, const std::string& to) noexcept override {
         const auto it = files.find(from);
         if (it == files.end() || lockedFiles.count(from)) return Status::Fail("File not found");
-        if (!CanCreate(to)) return Status::Fail("Path not found");
-        if (lockedFiles.count(to)) return Status::Fail("Permission denied");
-        files[to] = it->second;
-        Touch(to);
-        return Status::Ok();
+        return ReplaceFile(to, it->second);
     }
     Status AppendFile(const std::string& path, const std::string& data) noexcept override {
         const Quiet quiet;
@@ -237,9 +224,8 @@ class FakeVersionResource : public IVersionResource {
 public:
     std::map<std::string, FixedFileVersion> versions;
     Result<FixedFileVersion> Read(const std::string& path) const noexcept override {
-        const auto it = versions.find(path);
-        if (it == versions.end()) return Result<FixedFileVersion>::Fail("no version resource");
-        return Result<FixedFileVersion>::Of(it->second);
+        if (!versions.count(path)) return Result<FixedFileVersion>::Fail("no version resource");
+        return Result<FixedFileVersion>::Of(versions.at(path));
     }
 };
 

@@ -1,7 +1,6 @@
 #pragma once
-// The host's window, browser, timers, tray icon and loop for unit tests: each
-// records what it was asked, the browser keeps the statements it ran, and the
-// timers fire on the fake platform's clock.
+// The host's window, browser, timers, tray icon and loop for unit tests: each records
+// what it was asked (the browser the statements it ran); the timers run on the fake clock.
 #include <algorithm>
 #include <map>
 #include <optional>
@@ -72,9 +71,8 @@ public:
         return Status::Fail("Object doesn't support property or method '" + failing + "'");
     }
     Result<std::string> ElementValue(const std::string& id) noexcept override {
-        const auto it = fields.find(id);
-        if (!document || it == fields.end()) return Result<std::string>::Fail("no such element");
-        return Result<std::string>::Of(it->second);
+        if (!document || !fields.count(id)) return Result<std::string>::Fail("no such element");
+        return Result<std::string>::Of(fields.at(id));
     }
     std::optional<PageMetrics> Metrics() noexcept override { return std::nullopt; }
 

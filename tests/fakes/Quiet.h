@@ -1,7 +1,6 @@
 #pragma once
-// A test may make one allocation of the code under test fail (test_faults.cpp
-// counts them down); a fake allocates inside a Quiet, so such a failure never
-// lands in one of its noexcept methods.
+// A test may make one allocation of the code under test fail (test_faults.cpp counts them down); a
+// fake allocates inside a Quiet, so such a failure never lands in one of its noexcept methods.
 namespace pankor::fakes {
 
 inline thread_local int quietDepth = 0;
