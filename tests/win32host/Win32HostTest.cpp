@@ -150,10 +150,9 @@ TEST_F(HostTest, TheTrayRecordHasTheProductsLayoutABalloonOnlyItsFieldsAndCodesC
 
 TEST(TrayTextTest, AnsiFieldsAreCutAtWholeCharactersWithTheirNul) {
     using Case = std::tuple<std::string, std::size_t, std::string>;  // text, field size, what the field holds
-    for (const auto& [text, size, want] :
-         {Case{"Pankor", 8, "Pankor"}, Case{"Tarnwick updates", 8, "Tarnwic"}, Case{"ab\xF0\x9F\x98\x80", 4, "ab"}}) {
-        std::string field(size, '#');  // without a NUL of its own the field reads as all of it
-        CopyAnsi(field.data(), size, text);
+    for (const auto& [text, n, want] : {Case{"Tarnwick updates", 8, "Tarnwic"}, Case{"ab\xF0\x9F\x98\x80", 4, "ab"}}) {
+        std::string field(n, '#');  // without a NUL of its own the field reads as all of it
+        CopyAnsi(field.data(), n, text);
         EXPECT_EQ(std::string(field.c_str()), want);
     }
 }

@@ -67,11 +67,13 @@ TEST_F(Win32Test, AppendFileLandsAtTheEndBesideAnotherAppender) {
 TEST_F(Win32Test, TextIsStoredAsUnicodeWithItsNul) {
     const std::wstring wide = L"Gr\u00FC\u00DFe \u6771\u4EAC";
     ASSERT_TRUE(reg_.WriteString(Path(L"Text"), test::Utf8(wide)).ok());
-    wchar_t data[32];
+    HKEY key = nullptr;  // read raw: RegGetValueW would add a missing NUL
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, subKey_.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+    wchar_t data[32] = {};
     DWORD type = 0, size = sizeof data;
-    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, subKey_.c_str(), L"Text", RRF_RT_ANY | RRF_NOEXPAND, &type, data, &size),
-              ERROR_SUCCESS);
-    EXPECT_EQ(std::pair(type, std::wstring(data, size / 2)), std::pair(DWORD{REG_SZ}, wide + L'\0'));  // with its NUL
+    const LSTATUS read = RegQueryValueExW(key, L"Text", nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(key);
+    EXPECT_EQ(std::tuple(read, type, std::wstring(data, size / 2)), std::tuple(ERROR_SUCCESS, REG_SZ, wide + L'\0'));
 }
 
 TEST_F(Win32Test, ValuesOtherProgramsStoredExistAndReadAsTextWhereTheyAreText) {
