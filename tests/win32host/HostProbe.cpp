@@ -1,8 +1,5 @@
-// Looks at a running Pankor.exe from outside as an installer would, and plays what it may meet:
-//   state                "main=visible|hidden|none tray=... pid=N [caption=... screen=WxH] image=PATH"
-//   close main|tray      sends WM_CLOSE; exit 0 once the window is gone
-//   hold PATH SECONDS    holds PATH open as a virus scanner would (others may only read it); prints "held"
-//   stubborn SECONDS     a main-class window ignoring WM_CLOSE, as a hung manager; prints "up"
+// Looks at a running Pankor.exe from outside as an installer would (its windows' state; WM_CLOSE to one),
+// and plays what it may meet: a virus scanner holding a file open, a hung manager ignoring WM_CLOSE.
 #include <windows.h>
 
 #include <cstdio>
@@ -43,8 +40,7 @@ int State() {
 int Close(const wchar_t* cls) {
     const HWND window = FindWindowW(cls, nullptr);
     if (!window) return std::printf("no such window\n"), 2;
-    DWORD_PTR ignored = 0;
-    SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 10000, &ignored);
+    SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_ABORTIFHUNG, 10000, nullptr);
     for (int i = 0; i < 200 && IsWindow(window); ++i) Sleep(50);  // a window of another process goes on its own time
     std::printf(IsWindow(window) ? "still there\n" : "closed\n");
     return IsWindow(window) ? 1 : 0;
@@ -73,10 +69,8 @@ LRESULT CALLBACK Refuse(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 int Stubborn(int seconds) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = Refuse;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"Pankor.Main";
+    // style, procedure, extra bytes, instance, icon, cursor, background, menu, class
+    const WNDCLASSW wc{0, Refuse, 0, 0, GetModuleHandleW(nullptr), nullptr, nullptr, nullptr, nullptr, L"Pankor.Main"};
     if (!RegisterClassW(&wc) || !CreateWindowExW(0, wc.lpszClassName, L"Pankor", WS_POPUP, 0, 0, 10, 10, nullptr,
                                                  nullptr, wc.hInstance, nullptr))
         return std::printf("no window: error %lu\n", GetLastError()), 1;

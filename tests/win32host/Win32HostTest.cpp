@@ -1,6 +1,5 @@
-// The host's glue against the real system (under Wine): the windows' unload and the loop, the timers,
-// the tray record, the browser control in our OLE container and the shell's folder browser. Wine here
-// has no HTML engine: the control is created and navigates, but no document ever arrives.
+// The host's glue under Wine: unload and loop, timers, the tray record, the browser control in our OLE
+// container and the shell's folder browser. No HTML engine here: the control navigates, no document comes.
 #include <gtest/gtest.h>
 
 #include <exdispid.h>
@@ -27,15 +26,13 @@ using namespace win32host;
 
 HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
 
-// Pumps the host's messages until the condition holds; false on time-out.
-bool PumpUntil(HostLoop& loop, const std::function<bool()>& done, DWORD timeoutMs = 5000) {
-    for (const ULONGLONG end = GetTickCount64() + timeoutMs;;) {
-        loop.Pump();
-        if (done()) return true;
-        const ULONGLONG now = GetTickCount64();
-        if (now >= end) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(end - now), QS_ALLINPUT);
+bool PumpUntil(HostLoop& loop, const std::function<bool()>& done) {
+    const ULONGLONG end = GetTickCount64() + 5000;
+    for (loop.Pump(); !done(); loop.Pump()) {
+        if (GetTickCount64() >= end) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
     }
+    return true;
 }
 
 bool QuitQueued(UINT remove = PM_NOREMOVE) {
@@ -137,9 +134,8 @@ TEST_F(HostTest, TheTrayRecordHasTheProductsLayoutABalloonOnlyItsFieldsAndCodesC
         std::tuple(sizeof(void*) == 8 ? 504u : 488u, tray.Hwnd(),
                    static_cast<UINT>(reinterpret_cast<std::uintptr_t>(Instance())), 7u, kTrayCallbackMessage, icon));
     EXPECT_NE(tray.SetVersion(3), 0);
-    EXPECT_EQ(r.uVersion, 0u);  // back to 0 after the call
+    EXPECT_EQ(r.uVersion, 0u);  // back to 0 after the call, as uFlags (no NIF_INFO) after a balloon
     EXPECT_NE(tray.Balloon("Tarnwick updates", "Clock 2.0 is available.", 10000), 0);
-    // NIF_INFO only during the call.
     EXPECT_EQ(
         std::tuple(std::string(r.szInfoTitle) + "|" + r.szInfo + "|" + r.szTip, r.uTimeout, r.dwInfoFlags, r.uFlags),
         std::tuple("Tarnwick updates|Clock 2.0 is available.|Pankor", 10000u, DWORD{NIIF_INFO}, 7u));
@@ -154,10 +150,9 @@ TEST_F(HostTest, TheTrayRecordHasTheProductsLayoutABalloonOnlyItsFieldsAndCodesC
 
 TEST(TrayTextTest, AnsiFieldsAreCutAtWholeCharactersWithTheirNul) {
     using Case = std::tuple<std::string, std::size_t, std::string>;  // text, field size, what the field holds
-    for (const auto& [text, size, want] :
-         {Case{"Pankor", 8, "Pankor"}, Case{"Tarnwick updates", 8, "Tarnwic"}, Case{"ab\xF0\x9F\x98\x80", 4, "ab"}}) {
-        std::string field(size, '#');  // without a NUL of its own the field reads as all of it
-        CopyAnsi(field.data(), size, text);
+    for (const auto& [text, n, want] : {Case{"Tarnwick updates", 8, "Tarnwic"}, Case{"ab\xF0\x9F\x98\x80", 4, "ab"}}) {
+        std::string field(n, '#');  // without a NUL of its own the field reads as all of it
+        CopyAnsi(field.data(), n, text);
         EXPECT_EQ(std::string(field.c_str()), want);
     }
 }
@@ -200,9 +195,8 @@ TEST_F(HostTest, OneControlPerWindowCancelledCommandsGoNowhereAndItCanBeReleased
 TEST(BrowserEventSinkTest, DocumentCompleteIsDecodedOthersAndShortCallsIgnoredNothingAfterDetach) {
     Recorder events;
     auto* sink = new BrowserEventSink(&events);
-    const auto call = [&](DISPID id, const wchar_t* url) {  // (the control's IDispatch, URL)
-        VARIANT args[2], holder;
-        VariantInit(&args[1]);
+    const auto call = [&](DISPID id, const wchar_t* url) {  // (the control's IDispatch, left empty; URL)
+        VARIANT args[2]{}, holder{};
         holder.vt = VT_BSTR;
         holder.bstrVal = SysAllocString(url);
         args[0].vt = VT_BYREF | VT_VARIANT;
@@ -220,7 +214,6 @@ TEST(BrowserEventSinkTest, DocumentCompleteIsDecodedOthersAndShortCallsIgnoredNo
     sink->Release();
 }
 
-// Answers the shell's folder dialog from another thread, as a user would.
 void AnswerDialog(const std::wstring& select) {
     HWND dialog = nullptr;
     for (int i = 0; i < 200 && !(dialog = FindWindowW(L"#32770", nullptr)); ++i) Sleep(25);  // nothing to wait on

@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# Pankor.exe (the x86_64 build) under 64-bit Wine, started under a development name, then as a user
-# would; the debug log, the registry and the windows seen from outside are the evidence. Wine here has
-# no HTML engine: the page never loads, so the watchdog giving up is as far as a start can go.
-# Usage: pankor_exe_under_wine.sh PANKOR_EXE HOST_PROBE_EXE BOOTED_PREFIX
-exe_built="$1" probe_exe="$2" base_prefix="$3"
+# Pankor.exe (x86_64) under Wine, started under a development name, then as a user would; the evidence is the
+# debug log, the registry and the windows seen from outside. No HTML engine: a start ends at the watchdog.
+exe_built="$1" probe_exe="$2" base_prefix="$3"  # Pankor.exe, HostProbe.exe, the build's booted prefix
 source "$(dirname "$0")/wine.sh"
 
 # Installed as the installer lays it out (ui\ beside the executable), plus a copy under a development name.

@@ -1,6 +1,5 @@
-# Shared by the runs of Pankor.exe and its installer under Wine (scripts/wine-tests.sh); sourced with
-# $probe_exe (HostProbe) and $base_prefix (the build's booted prefix) set. Each run gets a prefix of its
-# own, no Pankor in it: the booted one copied, its large Windows folder as hard links.
+# Sourced by the runs of Pankor.exe and its installer under Wine, with $probe_exe and $base_prefix set. Each
+# run gets a prefix of its own, no Pankor in it: the booted one copied, its large Windows folder hard-linked.
 set -uo pipefail
 wine64="$(command -v wine64 || echo /usr/lib/wine/wine64)"
 work="$(mktemp -d)"

@@ -1,7 +1,6 @@
 #pragma once
-// Helpers of the Win32 platform tests and fixtures. Results are checked with
-// the plain Windows API, never with the code under test; files and folders
-// come from the contract suites' Scratch.
+// Helpers of the Win32 platform tests and fixtures: results are checked with the plain Windows API,
+// never with the code under test; files and folders come from the contract suites' Scratch.
 #include <algorithm>
 #include <filesystem>
 #include <string>
@@ -18,8 +17,7 @@ inline std::string Utf8(std::wstring_view wide) {
     return {utf8.begin(), utf8.end()};
 }
 
-// A build-tree path as the compiler saw it ("/work/x/y.exe" under Wine) as
-// a Windows path ("Z:\work\x\y.exe").
+// A build-tree path as the compiler saw it ("/work/x/y.exe") as Wine shows it ("Z:\work\x\y.exe").
 inline std::string WindowsPath(std::string_view buildPath) {
     std::string path = buildPath.starts_with('/') ? "Z:" + std::string(buildPath) : std::string(buildPath);
     std::replace(path.begin(), path.end(), '/', '\\');  // Wine maps the Unix root to Z:

@@ -1,7 +1,5 @@
-// What only the Win32 layer needs, looked at with the plain API: a replace
-// beside a reader that holds the file open, appends beside another handle,
-// the types registry values are stored with, the command
-// line after the program name and the ANSI code page.
+// What only the Win32 layer needs, looked at with the plain API: a replace beside a reader holding the
+// file, appends beside another handle, registry value types, the command line and the ANSI code page.
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -17,18 +15,24 @@ namespace pankor {
 namespace {
 
 using test::Scratch;
-using test::Wide;
 
-// A handle as other programs (and this one's readers) open a file: sharing everything.
 HANDLE OpenShared(const std::string& path, DWORD access) {
-    return CreateFileW(Wide(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileW(test::Wide(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-TEST(Win32FileSystem, AReplaceWaitsForAReaderHoldingTheFileAndLeavesNoTemporary) {
-    Scratch dir;
-    Win32FileSystem fs;
-    const std::string path = dir.In("state.ini");
+class Win32Test : public ::testing::Test {
+protected:
+    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, subKey_.c_str()); }
+    std::string Path(const wchar_t* value) const { return "HKCU\\" + test::Utf8(subKey_ + L"\\" + value); }
+    const std::wstring subKey_ = L"Software\\Tarnwick\\PankorPlatformTest-" + std::to_wstring(GetCurrentProcessId());
+    Win32Registry reg_;
+    Scratch dir_;
+    Win32FileSystem fs_;
+};
+
+TEST_F(Win32Test, AReplaceWaitsForAReaderHoldingTheFileAndLeavesNoTemporary) {
+    const std::string path = dir_.In("state.ini");
     Scratch::WriteRaw(path, "old");
     const HANDLE reader = OpenShared(path, GENERIC_READ);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
@@ -39,50 +43,40 @@ TEST(Win32FileSystem, AReplaceWaitsForAReaderHoldingTheFileAndLeavesNoTemporary)
         ::ReadFile(reader, seen.data(), 16, &got, nullptr);
         CloseHandle(reader);
     });
-    const Status s = fs.ReplaceFile(path, "new text");
+    const Status s = fs_.ReplaceFile(path, "new text");
     readerThread.join();
     EXPECT_TRUE(s.ok()) << s.error();
     EXPECT_EQ(seen.substr(0, got), "old");  // whole, never half written
     EXPECT_EQ(Scratch::ReadRaw(path), "new text");
-    EXPECT_EQ(contract::Leftovers(fs, dir.Root()), 0);
+    EXPECT_EQ(contract::Leftovers(fs_, dir_.Root()), 0);
 }
 
-TEST(Win32FileSystem, AppendFileLandsAtTheEndBesideAnotherAppender) {
-    Scratch dir;
-    Win32FileSystem fs;
-    const std::string path = dir.In("debug.log");
-    ASSERT_TRUE(fs.AppendFile(path, "one\r\n").ok());
+TEST_F(Win32Test, AppendFileLandsAtTheEndBesideAnotherAppender) {
+    const std::string path = dir_.In("debug.log");
+    ASSERT_TRUE(fs_.AppendFile(path, "one\r\n").ok());
     const HANDLE other = OpenShared(path, FILE_APPEND_DATA);  // another process's log handle, left open
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
     DWORD n = 0;
-    EXPECT_TRUE(WriteFile(other, "two\r\n", 5, &n, nullptr) && fs.AppendFile(path, "three\r\n").ok() &&
+    EXPECT_TRUE(WriteFile(other, "two\r\n", 5, &n, nullptr) && fs_.AppendFile(path, "three\r\n").ok() &&
                 WriteFile(other, "four\r\n", 6, &n, nullptr));
     CloseHandle(other);
     EXPECT_EQ(Scratch::ReadRaw(path), "one\r\ntwo\r\nthree\r\nfour\r\n");
 }
 
-class Win32RegistryTest : public ::testing::Test {
-protected:
-    void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, subKey_.c_str()); }
-    std::string Path(const wchar_t* value) const { return "HKCU\\" + test::Utf8(subKey_ + L"\\" + value); }
-    const std::wstring subKey_ = L"Software\\Tarnwick\\PankorPlatformTest-" + std::to_wstring(GetCurrentProcessId());
-    Win32Registry reg_;
-};
-
 // Numbers as DWORDs: the browser feature values the Wine run of Pankor.exe queries.
-TEST_F(Win32RegistryTest, TextIsStoredAsUnicodeWithItsNul) {
+TEST_F(Win32Test, TextIsStoredAsUnicodeWithItsNul) {
     const std::wstring wide = L"Gr\u00FC\u00DFe \u6771\u4EAC";
     ASSERT_TRUE(reg_.WriteString(Path(L"Text"), test::Utf8(wide)).ok());
-    DWORD type = 0, size = 64;
-    BYTE data[64];
-    ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, subKey_.c_str(), L"Text", RRF_RT_ANY | RRF_NOEXPAND, &type, data, &size),
-              ERROR_SUCCESS);
-    const auto* bytes = reinterpret_cast<const BYTE*>(wide.c_str());  // with its NUL
-    EXPECT_EQ(std::pair(type, std::vector<BYTE>(data, data + size)),
-              std::pair(DWORD{REG_SZ}, std::vector<BYTE>(bytes, bytes + (wide.size() + 1) * 2)));
+    HKEY key = nullptr;  // read raw: RegGetValueW would add a missing NUL
+    ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, subKey_.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+    wchar_t data[32] = {};
+    DWORD type = 0, size = sizeof data;
+    const LSTATUS read = RegQueryValueExW(key, L"Text", nullptr, &type, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(key);
+    EXPECT_EQ(std::tuple(read, type, std::wstring(data, size / 2)), std::tuple(ERROR_SUCCESS, REG_SZ, wide + L'\0'));
 }
 
-TEST_F(Win32RegistryTest, ValuesOtherProgramsStoredExistAndReadAsTextWhereTheyAreText) {
+TEST_F(Win32Test, ValuesOtherProgramsStoredExistAndReadAsTextWhereTheyAreText) {
     // An autostart entry of another program may be stored as any of these.
     const wchar_t bare[] = {L'a', L'b', L'c'};  // a string without its terminating NUL
     const wchar_t expand[] = L"%TEMP%\\x", multi[] = L"one\0two\0";
