@@ -32,7 +32,6 @@ const ASK = 'Please add a "rain" alarm.\n\nThanks \\o/';
 const REPORT = (app, kind, contact, text) => ({ 'value #isApp': app, 'value #isKind': kind, 'value #isContact': contact, 'value #isText': text });
 
 const ROWS = [
-  // ---- page calls
   { it: 'before any data it says it is looking and takes calls in any order (an update staged earlier without an offer); no rows is empty',
     do: [['showInstalled', 'clock'], ['setBusy', 'clock|Downloading'], ['setProgress', 'clock', 50], ['updateFailed', 'clock'],
       ['setSelfUpdateState', 'ready'], tab(''), Object.assign({ 'text #appsList': /Looking for your apps/, 'text #gamesList': /Looking for games/,
@@ -109,7 +108,6 @@ const ROWS = [
   { it: 'old command frames are removed, recent ones kept', do: ['js for (var i = 0; i < 4; i++) window.PK.send("refresh")',
     { 'count #cmdframes iframe': 5 }, 'js window.PK.now = ((real) => () => real() + 60000)(window.PK.now); window.PK.send("refresh")',
     { 'count #cmdframes iframe': 1 }], sends: Array(5).fill('app:refresh') },
-  // ---- busy, progress and failed rows
   { it: 'a busy row shows its line, keeps only the notes enabled and outlives a redraw; setProgress draws a percentage on it, ' +
     '-1 or a new phase makes it indeterminate again', do: [A, ['setProgress', 'clock', 30], { [`count ${card('.bar')}`]: 0 }, DL, BUSY, A,
     BUSY, ...[[42, bar('42')], [250, bar('100')], ['x', bar('100')], [-1, bar(null)], [10, bar('10')]].flatMap(([p, want]) =>
@@ -120,7 +118,6 @@ const ROWS = [
     do: [A, DL, ['updateFailed', 'clock'], FAILED, A, FAILED, ['setApps', appsJson(APPS.map((r) => Object.assign({}, r,
       r.slug === 'clock' && { installed: '2.0.5.0' })))], { [`count ${card('.card-note')}`]: 0,
       [`attrs ${card('button')} data-do`]: ['inupdate', 'start', 'notes', 'uninstall'] }] },
-  // ---- user actions
   { do: ['click #titlebar [data-do=min]', 'click #titlebar [data-do=close]', 'click #nav [data-do=quit]', tab('settings'),
     'click #tab-settings [data-do=quit]', 'click #statusbar [data-do=refresh]'],
   sends: ['app:min', 'app:close', 'app:quit', 'app:quit', 'app:refresh'] },

@@ -17,8 +17,7 @@ async function waitFor(pred, what) {
   for (const end = Date.now() + 10000; !(await pred()); await sleep(20)) if (Date.now() > end) throw new Error('timed out waiting for ' + what);
 }
 
-// The host's text escaper; a page call written as the host writes it; rows as the host writes them
-// (the contract's members in order, so control characters other than the escaped ones pass raw).
+// The host's text escaper, page calls and rows (contract members in order; other control characters pass raw).
 const jsonEscape = (s) => String(s).replace(/\\/g, '\\\\').replace(/"/g, '\\"').replace(/\r\n?|\n/g, '\\n').replace(/\t/g, '\\t');
 function statement(name, args) {
   assert.ok(CONTRACT.functions.some((f) => f.name === name), name + ' is not a page function of the contract');
@@ -29,8 +28,7 @@ const rowsJson = (fields, rows) => '[' + rows.map((r) => '{' + fields.map((f) =>
 const appsJson = (rows) => rowsJson(CONTRACT.appRow, rows);
 const skinsJson = (rows) => rowsJson(CONTRACT.skinRow, rows);
 
-// How the host reads a command URL: the command up to the first "?", the argument after the
-// first "=", URL-decoded with "+" as a blank (a bad escape, which the page never sends, throws here).
+// As the host reads a command URL: command up to "?", argument after the first "=", "+" a blank, bad escapes throw.
 function hostDispatch(url) {
   const [, cmd, arg] = /^app:([^?]*)(?:\?(?:[^=]*=)?(.*))?$/s.exec(url);
   return { cmd: cmd.toLowerCase(), arg: decodeURIComponent((arg || '').replace(/\+/g, ' ')) };
@@ -49,14 +47,12 @@ function probe(list) {
   const main = document.getElementById('main');
   const all = (sel) => Array.prototype.slice.call(document.querySelectorAll(sel));
   const box = (x) => x.getBoundingClientRect();
-  const out = {};
-  for (const p of list) {
-    const w = p.split(' ');
-    const kind = w.shift();
+  return Object.fromEntries(list.map((p) => {
+    const [kind, ...w] = p.split(' ');
     const name = /^(attrs?|css|inline)$/.test(kind) ? w.pop() : null;
     const sel = w.join(' ');
     const e = sel && kind !== 'global' ? document.querySelector(sel) : null;
-    out[p] = {
+    return [p, {
       text: () => e && e.textContent, texts: () => all(sel).map((x) => x.textContent), value: () => e.value,
       checked: () => e.checked, hidden: () => e.hidden, disabled: () => e.disabled, class: () => e.className,
       attr: () => e && e.getAttribute(name), attrs: () => all(sel).map((x) => x.getAttribute(name)), count: () => all(sel).length,
@@ -72,9 +68,8 @@ function probe(list) {
         .filter((x) => x.offsetParent !== null && box(x).right > box(main).right + 0.5).map((x) => x.className)
         .concat(main.scrollWidth > main.clientWidth ? ['#main scrolls sideways'] : [],
           document.documentElement.scrollWidth > innerWidth ? ['the page scrolls sideways'] : []),
-    }[kind]();
-  }
-  return out;
+    }[kind]()];
+  }));
 }
 
 // Chromium hands "app:" to the desktop behind an invisible prompt that swallows later real input; the
@@ -119,8 +114,7 @@ async function openPage(browser, opts) {
         else assert.deepEqual(got[k], want, k);
       }
     },
-    // The command URLs an action sends: the page counts what it sent, so this waits for exactly
-    // that many to reach the browser, however slow the machine is.
+    // The command URLs an action sends: waits for as many as the page counts, however slow the machine.
     async commandsAfter(fn) {
       const count = () => page.evaluate(() => window.PK.sentCount);
       const before = await count();
@@ -133,8 +127,7 @@ async function openPage(browser, opts) {
   return h;
 }
 
-// One browser per test file, a fresh page per test; after each test no script error may have
-// happened and every command sent must fit the contract.
+// One browser per file, a fresh page per test; after each, no script error and every command fits the contract.
 function session() {
   let browser = null;
   const open = [];
@@ -154,10 +147,9 @@ function session() {
   return async (opts = {}) => open[open.push(await openPage(browser, opts)) - 1];
 }
 
-// One step of a test: a page call as the host makes it (an array), what the document then shows (an
-// object) or a user action (a string: "click sel" as a user clicks, "fire sel" even on a disabled
-// control, "key sel Key", "down sel button" (mouse-down event), "fill sel text", "select sel value",
-// "js code" the host runs, "wait code").
+// One step: a page call (an array), what the document then shows (an object) or a user action (a string:
+// "click sel" as a user clicks, "fire sel" even on a disabled control, "key sel Key", "down sel button"
+// (mouse-down), "fill sel text", "select sel value", "js code" the host runs, "wait code").
 async function perform(h, step) {
   if (Array.isArray(step)) return h.call(...step);
   if (typeof step === 'object') return h.expect(step);
