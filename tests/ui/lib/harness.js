@@ -33,14 +33,6 @@ function hostDispatch(url) {
   const [, cmd, arg] = /^app:([^?]*)(?:\?(?:[^=]*=)?(.*))?$/s.exec(url);
   return { cmd: cmd.toLowerCase(), arg: decodeURIComponent((arg || '').replace(/\+/g, ' ')) };
 }
-// Every command the page sends must be one the host knows, with the argument it expects.
-function checkCommand(url) {
-  const d = hostDispatch(url);
-  const c = CONTRACT.commands.find((x) => x.name === d.cmd);
-  assert.ok(c, url + ' is not a command of the contract');
-  assert.equal(url.includes('?'), c.arg !== 'none', url + ' carries an argument exactly when the command takes one');
-  if (c.arg === 'flag') assert.match(d.arg, /^[01]$/, url);
-}
 
 // What the document shows, read by probes "kind selector [name]" (overflow: what sticks out of the content area sideways).
 function probe(list) {
@@ -127,7 +119,8 @@ async function openPage(browser, opts) {
   return h;
 }
 
-// One browser per file, a fresh page per test; after each, no script error and every command fits the contract.
+// One browser per file, a fresh page per test; after each, no script error, and every command sent is one the host
+// knows, with the argument it expects.
 function session() {
   let browser = null;
   const open = [];
@@ -141,7 +134,12 @@ function session() {
       const pkErrors = await h.page.evaluate(() => window.PK.errors.slice());
       await h.page.close();
       assert.deepEqual(h.errors.concat(pkErrors), [], 'script errors');
-      h.commands.forEach((c) => checkCommand(c.url));
+      for (const { url } of h.commands) {
+        const d = hostDispatch(url), c = CONTRACT.commands.find((x) => x.name === d.cmd);
+        assert.ok(c, url + ' is not a command of the contract');
+        assert.equal(url.includes('?'), c.arg !== 'none', url + ' carries an argument exactly when the command takes one');
+        if (c.arg === 'flag') assert.match(d.arg, /^[01]$/, url);
+      }
     }
   });
   return async (opts = {}) => open[open.push(await openPage(browser, opts)) - 1];
