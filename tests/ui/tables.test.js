@@ -16,7 +16,6 @@ const app = (slug, more) => Object.assign({ slug, name: slug.toUpperCase(), inst
 const MANY = APPS.concat(Array.from({ length: 12 }, (_, i) => app('filler' + i, { desc: 'x' })), [app('last')]);
 const self = (state, pill, pillOff, btn) => Object.assign({ 'text #selfState': state, 'hidden #selfPill': !pill,
   'hidden #selfBtn': !btn }, pill && { 'text #selfPill': pill, 'disabled #selfPill': pillOff }, btn && { 'text #selfBtn': btn });
-const PAPER = 'app:open?url=https%3A%2F%2Ftarnwick.test%2Fskins%2Fpaper%2F%3Ffrom%3Dpankor%26b%3D%2520';
 const button = (slug, text) => 'click [data-slug=' + slug + '] button:has-text("' + text + '")';
 const shows = (t) => ({ tab: [t], ['attr #nav-' + t + ' aria-selected']: 'true' });
 const card = (what) => '[data-slug=clock] ' + what;
@@ -154,7 +153,7 @@ const ROWS = [
     { 'text #skins article:last-child .skin-by': 'for no-such-app \u00b7 by "me" & <you>' }, 'fire #skins article:last-child .skinlink span',
     'key #skins article:last-child .skinlink span Enter', 'click #skins article:has-text("Paper") [data-do=skin]',
     'key #skins article:has-text("Paper") [data-do=skin] Enter', 'key #skins article:has-text("Paper") [data-do=skin] Space'],
-  sends: [PAPER, PAPER, PAPER] },
+  sends: Array(3).fill('app:open?url=https%3A%2F%2Ftarnwick.test%2Fskins%2Fpaper%2F%3Ffrom%3Dpankor%26b%3D%2520') },
   { do: [['showWelcome', false], { 'text #wAutoNote': 'It waits quietly in the notification area.', 'hidden #welcome': false,
     'checked #wAutostart': false }, 'click #welcome label.toggle', { 'checked #optAutostart': true, 'hidden #welcome': false }, 'click #wNo',
     { 'hidden #welcome': true, 'attr #main aria-hidden': null, focus: 'main', 'text #consentState': 'You don\u2019t send usage reports.' }],
