@@ -1,6 +1,5 @@
 #!/usr/bin/env bash
-# Runs the page tests in headless Chromium (scripts/install-deps.sh installs it) after installing the npm
-# packages of package-lock.json when it changed. Screenshots go to $PANKOR_UI_OUT (build/ui-shots).
+# The page tests in headless Chromium (from scripts/install-deps.sh), after npm ci when the lock file changed.
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 out="${PANKOR_UI_OUT:-build/ui-shots}"

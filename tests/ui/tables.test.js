@@ -16,7 +16,6 @@ const app = (slug, more) => Object.assign({ slug, name: slug.toUpperCase(), inst
 const MANY = APPS.concat(Array.from({ length: 12 }, (_, i) => app('filler' + i, { desc: 'x' })), [app('last')]);
 const self = (state, pill, pillOff, btn) => Object.assign({ 'text #selfState': state, 'hidden #selfPill': !pill,
   'hidden #selfBtn': !btn }, pill && { 'text #selfPill': pill, 'disabled #selfPill': pillOff }, btn && { 'text #selfBtn': btn });
-const PAPER = 'app:open?url=https%3A%2F%2Ftarnwick.test%2Fskins%2Fpaper%2F%3Ffrom%3Dpankor%26b%3D%2520';
 const button = (slug, text) => 'click [data-slug=' + slug + '] button:has-text("' + text + '")';
 const shows = (t) => ({ tab: [t], ['attr #nav-' + t + ' aria-selected']: 'true' });
 const card = (what) => '[data-slug=clock] ' + what;
@@ -32,7 +31,6 @@ const ASK = 'Please add a "rain" alarm.\n\nThanks \\o/';
 const REPORT = (app, kind, contact, text) => ({ 'value #isApp': app, 'value #isKind': kind, 'value #isContact': contact, 'value #isText': text });
 
 const ROWS = [
-  // ---- page calls
   { it: 'before any data it says it is looking and takes calls in any order (an update staged earlier without an offer); no rows is empty',
     do: [['showInstalled', 'clock'], ['setBusy', 'clock|Downloading'], ['setProgress', 'clock', 50], ['updateFailed', 'clock'],
       ['setSelfUpdateState', 'ready'], tab(''), Object.assign({ 'text #appsList': /Looking for your apps/, 'text #gamesList': /Looking for games/,
@@ -59,22 +57,19 @@ const ROWS = [
     'text [data-slug=clock] .card-headline': 'A desk clock with alarms and timers', 'text [data-slug=clock] .card-desc': /^World times, alarms/,
     'text [data-slug=clock] .card-meta': 'Installed 2.0.0.1\u00b7Latest 2.1.0.0', 'texts [data-slug=clock] .badge': ['Running', 'Update'],
     'attr [data-slug=clock] img src': APPS[0].icon, 'texts [data-slug=clock] button': ['Update to 2.1.0.0', 'Start', 'Release notes', 'Uninstall'],
-    'texts [data-slug=jotter] .badge': [], 'attrs [data-slug=jotter] button data-do': ['start', 'notes', 'uninstall'],
+    'texts [data-slug=jotter] .badge': [], 'attrs [data-slug=jotter] button data-do': ['start', 'notes', 'uninstall'], 'text #appsCount': '1',
     'text [data-slug=weather-eye] .card-meta': 'Not installed\u00b7Latest 1.2.0.0', 'text #appsLead': '2 installed \u00b7 1 update waiting',
-    'texts [data-slug=weather-eye] button': ['Get it', 'Release notes'], 'text #appsCount': '1', 'hidden #appsCount': false,
-    'attr #appsCount title': '1 update waiting' }, tab('toybox'), {
-    'attrs #gamesList article data-slug': ['marbles', 'tiles'], 'css [data-slug=marbles] .shot background-image': /marbles\.png/,
+    'texts [data-slug=weather-eye] button': ['Get it', 'Release notes'], 'hidden #appsCount': false, 'attr #appsCount title': '1 update waiting' },
+    tab('toybox'), { 'attrs #gamesList article data-slug': ['marbles', 'tiles'], 'css [data-slug=marbles] .shot background-image': /marbles\.png/,
     'text [data-slug=marbles] .card-req': 'Needs: Windows 7 or later, 120 MB free', 'texts [data-slug=marbles] .badge': ['Free'],
     'texts [data-slug=marbles] button': ['Get the game', 'Release notes'], 'texts [data-slug=tiles] .badge': ['Update'], 'text #gamesCount': '1' }] },
   { it: 'an update in place is offered only for an older installed version, compared part by part',
-    do: [['setApps', appsJson([app('a', { installed: '1.0.0.9', latest: '1.0.0.12' }), app('b', { installed: '1.0.0.12', latest: '1.0.0.9' }),
-      app('c', { installed: '1.2', latest: '1.2.0.0' }), app('d', { installed: '1.2.3.4', latest: '1.2.3.4.9' }),
-      app('e', { installed: '3-beta', latest: '3.1' }), app('f', { installed: '2.0', latest: '' })])],
+    do: [['setApps', appsJson([['a', '1.0.0.9', '1.0.0.12'], ['b', '1.0.0.12', '1.0.0.9'], ['c', '1.2', '1.2.0.0'], ['d', '1.2.3.4', '1.2.3.4.9'],
+      ['e', '3-beta', '3.1'], ['f', '2.0', '']].map(([slug, installed, latest]) => app(slug, { installed, latest })))],
     { 'attrs [data-do=inupdate] data-slug': ['a', 'e'] }] },
-  { it: 'a long status line and very long names and words stay inside their row and card',
-    do: [['setStatus', LONG], ['setApps', appsJson([app('long', { name: 'N'.repeat(400), headline: 'N'.repeat(400), desc: 'D'.repeat(3000),
-      latest: '2.0' }), APPS[1]])], { 'text #status': LONG, 'count #status i': 0, 'inside #status': true, overflow: [],
-      'text [data-slug=long] .card-name': 'N'.repeat(400) }] },
+  { it: 'a long status line and very long names and words stay inside their row and card', do: [['setStatus', LONG],
+    ['setApps', appsJson([app('long', { name: 'N'.repeat(400), headline: 'N'.repeat(400), desc: 'D'.repeat(3000), latest: '2.0' }), APPS[1]])],
+    { 'text #status': LONG, 'count #status i': 0, 'inside #status': true, overflow: [], 'text [data-slug=long] .card-name': 'N'.repeat(400) }] },
   { it: 'rows with raw control characters are read; text that is not a list of rows leaves the cards as they were',
     do: [['setApps', appsJson([app('ctl', { name: 'Bell\u0007Name', desc: 'one\r\ntwo\tthree' })])], ['setApps', 'not json'],
       ['setApps', '{"slug":"x"}'], ['setApps', ''], ['setApps', '[1,2'],
@@ -109,7 +104,6 @@ const ROWS = [
   { it: 'old command frames are removed, recent ones kept', do: ['js for (var i = 0; i < 4; i++) window.PK.send("refresh")',
     { 'count #cmdframes iframe': 5 }, 'js window.PK.now = ((real) => () => real() + 60000)(window.PK.now); window.PK.send("refresh")',
     { 'count #cmdframes iframe': 1 }], sends: Array(5).fill('app:refresh') },
-  // ---- busy, progress and failed rows
   { it: 'a busy row shows its line, keeps only the notes enabled and outlives a redraw; setProgress draws a percentage on it, ' +
     '-1 or a new phase makes it indeterminate again', do: [A, ['setProgress', 'clock', 30], { [`count ${card('.bar')}`]: 0 }, DL, BUSY, A,
     BUSY, ...[[42, bar('42')], [250, bar('100')], ['x', bar('100')], [-1, bar(null)], [10, bar('10')]].flatMap(([p, want]) =>
@@ -120,10 +114,8 @@ const ROWS = [
     do: [A, DL, ['updateFailed', 'clock'], FAILED, A, FAILED, ['setApps', appsJson(APPS.map((r) => Object.assign({}, r,
       r.slug === 'clock' && { installed: '2.0.5.0' })))], { [`count ${card('.card-note')}`]: 0,
       [`attrs ${card('button')} data-do`]: ['inupdate', 'start', 'notes', 'uninstall'] }] },
-  // ---- user actions
-  { do: ['click #titlebar [data-do=min]', 'click #titlebar [data-do=close]', 'click #nav [data-do=quit]', tab('settings'),
-    'click #tab-settings [data-do=quit]', 'click #statusbar [data-do=refresh]'],
-  sends: ['app:min', 'app:close', 'app:quit', 'app:quit', 'app:refresh'] },
+  { do: ['click [data-do=min]', 'click [data-do=close]', 'click #nav [data-do=quit]', tab('settings'), 'click #tab-settings [data-do=quit]',
+    'click #statusbar [data-do=refresh]'], sends: ['app:min', 'app:close', 'app:quit', 'app:quit', 'app:refresh'] },
   { do: ['down #titlebar .brand 0', 'down #titlebar .title-spacer 0', 'down #titlebar .title-spacer 2', 'down #titlebar [data-do=min] 0',
     'down #main 0'], sends: ['app:drag', 'app:drag'] },
   { do: [tab('report'), ...['apps', 'toybox', 'skins', 'settings', 'report'].flatMap((t) => ['click #nav-' + t, shows(t)])] },
@@ -134,8 +126,7 @@ const ROWS = [
     do: [['setAutostart', true], ['setNotify', true], tab('settings'), { 'checked #wAutostart': true }, 'click label:has(#optAutostart)',
       { 'checked #optAutostart': false, 'checked #wAutostart': false }, 'click label:has(#optNotify)', ['setAutostart', true],
       ['setAutostart', false], ['setNotify', true], ['setNotify', false], { 'checked #optAutostart': false, 'checked #wAutostart': false },
-      'click label:has(#optNotify)', 'click #tab-settings [data-do=backup]', 'click #tab-settings [data-do=restore]',
-      'click #tab-settings [data-do=refresh]'],
+      'click label:has(#optNotify)', ...['backup', 'restore', 'refresh'].map((d) => 'click #tab-settings [data-do=' + d + ']')],
     sends: ['app:autostart?on=0', 'app:notify?on=0', 'app:notify?on=1', 'app:backup', 'app:restore', 'app:refresh'] },
   { do: [['setTelemetry', -1, TELEMETRY], tab('settings'), 'click label:has(#optConsent)', { 'text #consentState': /once a day/ },
     ['setTelemetry', 0, TELEMETRY], 'click label:has(#optConsent)', ['setTelemetry', 1, TELEMETRY], 'click label:has(#optConsent)'],
@@ -162,11 +153,11 @@ const ROWS = [
     { 'text #skins article:last-child .skin-by': 'for no-such-app \u00b7 by "me" & <you>' }, 'fire #skins article:last-child .skinlink span',
     'key #skins article:last-child .skinlink span Enter', 'click #skins article:has-text("Paper") [data-do=skin]',
     'key #skins article:has-text("Paper") [data-do=skin] Enter', 'key #skins article:has-text("Paper") [data-do=skin] Space'],
-  sends: [PAPER, PAPER, PAPER] },
-  { do: [['showWelcome', false], { 'hidden #welcome': false, 'checked #wAutostart': false,
-    'text #wAutoNote': 'It waits quietly in the notification area.' },
-    'click #welcome label.toggle', { 'checked #optAutostart': true, 'hidden #welcome': false }, 'click #wNo',
-    { 'hidden #welcome': true, 'text #consentState': 'You don\u2019t send usage reports.' }], sends: ['app:autostart?on=1', 'app:consent?yes=0'] },
+  sends: Array(3).fill('app:open?url=https%3A%2F%2Ftarnwick.test%2Fskins%2Fpaper%2F%3Ffrom%3Dpankor%26b%3D%2520') },
+  { do: [['showWelcome', false], { 'text #wAutoNote': 'It waits quietly in the notification area.', 'hidden #welcome': false,
+    'checked #wAutostart': false }, 'click #welcome label.toggle', { 'checked #optAutostart': true, 'hidden #welcome': false }, 'click #wNo',
+    { 'hidden #welcome': true, 'attr #main aria-hidden': null, focus: 'main', 'text #consentState': 'You don\u2019t send usage reports.' }],
+    sends: ['app:autostart?on=1', 'app:consent?yes=0'] },
   { it: 'the report form holds what the host reads, sends "issue", shows the answer as text and gives up waiting for one', do: [A,
     tab('report'), REPORT('pankor', 'problem', '', ''), { 'attrs #isKind option value': ['problem', 'feature'], 'attr #isContact maxlength': '200',
       'attrs #isAppPick option value': ['pankor', 'clock', 'jotter', 'weather-eye', 'marbles', 'tiles', 'other'], 'attr #isText maxlength': '4000' },
