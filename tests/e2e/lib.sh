@@ -47,6 +47,5 @@ count_log() { grep -cF -- " $1" "$log" 2>/dev/null || true; }
 expect_log() { local l; for l; do wait_for "${secs:-30}" logged "$l" || fail "no log line '$l'"; done; }  # texts
 expect_count() { wait_for "${3:-30}" sh -c "[ \$(grep -cF -- ' $1' '$log') -ge $2 ]" || fail "fewer than $2 log lines '$1'"; }  # text n [s]
 lacks_log() { local l; for l in "$@"; do ! logged "$l" || fail "unexpected log line '$l'"; done; }
-expect_file() { wait_for "${2:-30}" test -e "$1" || fail "no file $1"; }  # path [seconds]
 holds() { [ "$(tr -d '\r' <"$1" 2>/dev/null)" = "$2" ]; }
 expect_text() { wait_for 30 holds "$1" "$2" || fail "$1 holds '$(cat "$1" 2>/dev/null)', want '$2'"; }  # file text

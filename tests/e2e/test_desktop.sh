@@ -29,7 +29,7 @@ expect_log "--- Pankor start, runDir=$build/app/linux" "dpi 100% -> window 920x6
   "HASHTEST hash=$("$kit" hash "$work/hashme.bin")" "METRICS window client=920x620" "METRICS body   scrollH=620 clientH=620 offsetH=620"
 grep -qE " METRICS main   scrollH=[0-9]+ clientH=[1-9][0-9]+ offsetH=[1-9][0-9]+ scrollTop=0" "$log" || fail "main metrics"
 # The installed apps' versions came from their version resources, their icons into the data folder.
-expect_file "$APPDATA/Pankor/icons/clock.bmp"
+wait_for 30 test -e "$APPDATA/Pankor/icons/clock.bmp" || fail "no icon of the installed clock"
 # WebKit keeps its files in the cache folder; the data folder holds only the manager's.
 [ -d "$XDG_CACHE_HOME/pankor/webkit" ] || fail "no WebKit cache folder"
 [ -z "$(find "$APPDATA/Pankor" -iname '*webkit*' -o -iname '*.db' | head -1)" ] || fail "WebKit files in the data folder"
