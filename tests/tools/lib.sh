@@ -1,8 +1,9 @@
-# Helpers of the kit's checks: a scratch folder, and failures counted.
+# Helpers of the kit's checks and the end-to-end tests: a scratch folder, failures counted, and at exit
+# the background processes ended, then $at_exit run (a command, if set), and the folder removed.
 set -uo pipefail
 work="$(mktemp -d)"
 pids=()
-trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$work"' EXIT
+trap 'kill "${pids[@]}" 2>/dev/null; wait 2>/dev/null; ${at_exit:-} 2>/dev/null; rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 check() {  # description, expected exit code, command... (output in $work/out and $work/err)
@@ -16,4 +17,14 @@ contains() {  # description, file, text
 }
 finish() {  # name
   [ "$failures" -eq 0 ] && echo "$1: all checks passed" || { echo "$1: $failures failed"; exit 1; }
+}
+wait_for() {  # seconds command...: polls the command until it succeeds
+  local deadline=$((SECONDS + $1)); shift
+  until "$@"; do [ "$SECONDS" -ge "$deadline" ] && return 1; sleep 0.1; done
+}
+start() {  # output file, serve arguments...: the kit's publisher; sets $base and $server_pid
+  local out="$1"; shift
+  "$kit" serve "$@" >"$out" 2>"$out.err" & server_pid=$! pids+=($!)
+  wait_for 10 grep -qs '^serving ' "$out"
+  base="$(sed -n 's/^serving .* at //p' "$out")"
 }

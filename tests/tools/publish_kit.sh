@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # The publisher's kit from the command line: keygen, sign, verify, hash, and
 # their refusals; the hash checked against sha256sum; every command's --help.
-kit="$1"
-keys="$2"
+kit="$1" keys="$2"
 source "$(dirname "$0")/lib.sh"
 printf '{"serial":3,"apps":[]}\r\n' >"$work/catalog.json"
 
