@@ -100,7 +100,11 @@ TYPED_TEST(ProcessesContract, AWriterKilledWhileReplacingAFileLeavesTheOldOneWho
     EXPECT_TRUE(killedMidway) << "the writer always finished before it could be killed";
 }
 
-TYPED_TEST(ProcessesContract, OnlyTheFirstToAcquireANameHoldsIt) {
+template <typename Host>
+using InstanceLockContract = HostTest<Host>;
+TYPED_TEST_SUITE(InstanceLockContract, ContractHosts);
+
+TYPED_TEST(InstanceLockContract, OnlyTheFirstToAcquireANameHoldsIt) {
     const auto first = this->host.MakeLock(), second = this->host.MakeLock();
     const Result<bool> acquired = first->Acquire(this->host.LockName(1));
     ASSERT_TRUE(acquired.value_or(false)) << acquired.error();
@@ -113,7 +117,7 @@ TYPED_TEST(ProcessesContract, OnlyTheFirstToAcquireANameHoldsIt) {
     EXPECT_TRUE(Described(bad) && bad.code() != 0) << bad.code();  // the log line shows it
 }
 
-TYPED_TEST(ProcessesContract, TheLockDiesWithItsHolderNotWithAProgramItStarted) {
+TYPED_TEST(InstanceLockContract, TheLockDiesWithItsHolderNotWithAProgramItStarted) {
     // The platform program takes the lock, starts the args program and writes its id.
     const std::string marker = this->host.In("child.txt"), name = this->host.LockName(3);
     Result<std::unique_ptr<IProcess>> holder =

@@ -9,7 +9,7 @@
 namespace pankor::contract {
 
 template <typename Host>
-class ProgramFilesContract : public ::testing::Test {
+class ProgramFilesTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (host.IconProgram().empty()) GTEST_SKIP() << "no fixture programs: no MinGW toolchain";
@@ -17,9 +17,14 @@ protected:
     Host host;
     IIcons& icons = host.icons;
 };
-TYPED_TEST_SUITE(ProgramFilesContract, ContractHosts);
+template <typename Host>
+using IconsContract = ProgramFilesTest<Host>;
+TYPED_TEST_SUITE(IconsContract, ContractHosts);
+template <typename Host>
+using VersionResourceContract = ProgramFilesTest<Host>;
+TYPED_TEST_SUITE(VersionResourceContract, ContractHosts);
 
-TYPED_TEST(ProgramFilesContract, TheFirstIconIsDrawnOverTheBackgroundTheRightWayUpAndRound) {
+TYPED_TEST(IconsContract, TheFirstIconIsDrawnOverTheBackgroundTheRightWayUpAndRound) {
     for (const std::uint32_t background : {0x0D1119u, 0xFFFFFFu}) {
         const Result<std::optional<Bytes>> icon = this->icons.RenderFirstIcon(this->host.IconProgram(), 64, background);
         ASSERT_TRUE(icon.ok() && icon->has_value()) << icon.error();
@@ -36,7 +41,7 @@ TYPED_TEST(ProgramFilesContract, TheFirstIconIsDrawnOverTheBackgroundTheRightWay
     EXPECT_TRUE(small >= 8 && small <= large && this->icons.SystemMetric(50) >= 8) << small << " " << large;
 }
 
-TYPED_TEST(ProgramFilesContract, TheFixedFileVersionKeepsEveryBitOfItsParts) {
+TYPED_TEST(VersionResourceContract, TheFixedFileVersionKeepsEveryBitOfItsParts) {
     for (const std::string& program : this->host.VersionPrograms()) {
         const Result<FixedFileVersion> v = this->host.versions.Read(program);
         ASSERT_TRUE(v.ok()) << program << ": " << v.error();
@@ -44,7 +49,7 @@ TYPED_TEST(ProgramFilesContract, TheFixedFileVersionKeepsEveryBitOfItsParts) {
     }
 }
 
-TYPED_TEST(ProgramFilesContract, FilesWithoutAnIconGiveNoPictureAndNoHandle) {
+TYPED_TEST(IconsContract, FilesWithoutAnIconGiveNoPictureAndNoHandle) {
     for (const std::string& path : PlainFiles(this->host)) {
         const Result<std::optional<Bytes>> icon = this->icons.RenderFirstIcon(path, 64, 0x0D1119);
         EXPECT_TRUE(icon.ok() && !icon->has_value()) << path << icon.error();  // no icon is an answer
@@ -53,7 +58,7 @@ TYPED_TEST(ProgramFilesContract, FilesWithoutAnIconGiveNoPictureAndNoHandle) {
     }
 }
 
-TYPED_TEST(ProgramFilesContract, FilesWithoutAVersionAreADescribedFailure) {
+TYPED_TEST(VersionResourceContract, FilesWithoutAVersionAreADescribedFailure) {
     for (const std::string& path : PlainFiles(this->host))
         EXPECT_TRUE(Described(this->host.versions.Read(path))) << path;
 }

@@ -48,7 +48,11 @@ TYPED_TEST(SystemContract, ProcessValuesAndText) {
         EXPECT_EQ(sys.FromNativeText(sys.ToNativeText(text)), text);
 }
 
-TYPED_TEST(SystemContract, VariablesReadBackAsUtf8AndUnsetOnesAreNothing) {
+template <typename Host>
+using EnvironmentContract = HostTest<Host>;
+TYPED_TEST_SUITE(EnvironmentContract, ContractHosts);
+
+TYPED_TEST(EnvironmentContract, VariablesReadBackAsUtf8AndUnsetOnesAreNothing) {
     const IEnvironment& env = this->host.environment;
     const std::string name = this->host.VariableName();
     for (const std::string& value : {std::string("Z\xC3\xBCrich \xE6\x9D\xB1\xE4\xBA\xAC"),  // Zürich 東京
