@@ -1,11 +1,11 @@
 #pragma once
-// The application object on the in-memory platform, with the host's pump,
-// folder picker and windows faked too, and a publisher whose signed catalogs
-// the fake crypto service accepts.
+// The application object on the in-memory platform, the host's pump, folder picker and windows faked too, and a
+// publisher whose signed catalogs the fake crypto service accepts.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "FakeHost.h"
@@ -67,6 +67,7 @@ protected:
         const auto it = fake.fs.files.find(path);
         return it == fake.fs.files.end() ? std::string("<missing>") : it->second;
     }
+    std::string State() const { return File(app.catalog.StatePath()); }
     void ClearLog() { fake.fs.files.erase(std::string(kDataDir) + "\\debug.log"); }
     // The debug log's lines without their time.
     Lines LogLines() const {
@@ -75,21 +76,16 @@ protected:
             for (std::string_view line : SplitLines(it->second)) lines.emplace_back(line.substr(9));
         return lines;
     }
-    // The same lines, each ended by "\n".
     std::string LogText() const { return Joined(LogLines()); }
     bool Logged(const std::string& line) const { return std::ranges::count(LogLines(), line) != 0; }
 
     // An app record in the catalog model, as a load would leave it.
     CatalogApp& AddApp(const std::string& slug, const std::string& name, const std::string& exe,
                        const std::string& installed = "1.0.0.1") {
-        CatalogApp a;
-        a.slug = slug;
-        a.name = name;
-        a.exe = exe;
-        a.installed = installed;
-        app.catalog.Apps.push_back(a);
+        CatalogApp& a = app.catalog.Apps.emplace_back();
+        std::tie(a.slug, a.name, a.exe, a.installed) = std::tie(slug, name, exe, installed);
         app.catalog.AppCount = static_cast<int>(app.catalog.Apps.size());
-        return app.catalog.Apps.back();
+        return a;
     }
     // An installed app: its exe under APPDATA with a version resource.
     void Install(const std::string& relativeExe, std::uint32_t ms, std::uint32_t ls = 0) {

@@ -47,7 +47,6 @@ protected:
         fake.icons.rendered.insert_or_assign(std::string(kAppData) + "\\" + relativeExe,
                                              Result<std::optional<Bytes>>::Of(Bytes{'B', 'M'}));
     }
-    std::string State() const { return File(std::string(kDataDir) + "\\state.ini"); }
 };
 
 }  // namespace

@@ -1,13 +1,11 @@
-// Routines never let an error escape: an allocation that fails inside one
-// becomes its catch-all line and its fallback answer. The platform's
-// interfaces cannot throw, so the fault is an allocation made to fail here.
+// Routines never let an error escape: an allocation made to fail inside one (the platform's interfaces cannot
+// throw) becomes its catch-all line and its fallback answer.
 #include <cstdlib>
 #include <functional>
 #include <new>
 #include <utility>
 
 #include "Fixture.h"
-#include "startup/modInstance.h"
 
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"  // free() pairs with the malloc() below

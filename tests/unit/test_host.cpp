@@ -1,10 +1,7 @@
-// The main window and the tray as whole scenarios on the fakes: statements
-// the page gets, log lines, timers on a virtual clock. The log lines of a
-// start on a desktop and the self-update's installer runs are the end-to-end
-// tests' to prove; these keep the branches they cannot reach.
+// The main window and the tray as whole scenarios on the fakes (statements to the page, log lines, timers on a
+// virtual clock): the branches the end-to-end tests cannot reach.
 #include "FakeWindows.h"
 #include "Fixture.h"
-#include "core/modJson.h"
 #include "host/PageContract.h"
 #include "host/frmMain.h"
 #include "host/frmTray.h"
@@ -30,8 +27,7 @@ protected:
         app.windows.Attach(&main, &main);
     }
 
-    // Every page call the window made fits the page contract: a known
-    // function, and arguments of its types.
+    // Every page call fits the page contract: a known function, arguments of its types.
     void TearDown() override {
         for (const std::string& s : browser.history) {
             if (s.rfind("window.pk.", 0) != 0) continue;  // a self-test's own script
@@ -78,7 +74,6 @@ protected:
         for (const std::string& s : browser.Take()) out += s.substr(10, s.find('(') - 10) + " ";
         return out;
     }
-    // The statements run since the last take, one a line.
     std::string Taken() { return Joined(browser.Take()); }
 
     fakes::FakeWindow window;
@@ -93,8 +88,7 @@ protected:
 }  // namespace
 
 TEST_F(MainWindowTest, AFirstStartEverWelcomesOpensTheTabAndThePanelInValidStatements) {
-    // U+2028 and U+2029 end a script statement inside a string; control
-    // characters are not allowed raw in one either.
+    // U+2028 and U+2029 end a script statement inside a string; raw control characters are not allowed there either.
     std::string text = kCatalog;
     text.replace(text.find("Pieces"), 6,
                  "Pie\xE2\x80\xA8"
@@ -230,9 +224,7 @@ TEST_F(MainWindowTest, ThePollChecksEverySixHoursAndTheLiveCheckOnlySendsChanges
     EXPECT_TRUE(Logged("periodic check (360 min)"));
     EXPECT_EQ(Names().rfind("setStatus ", 0), 0u);
 
-    // A failed load empties the model, not the page: the live check keeps the
-    // rows on show rather than send "[]" (before any load, "[]" is the first
-    // rows sent: see the balloon test).
+    // A failed load empties the model, not the page: the live check keeps the rows on show rather than send "[]".
     window.visible = true;
     fake.http.answers.clear();
     browser.Navigation("app:refresh");

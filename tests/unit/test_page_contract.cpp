@@ -1,5 +1,5 @@
-// The host keeps the page contract: the same commands, page functions and row
-// members, in the same order, as the file the page's tests hold the page to.
+// The host keeps the page contract: the same commands, page functions and row members, in the same order, as the
+// file the page's tests hold the page to.
 #include <gtest/gtest.h>
 
 #include "PageContractJson.h"

@@ -13,7 +13,6 @@ protected:
     ReportTest() { Set("consent", "1"); }
     void Set(const std::string& key, const std::string& value) { app.file.IniWrite(Ini(), key, value); }
     std::string Ini() const { return app.telemetry.TelemetryPath(); }
-    std::string State() const { return File(app.catalog.StatePath()); }
     void Answer(int status, const std::string& path) { fake.http.Serve(std::string(kBase) + path, "", status); }
     CatalogApp& Offer(const std::string& slug, const std::string& installed, const std::string& latest,
                       const std::string& kind = "") {
