@@ -106,3 +106,6 @@ protected:
 };
 
 }  // namespace pankor::testing
+
+using namespace pankor;
+using namespace pankor::testing;

@@ -1,9 +1,6 @@
 // Apps on this machine: settings folders, uninstallers, backup and restore.
 #include "Fixture.h"
 
-using namespace pankor;
-using namespace pankor::testing;
-
 namespace {
 
 const std::string kUninstall = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";

@@ -4,9 +4,6 @@
 
 #include "Fixture.h"
 
-using namespace pankor;
-using namespace pankor::testing;
-
 namespace {
 
 const std::string kCatalog = R"({

@@ -36,9 +36,6 @@ void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
 void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
-using namespace pankor;
-using namespace pankor::testing;
-
 using FaultTest = AppTest;
 
 TEST_F(FaultTest, EachCatchAllLogsItsLineAndAnswersItsFallback) {

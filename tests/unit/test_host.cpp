@@ -6,9 +6,6 @@
 #include "host/frmMain.h"
 #include "host/frmTray.h"
 
-using namespace pankor;
-using namespace pankor::testing;
-
 namespace {
 
 const std::string kCatalog = R"({"serial": 3,

@@ -3,9 +3,6 @@
 #include "FakeWindows.h"
 #include "Fixture.h"
 
-using namespace pankor;
-using namespace pankor::testing;
-
 namespace {
 
 class ReportTest : public AppTest {

@@ -3,9 +3,6 @@
 #include "Fixture.h"
 #include "trust/TrustKeys.h"
 
-using namespace pankor;
-using namespace pankor::testing;
-
 namespace {
 
 constexpr const char* kFeatures = "HKCU\\Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\";

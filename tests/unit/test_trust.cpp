@@ -3,9 +3,6 @@
 
 #include "Fixture.h"
 
-using namespace pankor;
-using namespace pankor::testing;
-
 namespace {
 
 class SignTest : public AppTest {

@@ -2,9 +2,6 @@
 // manager's own update: every way through them, their log lines and page calls.
 #include "Fixture.h"
 
-using namespace pankor;
-using namespace pankor::testing;
-
 namespace {
 
 constexpr const char* kUrl = "https://dl.tarnwick.test/clock.exe";
