@@ -4,21 +4,13 @@
 
 #include <stdexcept>
 
-#include "apps/modApps.h"
-#include "apps/modIcons.h"
 #include "base/CommandLine.h"
-#include "base/Guard.h"
 #include "base/Hex.h"
 #include "base/Loopback.h"
-#include "base/Paths.h"
 #include "base/Text.h"
 #include "base/UniqueHandle.h"
-#include "catalog/modCatalog.h"
-#include "core/modFile.h"
-#include "core/modVersion.h"
 #include "startup/Encoders.h"
-#include "startup/modInstance.h"
-#include "trust/modHash.h"
+#include "startup/Pankor.h"
 
 using namespace pankor;
 
