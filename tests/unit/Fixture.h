@@ -1,6 +1,5 @@
 #pragma once
-// The application object on the in-memory platform, the host's pump, folder picker and windows faked too, and a
-// publisher whose signed catalogs the fake crypto service accepts.
+// The application object on the in-memory platform and a faked host, with a publisher the fake crypto accepts.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +9,7 @@
 
 #include "FakeHost.h"
 #include "FakePlatform.h"
+#include "FakeWindows.h"
 #include "base/Hex.h"
 #include "base/Text.h"
 #include "startup/Pankor.h"

@@ -1,5 +1,4 @@
-// The signed catalog: fetched from the publisher, refused for every fault,
-// read into the model, and the rows the page shows.
+// The signed catalog: fetched, refused for every fault, read into the model, and the rows the page shows.
 #include <functional>
 
 #include "Fixture.h"
@@ -40,10 +39,6 @@ protected:
             out += *m + "|";
         return out;
     }
-    void Icon(const std::string& relativeExe) {
-        fake.icons.rendered.insert_or_assign(std::string(kAppData) + "\\" + relativeExe,
-                                             Result<std::optional<Bytes>>::Of(Bytes{'B', 'M'}));
-    }
 };
 
 }  // namespace
@@ -51,9 +46,9 @@ protected:
 TEST_F(CatalogTest, ASignedCatalogFillsTheModelAndInstalledAppsGetTheirIcons) {
     Install("Tarnwick\\Clock\\clock.exe", 0x00020000, 0x00000001);
     Install("Marbles\\marbles.exe", 0x00010000);
-    Icon("Tarnwick\\Clock\\clock.exe");
-    Icon("Marbles\\marbles.exe");
-    Icon("Tarnwick\\Jotter\\jotter.exe");
+    for (const char* exe : {"Tarnwick\\Clock\\clock.exe", "Marbles\\marbles.exe", "Tarnwick\\Jotter\\jotter.exe"})
+        fake.icons.rendered.insert_or_assign(std::string(kAppData) + "\\" + exe,
+                                             Result<std::optional<Bytes>>::Of(Bytes{'B', 'M'}));
     Publish(kCatalog);
     ASSERT_TRUE(app.catalog.LoadCatalog());
     ASSERT_EQ(app.catalog.AppCount, 3);

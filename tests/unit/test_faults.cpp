@@ -1,5 +1,4 @@
-// Routines never let an error escape: an allocation made to fail inside one (the platform's interfaces cannot
-// throw) becomes its catch-all line and its fallback answer.
+// No error escapes a routine: a failed allocation (the platform cannot throw) becomes its catch-all line and fallback.
 #include <cstdlib>
 #include <functional>
 #include <new>

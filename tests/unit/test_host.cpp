@@ -1,6 +1,4 @@
-// The main window and the tray as whole scenarios on the fakes (statements to the page, log lines, timers on a
-// virtual clock): the branches the end-to-end tests cannot reach.
-#include "FakeWindows.h"
+// The main window and the tray as scenarios on the fakes: the branches the end-to-end tests cannot reach.
 #include "Fixture.h"
 #include "host/PageContract.h"
 #include "host/frmMain.h"

@@ -1,6 +1,4 @@
-// What the manager tells: the daily telemetry report, issue reports, and the
-// balloons about updates and new games.
-#include "FakeWindows.h"
+// What the manager tells: the daily telemetry report, issue reports, balloons about updates and new games.
 #include "Fixture.h"
 
 namespace {

@@ -1,5 +1,4 @@
-// The start of the process, one copy per session, the handoff between copies,
-// and the small modules below: log, registry, files, versions, probes, icons.
+// The process start, one copy per session, the handoff, and the small modules: log, files, versions, probes, icons.
 #include "Fixture.h"
 #include "trust/TrustKeys.h"
 

@@ -1,5 +1,4 @@
-// Downloads, installers and openers, the in-app update of an app and the
-// manager's own update: every way through them, their log lines and page calls.
+// Downloads, installers, openers, an app's in-app update and the manager's own: every way, its log and page calls.
 #include "Fixture.h"
 
 namespace {
