@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "platform/pe/IconImage.h"
 #include "platform/pe/PeResources.h"
@@ -12,11 +13,7 @@ namespace {
 
 using Image = std::vector<std::uint8_t>;
 
-struct Field {
-    std::size_t at;
-    std::uint32_t value;
-    int bytes;
-};
+using Field = std::tuple<std::size_t, std::uint32_t, int>;  // where, what, how many bytes
 template <std::size_t N>
 void Put(Image& b, const Field (&fields)[N]) {
     for (const auto& [at, v, n] : fields)

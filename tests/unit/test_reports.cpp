@@ -12,8 +12,7 @@ protected:
     CatalogApp& Offer(const std::string& slug, const std::string& installed, const std::string& latest,
                       const std::string& kind = "") {
         CatalogApp& a = AddApp(slug, std::string(1, static_cast<char>(slug[0] - 32)) + slug.substr(1), "", installed);
-        a.latest = latest;
-        a.kind = kind;
+        std::tie(a.latest, a.kind) = std::tie(latest, kind);
         return a;
     }
 };
@@ -36,9 +35,8 @@ TEST_F(ReportTest, TheDocumentIsByteExactForAFixedMachine) {
     fake.registry.values["hkcu\\software\\tarnwick\\pankor\\source"] = "mag\\cd";
     fake.registry.values["hkcu\\software\\microsoft\\windows\\currentversion\\run\\tarnwick clock"] = "x";
     fake.processes.names = {"CLOCK.EXE"};
-    fake.fs.folders.insert(std::string(kAppData) + "\\Tarnwick");
     fake.fs.created[std::string(kAppData) + "\\Tarnwick"] = {2031, 5, 1, 9, 0, 0};
-    fake.fs.folders.insert(std::string(kAppData) + "\\Solo \"1\"");
+    fake.fs.folders.insert({std::string(kAppData) + "\\Tarnwick", std::string(kAppData) + "\\Solo \"1\""});
     fake.fs.files[std::string(kAppData) + "\\Solo \"1\"\\options.ini"] = "Skin=Night\r\n";
     fake.system.dpi = 144;
     Set("seen", "clock gone");
