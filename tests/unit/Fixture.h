@@ -39,16 +39,6 @@ inline std::string Asked(const HttpRequest& r) {
     return out + " max=" + std::to_string(r.maxBodyBytes);
 }
 
-// Serves text as kBase's catalog with a signature the signing key verifies.
-inline void PublishCatalog(fakes::FakePlatform& fake, const std::string& text) {
-    Bytes sig(256);
-    for (std::size_t i = 0; i < sig.size(); ++i) sig[i] = static_cast<std::uint8_t>(text.size() + i);
-    fake.crypto.validSignatures.insert(
-        {Bytes(276, 0xAA), Bytes(text.begin(), text.end()), Bytes(sig.rbegin(), sig.rend())});
-    fake.http.Serve(std::string(kBase) + "/pankor/catalog.json", text);
-    fake.http.Serve(std::string(kBase) + "/pankor/catalog.json.sig", ToLowerHex(sig) + "\r\n");
-}
-
 class AppTest : public ::testing::Test {
 protected:
     AppTest() {
@@ -93,7 +83,15 @@ protected:
         fake.fs.files[path] = "MZ";
         fake.versions.versions[path] = {ms, ls};
     }
-    void Publish(const std::string& text) { PublishCatalog(fake, text); }
+    // Serves text as kBase's catalog with a signature the signing key verifies.
+    void Publish(const std::string& text) {
+        Bytes sig(256);
+        for (std::size_t i = 0; i < sig.size(); ++i) sig[i] = static_cast<std::uint8_t>(text.size() + i);
+        fake.crypto.validSignatures.insert(
+            {Bytes(276, 0xAA), Bytes(text.begin(), text.end()), Bytes(sig.rbegin(), sig.rend())});
+        fake.http.Serve(std::string(kBase) + "/pankor/catalog.json", text);
+        fake.http.Serve(std::string(kBase) + "/pankor/catalog.json.sig", ToLowerHex(sig) + "\r\n");
+    }
     std::string KeyedHashOf(const std::string& data) {
         return app.hash.KeyedHash(Bytes(data.begin(), data.end()), kInstallerHashKey);
     }

@@ -45,7 +45,7 @@ protected:
                                            {"%SELFSHA%", KeyedHashOf("MZ manager installer")},
                                            {"%SELF%", selfVersion}})
             text.replace(text.find(field), std::string(field).size(), value);
-        PublishCatalog(fake, text);
+        AppTest::Publish(text);
         Install("Tarnwick\\clock.exe", 1 << 16);
     }
     // Main as the process entry runs it, then the window's load.
