@@ -74,8 +74,7 @@ TEST_F(ReportTest, OneReportADayOnlyWithConsentAndARetryAfterAFailure) {
     app.telemetry.SendTelemetryIfDue();  // accepted today: not again
     ASSERT_EQ(fake.http.requests.size(), 2u);
     EXPECT_EQ(File(Ini()), "consent=1\r\nlastsent=2031-05-06\r\nseen=clock\r\n");
-    const HttpRequest& r = fake.http.requests[1];
-    EXPECT_EQ(Asked(r),
+    EXPECT_EQ(Asked(fake.http.requests[1]),
               "POST https://tarnwick.test/telemetry.php Content-Type=application/json User-Agent=Pankor/1.0 "
               "5000 5000 5000 8000 max=0");
 
