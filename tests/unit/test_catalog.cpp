@@ -142,13 +142,9 @@ TEST_F(AppTest, RowsAreByteExactWithEscapes) {
     EXPECT_EQ(app.catalog.SkinsJson(), "[]");  // "[]" for no apps: the balloon test's page sees it
     // Every member is escaped as the escaping's own tests show.
     CatalogApp& a = AddApp("clock", "Say \"hi\"", "Tarnwick\\Clock\\Clock.exe", "2.0.0.1");
-    a.desc = "caf\xC3\xA9\tx";
-    a.latest = "2.1";
-    a.icon = "file:///C:/x/icons/clock.bmp";
+    std::tie(a.desc, a.latest, a.icon) = std::tuple("caf\xC3\xA9\tx", "2.1", "file:///C:/x/icons/clock.bmp");
     CatalogApp& g = AddApp("marbles", "", "m.exe", "");  // running but not installed
-    g.kind = "game";
-    g.shot = "s";
-    g.requirements = "r";
+    std::tie(g.kind, g.shot, g.requirements) = std::tuple("game", "s", "r");
     AddApp("idle", "", "idle.exe", "1.0").headline = "H";  // installed, not running
     fake.processes.names = {"explorer.exe", "CLOCK.EXE", "m.exe"};
     EXPECT_EQ(app.catalog.AppsJson(),
