@@ -1,15 +1,15 @@
 #pragma once
-// The application object on the in-memory platform, with the host's pump,
-// folder picker and windows faked too, and a publisher whose signed catalogs
-// the fake crypto service accepts.
+// The application object on the in-memory platform and a faked host, with a publisher the fake crypto accepts.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "FakeHost.h"
 #include "FakePlatform.h"
+#include "FakeWindows.h"
 #include "base/Hex.h"
 #include "base/Text.h"
 #include "startup/Pankor.h"
@@ -39,16 +39,6 @@ inline std::string Asked(const HttpRequest& r) {
     return out + " max=" + std::to_string(r.maxBodyBytes);
 }
 
-// Serves text as kBase's catalog with a signature the signing key verifies.
-inline void PublishCatalog(fakes::FakePlatform& fake, const std::string& text) {
-    Bytes sig(256);
-    for (std::size_t i = 0; i < sig.size(); ++i) sig[i] = static_cast<std::uint8_t>(text.size() + i);
-    fake.crypto.validSignatures.insert(
-        {Bytes(276, 0xAA), Bytes(text.begin(), text.end()), Bytes(sig.rbegin(), sig.rend())});
-    fake.http.Serve(std::string(kBase) + "/pankor/catalog.json", text);
-    fake.http.Serve(std::string(kBase) + "/pankor/catalog.json.sig", ToLowerHex(sig) + "\r\n");
-}
-
 class AppTest : public ::testing::Test {
 protected:
     AppTest() {
@@ -67,6 +57,7 @@ protected:
         const auto it = fake.fs.files.find(path);
         return it == fake.fs.files.end() ? std::string("<missing>") : it->second;
     }
+    std::string State() const { return File(app.catalog.StatePath()); }
     void ClearLog() { fake.fs.files.erase(std::string(kDataDir) + "\\debug.log"); }
     // The debug log's lines without their time.
     Lines LogLines() const {
@@ -75,21 +66,16 @@ protected:
             for (std::string_view line : SplitLines(it->second)) lines.emplace_back(line.substr(9));
         return lines;
     }
-    // The same lines, each ended by "\n".
     std::string LogText() const { return Joined(LogLines()); }
     bool Logged(const std::string& line) const { return std::ranges::count(LogLines(), line) != 0; }
 
     // An app record in the catalog model, as a load would leave it.
     CatalogApp& AddApp(const std::string& slug, const std::string& name, const std::string& exe,
                        const std::string& installed = "1.0.0.1") {
-        CatalogApp a;
-        a.slug = slug;
-        a.name = name;
-        a.exe = exe;
-        a.installed = installed;
-        app.catalog.Apps.push_back(a);
+        CatalogApp& a = app.catalog.Apps.emplace_back();
+        std::tie(a.slug, a.name, a.exe, a.installed) = std::tie(slug, name, exe, installed);
         app.catalog.AppCount = static_cast<int>(app.catalog.Apps.size());
-        return app.catalog.Apps.back();
+        return a;
     }
     // An installed app: its exe under APPDATA with a version resource.
     void Install(const std::string& relativeExe, std::uint32_t ms, std::uint32_t ls = 0) {
@@ -97,7 +83,15 @@ protected:
         fake.fs.files[path] = "MZ";
         fake.versions.versions[path] = {ms, ls};
     }
-    void Publish(const std::string& text) { PublishCatalog(fake, text); }
+    // Serves text as kBase's catalog with a signature the signing key verifies.
+    void Publish(const std::string& text) {
+        Bytes sig(256);
+        for (std::size_t i = 0; i < sig.size(); ++i) sig[i] = static_cast<std::uint8_t>(text.size() + i);
+        fake.crypto.validSignatures.insert(
+            {Bytes(276, 0xAA), Bytes(text.begin(), text.end()), Bytes(sig.rbegin(), sig.rend())});
+        fake.http.Serve(std::string(kBase) + "/pankor/catalog.json", text);
+        fake.http.Serve(std::string(kBase) + "/pankor/catalog.json.sig", ToLowerHex(sig) + "\r\n");
+    }
     std::string KeyedHashOf(const std::string& data) {
         return app.hash.KeyedHash(Bytes(data.begin(), data.end()), kInstallerHashKey);
     }
@@ -110,3 +104,6 @@ protected:
 };
 
 }  // namespace pankor::testing
+
+using namespace pankor;
+using namespace pankor::testing;

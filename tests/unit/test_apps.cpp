@@ -1,9 +1,6 @@
 // Apps on this machine: settings folders, uninstallers, backup and restore.
 #include "Fixture.h"
 
-using namespace pankor;
-using namespace pankor::testing;
-
 namespace {
 
 const std::string kUninstall = "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
@@ -34,12 +31,8 @@ TEST_F(AppsTest, TheSettingsFolderIsTheExeUpToItsFirstBackslashElseTheName) {
 }
 
 TEST_F(AppsTest, TheUninstallerIsTheFirstPerUserEntryWhoseNameStartsWithTheWantedOne) {
-    struct Case {
-        std::vector<std::vector<std::string>> entries;  // subkey, display name, command[, root]
-        const char* wanted;
-        const char* found;
-    };
-    const Case cases[] = {
+    // the entries (subkey, display name, command[, root]), the name wanted, the command found
+    const std::tuple<std::vector<std::vector<std::string>>, const char*, const char*> cases[] = {
         {{{"{A1}", "FOO Suite", "\"C:\\Foo\\unins000.exe\" /SILENT"}}, "Foo", "\"C:\\Foo\\unins000.exe\" /SILENT"},
         {{{"a", "My Foo", "u.exe"}}, "Foo", ""},
         {{{"a", "", "u.exe"}, {"b", "Foo", "v.exe"}}, "", ""},
@@ -52,10 +45,10 @@ TEST_F(AppsTest, TheUninstallerIsTheFirstPerUserEntryWhoseNameStartsWithTheWante
         {{{"a", "Foo", std::string(1024, 'x')}, {"b", "Foo", "v.exe"}}, "Foo", "v.exe"},
         {{{std::string(512, 'k'), "Foo", "u.exe"}, {"z", "Foo", "v.exe"}}, "Foo", ""},  // ends the scan
     };
-    for (const Case& c : cases) {
+    for (const auto& [entries, wanted, found] : cases) {
         fake.registry.values.clear();
-        for (const auto& e : c.entries) Entry(e[0], e[1], e[2], e.size() > 3 ? e[3] : kUninstall);
-        EXPECT_EQ(app.apps.FindUninstaller(c.wanted), c.found) << c.entries[0][1];
+        for (const auto& e : entries) Entry(e[0], e[1], e[2], e.size() > 3 ? e[3] : kUninstall);
+        EXPECT_EQ(app.apps.FindUninstaller(wanted), found) << entries[0][1];
     }
     fake.registry.values.clear();
     for (int i = 0; i < 4000; ++i) Entry("e" + Pad4(i), "Other", "o.exe");

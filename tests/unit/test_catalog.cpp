@@ -1,11 +1,7 @@
-// The signed catalog: fetched from the publisher, refused for every fault,
-// read into the model, and the rows the page shows.
+// The signed catalog: fetched, refused for every fault, read into the model, and the rows the page shows.
 #include <functional>
 
 #include "Fixture.h"
-
-using namespace pankor;
-using namespace pankor::testing;
 
 namespace {
 
@@ -43,11 +39,6 @@ protected:
             out += *m + "|";
         return out;
     }
-    void Icon(const std::string& relativeExe) {
-        fake.icons.rendered.insert_or_assign(std::string(kAppData) + "\\" + relativeExe,
-                                             Result<std::optional<Bytes>>::Of(Bytes{'B', 'M'}));
-    }
-    std::string State() const { return File(std::string(kDataDir) + "\\state.ini"); }
 };
 
 }  // namespace
@@ -55,9 +46,9 @@ protected:
 TEST_F(CatalogTest, ASignedCatalogFillsTheModelAndInstalledAppsGetTheirIcons) {
     Install("Tarnwick\\Clock\\clock.exe", 0x00020000, 0x00000001);
     Install("Marbles\\marbles.exe", 0x00010000);
-    Icon("Tarnwick\\Clock\\clock.exe");
-    Icon("Marbles\\marbles.exe");
-    Icon("Tarnwick\\Jotter\\jotter.exe");
+    for (const char* exe : {"Tarnwick\\Clock\\clock.exe", "Marbles\\marbles.exe", "Tarnwick\\Jotter\\jotter.exe"})
+        fake.icons.rendered.insert_or_assign(std::string(kAppData) + "\\" + exe,
+                                             Result<std::optional<Bytes>>::Of(Bytes{'B', 'M'}));
     Publish(kCatalog);
     ASSERT_TRUE(app.catalog.LoadCatalog());
     ASSERT_EQ(app.catalog.AppCount, 3);
@@ -93,7 +84,7 @@ TEST_F(CatalogTest, ASignedCatalogFillsTheModelAndInstalledAppsGetTheirIcons) {
     EXPECT_FALSE(app.catalog.RefreshInstalled());
 }
 
-TEST_F(CatalogTest, TheSerialOnlyGrows) {
+TEST_F(CatalogTest, TheSerialOnlyGrowsAndAByteOrderMarkAndBadUtf8AreDecodedSafely) {
     Publish(kCatalog);
     fake.fs.files[std::string(kDataDir) + "\\state.ini"] = "CatalogSerial=42\r\nnotify=1\r\n";
     EXPECT_TRUE(app.catalog.LoadCatalog());                  // the same serial again
@@ -107,10 +98,12 @@ TEST_F(CatalogTest, TheSerialOnlyGrows) {
     EXPECT_NE(Lines().find("catalog REFUSED: serial 41 is older than the 42 already seen\n"), std::string::npos);
     EXPECT_EQ(app.catalog.SelfVersion, "1.1.0.0");  // kept from the last catalog that had it
 
-    Publish(R"({"serial": 50.6, "skins": [{"name": "x"}]})");  // no apps: stored, but false
+    // No apps: stored, but false.
+    Publish("\xEF\xBB\xBF{\"serial\": 50.6, \"skins\": [{\"name\": \"caf\xE9 \xC2\xA0\xC1\xBF\"}]}");
     EXPECT_FALSE(app.catalog.LoadCatalog());
     EXPECT_EQ(State(), "catalogserial=51\r\nnotify=1\r\n");
-    EXPECT_EQ(app.catalog.SkinCount, 1);
+    EXPECT_EQ(std::to_string(app.catalog.SkinCount) + app.catalog.Skins.at(0).name,
+              "1caf\xEF\xBF\xBD \xC2\xA0\xEF\xBF\xBD\xEF\xBF\xBD");
 }
 
 TEST_F(CatalogTest, RefusalsLeaveAnEmptyModelAndOneLine) {
@@ -145,23 +138,13 @@ TEST_F(CatalogTest, RefusalsLeaveAnEmptyModelAndOneLine) {
     }
 }
 
-TEST_F(CatalogTest, AByteOrderMarkAndBadUtf8AreDecodedSafely) {
-    Publish("\xEF\xBB\xBF{\"serial\":43,\"apps\":[{\"slug\":\"a\",\"name\":\"caf\xE9 \xC2\xA0\xC1\xBF\"}]}");
-    ASSERT_TRUE(app.catalog.LoadCatalog());
-    EXPECT_EQ(app.catalog.Apps[0].name, "caf\xEF\xBF\xBD \xC2\xA0\xEF\xBF\xBD\xEF\xBF\xBD");
-}
-
 TEST_F(AppTest, RowsAreByteExactWithEscapes) {
     EXPECT_EQ(app.catalog.SkinsJson(), "[]");  // "[]" for no apps: the balloon test's page sees it
     // Every member is escaped as the escaping's own tests show.
     CatalogApp& a = AddApp("clock", "Say \"hi\"", "Tarnwick\\Clock\\Clock.exe", "2.0.0.1");
-    a.desc = "caf\xC3\xA9\tx";
-    a.latest = "2.1";
-    a.icon = "file:///C:/x/icons/clock.bmp";
+    std::tie(a.desc, a.latest, a.icon) = std::tuple("caf\xC3\xA9\tx", "2.1", "file:///C:/x/icons/clock.bmp");
     CatalogApp& g = AddApp("marbles", "", "m.exe", "");  // running but not installed
-    g.kind = "game";
-    g.shot = "s";
-    g.requirements = "r";
+    std::tie(g.kind, g.shot, g.requirements) = std::tuple("game", "s", "r");
     AddApp("idle", "", "idle.exe", "1.0").headline = "H";  // installed, not running
     fake.processes.names = {"explorer.exe", "CLOCK.EXE", "m.exe"};
     EXPECT_EQ(app.catalog.AppsJson(),

@@ -1,13 +1,10 @@
-// Routines never let an error escape: an allocation that fails inside one
-// becomes its catch-all line and its fallback answer. The platform's
-// interfaces cannot throw, so the fault is an allocation made to fail here.
+// No error escapes a routine: a failed allocation (the platform cannot throw) becomes its catch-all line and fallback.
 #include <cstdlib>
 #include <functional>
 #include <new>
 #include <utility>
 
 #include "Fixture.h"
-#include "startup/modInstance.h"
 
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"  // free() pairs with the malloc() below
@@ -37,9 +34,6 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
 void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
-
-using namespace pankor;
-using namespace pankor::testing;
 
 using FaultTest = AppTest;
 

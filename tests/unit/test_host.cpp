@@ -1,16 +1,8 @@
-// The main window and the tray as whole scenarios on the fakes: statements
-// the page gets, log lines, timers on a virtual clock. The log lines of a
-// start on a desktop and the self-update's installer runs are the end-to-end
-// tests' to prove; these keep the branches they cannot reach.
-#include "FakeWindows.h"
+// The main window and the tray as scenarios on the fakes: the branches the end-to-end tests cannot reach.
 #include "Fixture.h"
-#include "core/modJson.h"
 #include "host/PageContract.h"
 #include "host/frmMain.h"
 #include "host/frmTray.h"
-
-using namespace pankor;
-using namespace pankor::testing;
 
 namespace {
 
@@ -30,8 +22,7 @@ protected:
         app.windows.Attach(&main, &main);
     }
 
-    // Every page call the window made fits the page contract: a known
-    // function, and arguments of its types.
+    // Every page call fits the page contract: a known function, arguments of its types.
     void TearDown() override {
         for (const std::string& s : browser.history) {
             if (s.rfind("window.pk.", 0) != 0) continue;  // a self-test's own script
@@ -54,7 +45,7 @@ protected:
                                            {"%SELFSHA%", KeyedHashOf("MZ manager installer")},
                                            {"%SELF%", selfVersion}})
             text.replace(text.find(field), std::string(field).size(), value);
-        PublishCatalog(fake, text);
+        AppTest::Publish(text);
         Install("Tarnwick\\clock.exe", 1 << 16);
     }
     // Main as the process entry runs it, then the window's load.
@@ -78,7 +69,6 @@ protected:
         for (const std::string& s : browser.Take()) out += s.substr(10, s.find('(') - 10) + " ";
         return out;
     }
-    // The statements run since the last take, one a line.
     std::string Taken() { return Joined(browser.Take()); }
 
     fakes::FakeWindow window;
@@ -93,8 +83,7 @@ protected:
 }  // namespace
 
 TEST_F(MainWindowTest, AFirstStartEverWelcomesOpensTheTabAndThePanelInValidStatements) {
-    // U+2028 and U+2029 end a script statement inside a string; control
-    // characters are not allowed raw in one either.
+    // U+2028 and U+2029 end a script statement inside a string; raw control characters are not allowed there either.
     std::string text = kCatalog;
     text.replace(text.find("Pieces"), 6,
                  "Pie\xE2\x80\xA8"
@@ -114,8 +103,7 @@ TEST_F(MainWindowTest, AFirstStartEverWelcomesOpensTheTabAndThePanelInValidState
     // The rows travel as JSON text inside a string: escaped twice.
     EXPECT_NE(page.find("Pie\\\\u2028ces\\\\u0001\\\\u2029"), std::string::npos) << page;
     EXPECT_NE(page.find("J\\\\u001Fot\\\\u2028"), std::string::npos) << page;
-    EXPECT_EQ(page.find("\xE2\x80\xA8"), std::string::npos);
-    EXPECT_EQ(page.find("\xE2\x80\xA9"), std::string::npos);
+    for (const char* raw : {"\xE2\x80\xA8", "\xE2\x80\xA9"}) EXPECT_EQ(page.find(raw), std::string::npos);
     EXPECT_TRUE(std::none_of(page.begin(), page.end(), [](char c) { return c != '\n' && c >= 0 && c < 0x20; }));
 }
 
@@ -185,8 +173,7 @@ TEST_F(MainWindowTest, EveryCommandUrlIsCancelledSplitDecodedAndDispatched) {
     browser.Take();
     EXPECT_TRUE(browser.Navigation("app:issue?x=1"));  // the argument is ignored; the form is read
     EXPECT_EQ(Taken(), "window.pk.setIssueResult(false,\"Tell me a bit more about what happened first.\");\n");
-    browser.Navigation("app:min");
-    browser.Navigation("app:drag");
+    for (const char* url : {"app:min", "app:drag"}) browser.Navigation(url);
     EXPECT_TRUE(window.minimised);
     EXPECT_EQ(window.calls.back(), "drag");
 }
@@ -230,9 +217,7 @@ TEST_F(MainWindowTest, ThePollChecksEverySixHoursAndTheLiveCheckOnlySendsChanges
     EXPECT_TRUE(Logged("periodic check (360 min)"));
     EXPECT_EQ(Names().rfind("setStatus ", 0), 0u);
 
-    // A failed load empties the model, not the page: the live check keeps the
-    // rows on show rather than send "[]" (before any load, "[]" is the first
-    // rows sent: see the balloon test).
+    // A failed load empties the model, not the page: the live check keeps the rows on show rather than send "[]".
     window.visible = true;
     fake.http.answers.clear();
     browser.Navigation("app:refresh");

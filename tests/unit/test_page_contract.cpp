@@ -1,5 +1,4 @@
-// The host keeps the page contract: the same commands, page functions and row
-// members, in the same order, as the file the page's tests hold the page to.
+// The host's commands, page functions and row members are the page contract file's, in the same order.
 #include <gtest/gtest.h>
 
 #include "PageContractJson.h"
@@ -14,8 +13,7 @@ namespace {
 const auto kNothing = [](const auto&) { return std::string(); };
 
 // The contract file's list: each entry's name, "=", what `of` gives of it, a blank.
-template <typename Of>
-std::string FromFile(const char* list, Of&& of) {
+std::string FromFile(const char* list, auto&& of) {
     modJson json;
     const JsonValue items = JsonObj(json.JsonParseObject(kPageContractJson), list);
     std::string out;
@@ -26,12 +24,8 @@ std::string FromFile(const char* list, Of&& of) {
 
 // The host's list the same way.
 std::string_view NameOf(std::string_view name) { return name; }
-template <typename Entry>
-std::string_view NameOf(const Entry& entry) {
-    return entry.name;
-}
-template <typename List, typename Of>
-std::string Joined(const List& list, Of&& of) {
+std::string_view NameOf(const auto& entry) { return entry.name; }
+std::string Joined(const auto& list, auto&& of) {
     std::string out;
     for (const auto& entry : list) out += std::string(NameOf(entry)) + "=" + of(entry) + " ";
     return out;

@@ -1,8 +1,8 @@
-// Reading programs' resources. The readers' answers on real programs are the
-// platform contract's; here: the choices among icon sizes and paletted icons.
+// Reading programs' resources (real programs: the platform contract): icon sizes, paletted icons.
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <tuple>
 
 #include "platform/pe/IconImage.h"
 #include "platform/pe/PeResources.h"
@@ -13,19 +13,14 @@ namespace {
 
 using Image = std::vector<std::uint8_t>;
 
-struct Field {
-    std::size_t at;
-    std::uint32_t value;
-    int bytes;
-};
+using Field = std::tuple<std::size_t, std::uint32_t, int>;  // where, what, how many bytes
 template <std::size_t N>
 void Put(Image& b, const Field (&fields)[N]) {
     for (const auto& [at, v, n] : fields)
         for (int i = 0; i < n; ++i) b[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-// A PE image whose only section holds one resource, type -> id 1 ->
-// language 1033 -> a version record of 1.2.3.4.
+// A PE image whose only section holds one resource: type -> id 1 -> language 1033 -> a version record of 1.2.3.4.
 Image Pe(bool pe32plus, std::uint32_t type = kRtVersion) {
     Image f(0x200, 0), r(0x58 + 92, 0);
     const std::uint32_t opt = 0x84 + 20, optSize = pe32plus ? 240 : 224, dirs = opt + (pe32plus ? 112 : 96);
@@ -48,8 +43,7 @@ Image Pe(bool pe32plus, std::uint32_t type = kRtVersion) {
     return f;
 }
 
-// A w x h DIB icon: 32-bit, every pixel bgra; or 8-bit with a palette of
-// blue and red (left and right halves) and an AND mask hiding the top row.
+// A w x h DIB icon: 32-bit, every pixel bgra; or 8-bit, blue and red halves, an AND mask hiding the top row.
 Image Dib(int w, int h, int bits, std::uint32_t bgra = 0) {
     const std::size_t xorStride = ((static_cast<std::size_t>(w) * bits + 31) / 32) * 4;
     const std::size_t andStride = ((static_cast<std::size_t>(w) + 31) / 32) * 4;

@@ -1,10 +1,5 @@
-// What the manager tells: the daily telemetry report, issue reports, and the
-// balloons about updates and new games.
-#include "FakeWindows.h"
+// What the manager tells: the daily telemetry report, issue reports, balloons about updates and new games.
 #include "Fixture.h"
-
-using namespace pankor;
-using namespace pankor::testing;
 
 namespace {
 
@@ -13,13 +8,11 @@ protected:
     ReportTest() { Set("consent", "1"); }
     void Set(const std::string& key, const std::string& value) { app.file.IniWrite(Ini(), key, value); }
     std::string Ini() const { return app.telemetry.TelemetryPath(); }
-    std::string State() const { return File(app.catalog.StatePath()); }
     void Answer(int status, const std::string& path) { fake.http.Serve(std::string(kBase) + path, "", status); }
     CatalogApp& Offer(const std::string& slug, const std::string& installed, const std::string& latest,
                       const std::string& kind = "") {
         CatalogApp& a = AddApp(slug, std::string(1, static_cast<char>(slug[0] - 32)) + slug.substr(1), "", installed);
-        a.latest = latest;
-        a.kind = kind;
+        std::tie(a.latest, a.kind) = std::tie(latest, kind);
         return a;
     }
 };
@@ -42,9 +35,8 @@ TEST_F(ReportTest, TheDocumentIsByteExactForAFixedMachine) {
     fake.registry.values["hkcu\\software\\tarnwick\\pankor\\source"] = "mag\\cd";
     fake.registry.values["hkcu\\software\\microsoft\\windows\\currentversion\\run\\tarnwick clock"] = "x";
     fake.processes.names = {"CLOCK.EXE"};
-    fake.fs.folders.insert(std::string(kAppData) + "\\Tarnwick");
     fake.fs.created[std::string(kAppData) + "\\Tarnwick"] = {2031, 5, 1, 9, 0, 0};
-    fake.fs.folders.insert(std::string(kAppData) + "\\Solo \"1\"");
+    fake.fs.folders.insert({std::string(kAppData) + "\\Tarnwick", std::string(kAppData) + "\\Solo \"1\""});
     fake.fs.files[std::string(kAppData) + "\\Solo \"1\"\\options.ini"] = "Skin=Night\r\n";
     fake.system.dpi = 144;
     Set("seen", "clock gone");
@@ -82,8 +74,7 @@ TEST_F(ReportTest, OneReportADayOnlyWithConsentAndARetryAfterAFailure) {
     app.telemetry.SendTelemetryIfDue();  // accepted today: not again
     ASSERT_EQ(fake.http.requests.size(), 2u);
     EXPECT_EQ(File(Ini()), "consent=1\r\nlastsent=2031-05-06\r\nseen=clock\r\n");
-    const HttpRequest& r = fake.http.requests[1];
-    EXPECT_EQ(Asked(r),
+    EXPECT_EQ(Asked(fake.http.requests[1]),
               "POST https://tarnwick.test/telemetry.php Content-Type=application/json User-Agent=Pankor/1.0 "
               "5000 5000 5000 8000 max=0");
 

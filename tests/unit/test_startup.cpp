@@ -1,11 +1,6 @@
-// The start of the process, one copy per session, the handoff between copies,
-// and the small modules below: log, registry, files, versions, probes, icons.
+// The process start, one copy per session, the handoff, and the small modules: log, files, versions, probes, icons.
 #include "Fixture.h"
-#include "core/PankorVersion.h"
 #include "trust/TrustKeys.h"
-
-using namespace pankor;
-using namespace pankor::testing;
 
 namespace {
 
@@ -44,8 +39,7 @@ protected:
 TEST_F(MainTest, TheFirstCopySetsTheProcessUpAndKeepsItsRequest) {
     fake.registry.values[LowerAscii(kFeatures + std::string("FEATURE_BROWSER_EMULATION\\Pankor.exe"))] = "1";
     fake.fs.folders.erase(kDataDir);
-    EXPECT_TRUE(Start("/Debug /installed=Clock-Pro"));
-    // No /publisher=: the default.
+    EXPECT_TRUE(Start("/Debug /installed=Clock-Pro"));  // no /publisher=: the default
     EXPECT_EQ(Process(),
               "1 C:\\Apps\\Pankor " + std::string(kDataDir) + " [installed=clock-pro] https://tarnwick.com 11001 0");
     EXPECT_TRUE(fake.system.dpiAwareCalled);
@@ -230,8 +224,7 @@ TEST_F(AppTest, VersionsComeFromTheVersionResource) {
     EXPECT_EQ(app.version.OwnVersion(), "2.3.4.65535");
 }
 
-// Skins, the install source, run entries, Wine and a folder without a date reach the usage report: its
-// document test reads them.
+// Skins, the install source, run entries, Wine and undated folders: the usage report's document test.
 TEST_F(AppTest, ProbesOfProcessesAutostartAndFolderAges) {
     EXPECT_FALSE(app.probe.IsRunning("tool.exe"));  // no snapshot yet
     fake.processes.names = {"tool.exe", "MyApp.exe"};

@@ -1,24 +1,15 @@
-// The pure helpers: text, switches, addresses, paths, versions, encodings and
-// the small parsers of the modules, as tables of inputs and answers.
+// The pure helpers and the modules' small parsers, as tables of inputs and answers.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
-#include "apps/modApps.h"
-#include "apps/modIcons.h"
 #include "base/CommandLine.h"
-#include "base/Guard.h"
 #include "base/Hex.h"
 #include "base/Loopback.h"
-#include "base/Paths.h"
 #include "base/Text.h"
 #include "base/UniqueHandle.h"
-#include "catalog/modCatalog.h"
-#include "core/modFile.h"
-#include "core/modVersion.h"
 #include "startup/Encoders.h"
-#include "startup/modInstance.h"
-#include "trust/modHash.h"
+#include "startup/Pankor.h"
 
 using namespace pankor;
 
@@ -32,8 +23,7 @@ TEST(Text, LinesTrimsAndUtf8) {
     EXPECT_EQ(SplitLines(std::string_view(cr.data(), cr.size())), std::vector<std::string_view>{"a"});
     EXPECT_EQ(TrimSpaces("  a b \t "), "a b \t");
     EXPECT_EQ(TrimSpaces("   "), "");  // trimming line breaks too: the signature's tests
-    // Valid sequences stay; each maximal bad prefix becomes one U+FFFD: overlong, a surrogate, cut short at the
-    // end or by a plain byte, beyond U+10FFFF.
+    // Valid sequences stay; each maximal bad prefix (overlong, surrogate, cut short, beyond U+10FFFF) is one U+FFFD.
     const std::string bad = "\xEF\xBF\xBD", good = "\xC2\x80\xDF\xBF\xE0\xA0\x80\xF4\x8F\xBF\xBF";
     const std::pair<std::string, std::string> utf8[] = {
         {"plain", "plain"},    {good, good},      {"caf\xE9!", "caf" + bad + "!"}, {"\xC1\xBF", bad + bad},
@@ -115,8 +105,7 @@ TEST(Paths, SplitAtEitherSlashAndJoinWithTheOneGiven) {
 }
 
 TEST(Versions, CompareUpToFourPartsNumerically) {
-    // Parts compare as numbers (1.0.0.12 against 1.0.0.9 is the start-up log's own check); rounding halves to
-    // even (1.25 is 1.2, 1.35 is 1.4).
+    // Parts compare as numbers (1.0.0.12 vs 1.0.0.9: the start-up log's check); halves round to even (1.25: 1.2).
     const char* newer[][2] = {{"1.0", ""},     {"2.0", "1.9.9.9"},       {"1.2.0.1", "1.2"}, {"3-beta", "2.9"},
                               {"1. 2", "1.1"}, {"99999999999.0", "1.0"}, {"1.35e-1", "1.3"}};
     const char* older[][2] = {
@@ -184,9 +173,8 @@ TEST(Handoff, SlugsAndStampedLines) {
         EXPECT_FALSE(IsPlainSlug(bad)) << bad;
     EXPECT_EQ(FormatHandoffLine({2031, 1, 2, 3, 4, 5}, "installed=x"), "2031-01-02 03:04:05|installed=x\r\n");
     const DateTime now{2032, 1, 1, 0, 0, 29};
-    // line, fresh, age, command: 30 s across the year is fresh and trimmed, 31 s stale and as written;
-    // ahead of the clock counts the same; an unreadable or impossible stamp, or one separator wrong: fresh. Lines
-    // without a command are the handoff's own rows.
+    // line, fresh, age, command: 30 s across the year (or ahead) fresh and trimmed, 31 s stale and as written; a bad
+    // stamp or separator: fresh. Lines without a command: the handoff's own rows.
     const std::tuple<const char*, bool, long long, const char*> lines[] = {
         {"2031-12-31 23:59:59| x ", true, 30, "x"}, {"2031-12-31 23:59:58| x ", false, 31, " x "},
         {"2032-01-01 00:00:59|x", true, 30, "x"},   {"not a time|x", true, 0, "x"},

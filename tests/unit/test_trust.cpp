@@ -1,13 +1,7 @@
-// The catalog's signature and the keyed hash of installers, on a scripted
-// cryptographic service that records every call.
+// The catalog's signature and the keyed hash of installers, on a scripted crypto service that records every call.
 #include <functional>
 
 #include "Fixture.h"
-#include "base/Hex.h"
-#include "trust/modHash.h"
-
-using namespace pankor;
-using namespace pankor::testing;
 
 namespace {
 
@@ -121,12 +115,12 @@ TEST_F(SignTest, TheSelfTestChecksAFileFourWaysOrSaysWhatIsMissing) {
 }
 
 // What the keyed hash feeds and its hex are the end-to-end HASHTEST line's, against the publisher's kit.
-using KeyedHashTest = AppTest;
+using KeyedHashTest = SignTest;
 
 TEST_F(KeyedHashTest, EachPlatformFailureFallsBackOnceThenGivesUp) {
     struct Case {
         unsigned long aes, full, sha256, md5, value;  // the error of each step, 0: it works
-        std::size_t hexLength;
+        std::size_t hexLength;                        // 32: MD5 instead
         Lines log;
     };
     const Case cases[] = {
@@ -137,8 +131,7 @@ TEST_F(KeyedHashTest, EachPlatformFailureFallsBackOnceThenGivesUp) {
         {0, 0, 0, 0, 87, 0, {"CryptGetHashParam failed, err=87"}},
     };
     for (const Case& c : cases) {
-        fake.fs.files.clear();
-        fake.crypto = {};
+        Reset();
         for (const auto& [provider, code] :
              {std::pair{CryptoProvider::RsaAes, c.aes}, {CryptoProvider::RsaFull, c.full}})
             if (code) fake.crypto.failAcquire[provider] = code;
@@ -147,7 +140,7 @@ TEST_F(KeyedHashTest, EachPlatformFailureFallsBackOnceThenGivesUp) {
         fake.crypto.failGetValue = c.value;
         EXPECT_EQ(app.hash.KeyedHash(Bytes{'x'}, "KEY").size(), c.hexLength) << c.log.back();
         EXPECT_EQ(LogLines(), c.log);
-        if (c.hexLength == 32) {  // MD5 instead
+        if (c.hexLength == 32) {
             EXPECT_EQ(fake.crypto.calls.at(fake.crypto.calls.size() - 6), "create hash 32771");
         }
         EXPECT_EQ(fake.crypto.calls.back() == "release context", c.full == 0) << c.log.back();

@@ -1,9 +1,5 @@
-// Downloads, installers and openers, the in-app update of an app and the
-// manager's own update: every way through them, their log lines and page calls.
+// Downloads, installers, openers, an app's in-app update and the manager's own: every way, its log and page calls.
 #include "Fixture.h"
-
-using namespace pankor;
-using namespace pankor::testing;
 
 namespace {
 
@@ -49,8 +45,7 @@ protected:
             case Fault::Cap: app.update.SetLimitsForTest({kFetchLimitMs, kRunLimitMs, 8}); break;
         }
     }
-    // Fills in a table's text: {hash} (and {swapped}'s), {url}, {temp}, {from}
-    // and {ok} (the first two log lines of an app update).
+    // Fills in {hash}, {swapped}, {url}, {temp}, and {from} and {ok}: an app update's first two log lines.
     std::string Expand(std::string text) {
         const std::pair<std::string, std::string> fields[] = {
             {"{from}", "in-app update clock <- {url}"},
@@ -73,8 +68,7 @@ protected:
 
 }  // namespace
 
-// Writing and starting failures are rows of the app update's table, a hidden start its success; real programs
-// are the integration tests'.
+// Failures to write or start: the app update's table; real programs: the integration tests'.
 TEST_F(UpdateTest, InstallersRunHiddenForAtMostTenMinutesAndOnlyWebAddressesOpen) {
     fake.processes.waitsUntilExit = -1;  // never ends
     EXPECT_TRUE(app.update.RunAndWait("\"C:\\T\\setup.exe\" /VERYSILENT"));
