@@ -18,8 +18,10 @@ contains() {  # description, file, text
 finish() {  # name
   [ "$failures" -eq 0 ] && echo "$1: all checks passed" || { echo "$1: $failures failed"; exit 1; }
 }
-wait_for() {  # seconds command...: polls the command until it succeeds
-  local deadline=$((SECONDS + $1)); shift
+# seconds command...: polls the command until it succeeds. Once a check has failed, a second at most:
+# the run is lost, and its log must reach the output before the test's time-out ends it.
+wait_for() {
+  local deadline=$((SECONDS + (failures > 0 ? 1 : $1))); shift
   until "$@"; do [ "$SECONDS" -ge "$deadline" ] && return 1; sleep 0.1; done
 }
 start() {  # output file, serve arguments...: the kit's publisher; sets $base and $server_pid
